@@ -1,0 +1,81 @@
+// The scene driver: one per view. It owns the scene's GL state, the textures of the scene pack,
+// the ground picture and the cat population, and renders one whole frame per Draw: projection,
+// lazy creation of the cats, camera, light, ground (one quad or 5 x 5 fogged tiles), cats with
+// their footprints and toy, and the overlay.
+//
+// Every call needs the view's GL context current; the driver never makes a context current.
+#pragma once
+
+#include <cstdint>
+
+#include "math/vector3d.h"
+
+struct SETTINGS;
+struct Texture;
+class DOGCONTROL;
+
+class SSMAIN {
+  public:
+    // Scene pack slots.
+    static constexpr int kBannerCornerTexture = 1;
+    static constexpr int kFirstMessageTexture = 4;  // 4 to 7: banner messages and captions
+    static constexpr int kFootprintTexture = 8;
+    static constexpr int kFirstToyTexture = 9;  // 9 to 12: toy skins
+    static constexpr int kSceneTextureCount = 13;
+
+    double totalTime = 0.0;
+    double frameTime = 0.0;
+    int32_t width = 0;
+    int32_t height = 0;
+    bool isPreview = false;
+
+    // Overlay state.
+    float bannerTimer = 120.0f;
+    bool bannerShown = false;
+    bool bannerAtTop = false;
+    point2d bannerPos{0.0f, -35.0f};
+    uint32_t bannerPicture = 5;
+    float fadeTimer = 90.0f;
+    float fadeAlpha = 0.0f;
+
+    bool fogReady = false;
+    int32_t numTextures = 0;
+    // One entry per lump of the scene pack; always at least kSceneTextureCount entries once
+    // Setup succeeded (slots a short pack lacks hold texture name 0).
+    Texture* textures = nullptr;
+    DOGCONTROL* dogControl = nullptr;
+    char resourcePath[1024] = {};
+    bool catsReady = false;
+    SETTINGS* settings = nullptr;  // the view's record; read every frame (TILEBG)
+    uint32_t groundTexture = 0;    // owned once handed over
+
+    SSMAIN() = default;
+    ~SSMAIN();
+    SSMAIN(const SSMAIN&) = delete;
+    SSMAIN& operator=(const SSMAIN&) = delete;
+
+    // Lights, the scene pack's textures and an empty population. False (with the reason on the
+    // alert sink) when the pack cannot be read; the driver then draws cleared frames only.
+    bool Setup(bool isPreview, int width, int height, SETTINGS* settings, const char* resourcePath);
+    void SetSize(int width, int height);
+    // Frame times above one second are taken as one second: longer steps make every smoothing
+    // rule overshoot.
+    void Update(double dt);
+    void Draw();
+    void Cleanup();
+
+    void ReshapeAndZoom(float zoom);
+    void SetupFog(DOGCONTROL* dogControl);
+    void DoOverlay();
+
+    // GL name of texture slot i, or 0 for a slot the pack did not provide.
+    uint32_t TextureName(int slot) const;
+
+  private:
+    void DrawGround();
+    void UpdateBanner();
+    void UpdateDimming();
+    void DrawBanner();
+    void DrawDimming();
+    void FreeTextures();
+};

@@ -1,0 +1,81 @@
+// Helpers shared by the asset tests: an alert sink that records what the loaders raise, a
+// headless GL context for the texture tests, and small picture builders.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/alert.h"
+#include "platform/headless_gl.h"
+
+class RecordingAlert : public Alert {
+  public:
+    void Show(const char* caption, const char* text) override {
+        lines.push_back(std::string(caption) + "|" + text);
+    }
+    void Report(const char* message) override { lines.push_back(message); }
+    std::vector<std::string> lines;
+};
+
+// Installs a RecordingAlert for the duration of each test.
+class AlertTest : public testing::Test {
+  protected:
+    void SetUp() override { SetAlert(&alerts); }
+    void TearDown() override { SetAlert(nullptr); }
+    // The one alert raised, or a note on how many there were.
+    std::string OnlyAlert() const {
+        if (alerts.lines.size() != 1) return std::to_string(alerts.lines.size()) + " alerts";
+        return alerts.lines[0];
+    }
+    RecordingAlert alerts;
+};
+
+// One headless context shared by every GL test of the program.
+class GLTest : public AlertTest {
+  protected:
+    static void SetUpTestSuite() {
+        if (gl == nullptr) {
+            gl = new HeadlessGL;
+            created = gl->Create(16, 16);
+        }
+    }
+    void SetUp() override {
+        AlertTest::SetUp();
+        ASSERT_TRUE(created) << gl->Error();
+        ASSERT_TRUE(gl->MakeCurrent());
+    }
+    static inline HeadlessGL* gl = nullptr;
+    static inline bool created = false;
+};
+
+inline std::istringstream StreamOf(const std::vector<uint8_t>& bytes) {
+    return std::istringstream(std::string(bytes.begin(), bytes.end()), std::ios::binary);
+}
+
+inline std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+    const std::string path = testing::TempDir() + name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+// width x height pixels of `channels` bytes whose values vary with position, so that swapped,
+// skewed or flipped rows show.
+inline std::vector<uint8_t> PatternPixels(uint32_t width, uint32_t height, int channels) {
+    std::vector<uint8_t> pixels;
+    for (uint32_t y = 0; y < height; ++y) {
+        for (uint32_t x = 0; x < width; ++x) {
+            pixels.push_back(static_cast<uint8_t>(x * 7 + y * 31));
+            pixels.push_back(static_cast<uint8_t>(x * 13 + 5));
+            pixels.push_back(static_cast<uint8_t>(y * 17 + 9));
+            if (channels == 4) pixels.push_back(static_cast<uint8_t>(x * 3 + y * 11 + 1));
+        }
+    }
+    return pixels;
+}

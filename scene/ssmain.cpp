@@ -1,0 +1,216 @@
+#include "scene/ssmain.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "assets/pack_textures.h"
+#include "assets/texture.h"
+#include "cats/dog_control.h"
+#include "host/settings.h"
+#include "math/errors.h"
+#include "scene/ground.h"
+#include "scene/pack_problem.h"
+
+namespace {
+
+constexpr const char* kScenePack = "pebble.courtyards";
+// Longer steps make every smoothing rule overshoot its target.
+constexpr double kLongestFrame = 1.0;
+
+}  // namespace
+
+SSMAIN::~SSMAIN() {
+    // Without a context the GL names cannot be deleted; Cleanup is the owner's job. Free the
+    // memory at least, so a driver dropped without Cleanup leaks nothing but GL names.
+    delete dogControl;
+    delete[] textures;
+}
+
+uint32_t SSMAIN::TextureName(int slot) const {
+    if (!textures || slot < 0 || slot >= numTextures) return 0;
+    return textures[slot].texID;
+}
+
+void SSMAIN::FreeTextures() {
+    delete[] textures;  // each Texture deletes its pixels and GL name
+    textures = nullptr;
+    numTextures = 0;
+}
+
+bool SSMAIN::Setup(bool preview, int w, int h, SETTINGS* s, const char* path) {
+    isPreview = preview;
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    if (dogControl) {
+        dogControl->Cleanup();
+        delete dogControl;
+    }
+    dogControl = new DOGCONTROL;
+    FreeTextures();
+
+    const std::string folder = path ? path : "";
+    if (folder.size() + std::strlen(kScenePack) >= sizeof(resourcePath)) {
+        ERRORCLOSE("The resource folder's path is too long.");
+        return false;
+    }
+    const std::string pack = folder + kScenePack;
+    Texture* loaded = nullptr;
+    int count = 0;
+    const bool ok = LoadTexturesFromDataFile(pack.c_str(), &loaded, &count);
+    textures = loaded;
+    numTextures = count;
+    if (!ok) {
+        ReportPackProblem("scene pack", pack);
+        // Nothing of a half-read pack is used.
+        FreeTextures();
+        delete dogControl;
+        dogControl = nullptr;
+        return false;
+    }
+    if (numTextures < kSceneTextureCount) {
+        // A short pack lacks pictures, not the scene: the missing slots draw with texture 0.
+        Texture* full = new Texture[kSceneTextureCount];
+        for (int i = 0; i < numTextures; ++i) {
+            std::swap(full[i].texID, textures[i].texID);
+            full[i].width = textures[i].width;
+            full[i].height = textures[i].height;
+            full[i].type = textures[i].type;
+            full[i].bpp = textures[i].bpp;
+        }
+        char message[256];
+        std::snprintf(message, sizeof(message),
+                      "the scene pack %s holds %d pictures of %d; the missing ones stay blank",
+                      pack.c_str(), numTextures, kSceneTextureCount);
+        ERRORCLOSE(message);
+        delete[] textures;
+        textures = full;
+        numTextures = kSceneTextureCount;
+    }
+
+    width = w;
+    height = h;
+
+    const GLfloat ambient[] = {0.0f, 0.0f, 0.0f, 0.0f};
+    const GLfloat diffuse[] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const GLfloat specular[] = {0.3f, 0.3f, 0.3f, 1.0f};
+    const GLfloat position[] = {0.0f, 45.0f, 0.0f, 1.0f};
+    glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, specular);
+    glLightfv(GL_LIGHT0, GL_POSITION, position);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glCullFace(GL_BACK);
+
+    std::snprintf(resourcePath, sizeof(resourcePath), "%s", folder.c_str());
+    settings = s;
+    fogReady = false;
+    return true;
+}
+
+void SSMAIN::SetSize(int w, int h) {
+    width = w;
+    height = h;
+}
+
+void SSMAIN::Update(double dt) {
+    // A negative step would run every timer backwards; a long one overshoots every smoothing.
+    frameTime = std::clamp(dt, 0.0, kLongestFrame);
+    totalTime += frameTime;
+}
+
+void SSMAIN::ReshapeAndZoom(float zoom) {
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    const float aspect = height > 0 ? static_cast<float>(width) / static_cast<float>(height) : 1.0f;
+    gluPerspective(45.0 * zoom, aspect, 0.5, 3000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void SSMAIN::SetupFog(DOGCONTROL* dc) {
+    fogReady = true;
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    const GLfloat colour[] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glFogfv(GL_FOG_COLOR, colour);
+    glHint(GL_FOG_HINT, GL_DONT_CARE);
+    const float m = std::min(dc->bounds.x, dc->bounds.z);
+    glFogf(GL_FOG_START, 4.0f * m);
+    glFogf(GL_FOG_END, 5.5f * m);
+}
+
+void SSMAIN::DrawGround() {
+    glDisable(GL_DEPTH_TEST);
+    glNormal3f(0.0f, 1.0f, 0.0f);
+    glBindTexture(GL_TEXTURE_2D, groundTexture);
+    const bool tiled = settings && settings->TILEBG;
+    DrawGroundQuads(dogControl->bounds, tiled);
+    glDisable(GL_FOG);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void SSMAIN::Draw() {
+    glLoadIdentity();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_TEXTURE_2D);
+    ReshapeAndZoom(1.0f);
+    // A scene whose Setup failed has nothing to draw: the frame stays cleared.
+    if (!dogControl || !textures) return;
+
+    if (!catsReady && dogControl->boundsValid) {
+        dogControl->footprintTexture = TextureName(kFootprintTexture);
+        dogControl->sceneTextures = textures;
+        dogControl->numSceneTextures = numTextures;
+        catsReady = dogControl->Setup(settings, resourcePath);
+    }
+    dogControl->GetBounds();
+    dogControl->camera.Move(dogControl, frameTime);
+
+    const VECTOR3D& eye = dogControl->camera.eye;
+    const GLfloat light[] = {eye.x, eye.y + 5.0f, eye.z, 1.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, light);
+    dogControl->frustum.ExtractFrustumFaster();
+
+    glEnable(GL_CULL_FACE);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    if (settings && settings->TILEBG && !fogReady && dogControl->boundsValid) {
+        SetupFog(dogControl);
+    }
+    if (fogReady) glEnable(GL_FOG);
+    DrawGround();
+
+    if (catsReady) {
+        dogControl->Move(frameTime, resourcePath);
+        glPushMatrix();
+        dogControl->Draw(frameTime);
+        glPopMatrix();
+    }
+    glDisable(GL_CULL_FACE);
+    if (!isPreview) DoOverlay();
+    glDisable(GL_TEXTURE_2D);
+}
+
+void SSMAIN::Cleanup() {
+    if (dogControl) {
+        dogControl->Cleanup();
+        delete dogControl;
+        dogControl = nullptr;
+    }
+    catsReady = false;
+    FreeTextures();
+    if (groundTexture != 0) {
+        const GLuint name = groundTexture;
+        glDeleteTextures(1, &name);
+        groundTexture = 0;
+    }
+    glDisable(GL_LIGHTING);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_COLOR_MATERIAL);
+}

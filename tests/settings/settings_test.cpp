@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "platform/system_clock.h"
-#include "tests/settings/memory_store.h"
+#include "tests/settings/recording_store.h"
 
 namespace {
 
 // A store as a user of version 1.01 left it, with the given overrides.
-MemoryStore StoredUser(std::map<std::string, std::string> overrides = {}) {
-    MemoryStore store;
+RecordingStore StoredUser(std::map<std::string, std::string> overrides = {}) {
+    RecordingStore store;
     store.values = {{"version", "1.01"}, {"MainMonitorOnly", "true"},     {"DogSize", "80"},
                     {"NumDogs", "2"},    {"NumFootprints", "250"},        {"BGType", "2"},
                     {"BGRes", "0"},      {"BGPath", "/home/me/Pictures"}, {"TileBG", "false"}};
@@ -28,7 +28,7 @@ struct Loaded {
     bool mainMonitorOnly = true;
 };
 
-Loaded Load(MemoryStore& store) {
+Loaded Load(RecordingStore& store) {
     Loaded loaded;
     LoadSettings(store, loaded.settings, loaded.mainMonitorOnly);
     return loaded;
@@ -63,7 +63,7 @@ const std::map<std::string, std::string> kDefaultValues = {{"version", "1.01"},
 }  // namespace
 
 TEST(LoadSettings, FirstRunStoresAndUsesEveryDefault) {
-    MemoryStore store;
+    RecordingStore store;
     const Loaded loaded = Load(store);
     ExpectDefaults(loaded);
     EXPECT_EQ(store.values, kDefaultValues);
@@ -72,7 +72,7 @@ TEST(LoadSettings, FirstRunStoresAndUsesEveryDefault) {
 
 TEST(LoadSettings, AnotherVersionDiscardsEveryStoredValue) {
     for (const char* version : {"1.0", "1.010", "", "1.01 "}) {
-        MemoryStore store = StoredUser({{"version", version}});
+        RecordingStore store = StoredUser({{"version", version}});
         const Loaded loaded = Load(store);
         SCOPED_TRACE(version);
         ExpectDefaults(loaded);
@@ -82,7 +82,7 @@ TEST(LoadSettings, AnotherVersionDiscardsEveryStoredValue) {
 }
 
 TEST(LoadSettings, SameVersionKeepsStoredValuesAndWritesNothing) {
-    MemoryStore store = StoredUser({{"DogSize", "150"}});
+    RecordingStore store = StoredUser({{"DogSize", "150"}});
     const Loaded loaded = Load(store);
     EXPECT_TRUE(loaded.mainMonitorOnly);
     EXPECT_EQ(loaded.settings.LDOGSIZE, 150);
@@ -130,7 +130,7 @@ TEST(LoadSettings, ValuesNoUserCouldMeanAreBroughtIntoRange) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key) + "=" + c.stored);
-        MemoryStore store = StoredUser({{c.key, c.stored}});
+        RecordingStore store = StoredUser({{c.key, c.stored}});
         const Loaded loaded = Load(store);
         EXPECT_EQ(loaded.settings.*(c.field), c.expected);
         EXPECT_TRUE(store.writes.empty());
@@ -138,7 +138,7 @@ TEST(LoadSettings, ValuesNoUserCouldMeanAreBroughtIntoRange) {
 }
 
 TEST(LoadSettings, AbsentKeysUnderTheRightVersionReadAsZeroThenBounded) {
-    MemoryStore store;
+    RecordingStore store;
     store.values = {{"version", "1.01"}};
     const Loaded loaded = Load(store);
     EXPECT_FALSE(loaded.mainMonitorOnly);
@@ -164,11 +164,11 @@ TEST(LoadSettings, AFolderPathThatDoesNotFitIsIgnoredNeverCut) {
     const std::string tooLong = "/" + std::string(1023, 'p');
     const std::string huge = "/" + std::string(4999, 'p');
     {
-        MemoryStore store = StoredUser({{"BGPath", fits}});
+        RecordingStore store = StoredUser({{"BGPath", fits}});
         EXPECT_EQ(std::string(Load(store).settings.BGPath), fits);
     }
     for (const std::string& path : {tooLong, huge}) {
-        MemoryStore store = StoredUser({{"BGPath", path}});
+        RecordingStore store = StoredUser({{"BGPath", path}});
         const Loaded loaded = Load(store);
         EXPECT_STREQ(loaded.settings.BGPath, "/usr/share/backgrounds/");
         // Everything else still loads, and the stored value is not touched.
@@ -188,7 +188,7 @@ TEST(SetBackgroundFolder, RefusesPathsThatWouldBeShortened) {
 }
 
 TEST(SaveSettings, WritesEveryValueButTheVersionInOrderThenFlushes) {
-    MemoryStore store = StoredUser();
+    RecordingStore store = StoredUser();
     SETTINGS s = DefaultSettings();
     s.NUM_FOOTPRINTS = 42;
     s.NUM_DOGS = 1;
@@ -218,7 +218,7 @@ TEST(SaveSettings, WritesEveryValueButTheVersionInOrderThenFlushes) {
 }
 
 TEST(SaveSettings, ReportsAFailedFlushAndStoresValuesAsGiven) {
-    MemoryStore store;
+    RecordingStore store;
     store.syncSucceeds = false;
     SETTINGS s = DefaultSettings();
     s.NUM_DOGS = 9;  // saving does not clamp; the next loading does

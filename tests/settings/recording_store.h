@@ -9,7 +9,7 @@
 
 #include "host/preferences_store.h"
 
-class MemoryStore : public PreferencesStore {
+class RecordingStore : public PreferencesStore {
   public:
     std::optional<std::string> ReadString(const char* key) override {
         const auto it = values.find(key);

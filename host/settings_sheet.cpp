@@ -1,0 +1,97 @@
+#include "host/settings_sheet.h"
+
+SettingsSheet::SettingsSheet(SETTINGS& settings, bool& mainMonitorOnly, PreferencesStore& store)
+    : settings_(settings), mainMonitorOnly_(mainMonitorOnly), store_(store) {}
+
+void SettingsSheet::configureSheet() {
+    oMainMonitorOnly = mainMonitorOnly_;
+    oDogSize = settings_.LDOGSIZE;
+    oNumDogs = settings_.NUM_DOGS;
+    oNumFootprints = settings_.NUM_FOOTPRINTS;
+    oTileBG = settings_.TILEBG;
+    oBGType = settings_.BGTYPE;
+    oBGRes = settings_.BGRES;
+    oBGPath = settings_.BGPath;
+    configureSheet_updatestates();
+    open_ = true;
+}
+
+void SettingsSheet::configureSheet_cancel() {
+    open_ = false;
+}
+
+bool SettingsSheet::configureSheet_save() {
+    mainMonitorOnly_ = oMainMonitorOnly;
+    settings_.LDOGSIZE = oDogSize;
+    settings_.NUM_DOGS = oNumDogs;
+    settings_.NUM_FOOTPRINTS = oNumFootprints;
+    settings_.TILEBG = oTileBG;
+    settings_.BGTYPE = oBGType;
+    settings_.BGRES = oBGRes;
+    // The folder button shows the folder to store; it always fits, as every way it is set
+    // checks that.
+    SetBackgroundFolder(settings_, oBGPath);
+    if (!SaveSettings(store_, settings_, mainMonitorOnly_)) return false;
+    open_ = false;
+    return true;
+}
+
+void SettingsSheet::configureSheet_defaults() {
+    const SETTINGS defaults = DefaultSettings();
+    oMainMonitorOnly = false;
+    oDogSize = defaults.LDOGSIZE;
+    oNumDogs = defaults.NUM_DOGS;
+    oNumFootprints = defaults.NUM_FOOTPRINTS;
+    oTileBG = defaults.TILEBG;
+    oBGType = defaults.BGTYPE;
+    oBGRes = defaults.BGRES;
+    oBGPath = settings_.BGPath;
+    configureSheet_updatestates();
+}
+
+void SettingsSheet::configureSheet_update(int index) {
+    oBGType = index;
+    configureSheet_updatestates();
+}
+
+void SettingsSheet::configureSheet_updatestates() {
+    oBGPathEnabled = oBGType == 2;
+    oBGResEnabled = oBGType == 0;
+}
+
+bool SettingsSheet::configureSheet_bgpath(const std::string& folder) {
+    if (!SetBackgroundFolder(settings_, folder)) return false;
+    oBGPath = settings_.BGPath;
+    return true;
+}
+
+bool SettingsSheet::configureSheet_openwebsite(
+    const std::function<bool(const std::string&)>& openUri) const {
+    return openUri && openUri(kWebPageAddress);
+}
+
+std::vector<std::string> SettingsSheet::PreviewArguments(unsigned long windowId) const {
+    static const char* const kSources[] = {"screen", "desktop", "folder"};
+    const int source = oBGType >= 0 && oBGType <= 2 ? oBGType : 0;
+    std::vector<std::string> args = {"--preview",
+                                     "--window-id",
+                                     std::to_string(windowId),
+                                     "--cats",
+                                     std::to_string(oNumDogs),
+                                     "--size",
+                                     std::to_string(oDogSize),
+                                     "--footprints",
+                                     std::to_string(oNumFootprints),
+                                     "--background",
+                                     kSources[source],
+                                     oTileBG ? "--tile" : "--no-tile",
+                                     "--resolution",
+                                     std::to_string(oBGRes)};
+    // An empty folder is no folder: the saver then keeps its own.
+    if (!oBGPath.empty()) {
+        args.push_back("--folder");
+        args.push_back(oBGPath);
+    }
+    if (oMainMonitorOnly) args.push_back("--main-monitor-only");
+    return args;
+}

@@ -1,0 +1,228 @@
+#include "platform/keyfile_store.h"
+
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/settings.h"
+
+namespace {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+  public:
+    TempFolder() {
+        char pattern[] = "/tmp/velmora-store-XXXXXX";
+        path_ = mkdtemp(pattern);
+    }
+    ~TempFolder() {
+        chmod(path_.c_str(), 0700);
+        std::system(("rm -rf '" + path_ + "'").c_str());
+    }
+    const std::string& Path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+  private:
+    std::string path_;
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    while (dirent* entry = dir ? readdir(dir) : nullptr) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    if (dir) closedir(dir);
+    return names;
+}
+
+}  // namespace
+
+TEST(KeyFileStore, ValuesSurviveInTheIniFileOfItsOwnGroup) {
+    TempFolder temp;
+    const std::string path = temp / "nested/velmora/VelmoraSaver.ini";
+    {
+        KeyFileStore store(path);
+        store.WriteString("BGPath", " /home/me/My Pictures\\new\n");
+        store.WriteBool("TileBG", true);
+        store.WriteBool("MainMonitorOnly", false);
+        store.WriteInteger("NumFootprints", -123456789012L);
+        ASSERT_TRUE(store.Synchronize()) << store.Error();
+    }
+    const std::string text = ReadFile(path);
+    EXPECT_EQ(text.rfind("[VelmoraSaver]", 0), 0u) << text;
+    EXPECT_NE(text.find("TileBG=true"), std::string::npos) << text;
+
+    KeyFileStore again(path);
+    EXPECT_EQ(again.ReadString("BGPath"), " /home/me/My Pictures\\new\n");
+    EXPECT_TRUE(again.ReadBool("TileBG"));
+    EXPECT_FALSE(again.ReadBool("MainMonitorOnly"));
+    EXPECT_EQ(again.ReadInteger("NumFootprints"), -123456789012L);
+}
+
+TEST(KeyFileStore, FolderNamesThatAreNotUtf8ComeBackByteForByte) {
+    TempFolder temp;
+    const std::string path = temp / "VelmoraSaver.ini";
+    const std::string latin1 = "/home/\xe9t\xe9/ images\\x";
+    {
+        KeyFileStore store(path);
+        store.WriteString("BGPath", latin1);
+        ASSERT_TRUE(store.Synchronize());
+    }
+    KeyFileStore again(path);
+    EXPECT_EQ(again.ReadString("BGPath"), latin1);
+}
+
+TEST(KeyFileStore, AbsentOrUnparsableKeysReadAsNullFalseOrZero) {
+    TempFolder temp;
+    const std::string path = temp / "VelmoraSaver.ini";
+    WriteFile(path,
+              "# edited by hand\n[VelmoraSaver]\nNumDogs=two\nDogSize=12abc\n"
+              "NumFootprints=99999999999999999999999\nBGType=\nTileBG=maybe\nBGRes=2  \n"
+              "MainMonitorOnly=YES\n[Other]\nBGPath=/elsewhere\n");
+    KeyFileStore store(path);
+    EXPECT_EQ(store.ReadString("BGPath"), std::nullopt);  // only our group counts
+    EXPECT_EQ(store.ReadString("version"), std::nullopt);
+    EXPECT_FALSE(store.ReadBool("Absent"));
+    EXPECT_EQ(store.ReadInteger("Absent"), 0);
+    EXPECT_EQ(store.ReadInteger("NumDogs"), 0);
+    EXPECT_EQ(store.ReadInteger("DogSize"), 0);
+    EXPECT_EQ(store.ReadInteger("NumFootprints"), 0);
+    EXPECT_EQ(store.ReadInteger("BGType"), 0);
+    EXPECT_EQ(store.ReadInteger("BGRes"), 2);
+    EXPECT_FALSE(store.ReadBool("TileBG"));
+    EXPECT_TRUE(store.ReadBool("MainMonitorOnly"));
+
+    // Saving keeps the user's comment and the other group.
+    store.WriteInteger("NumDogs", 1);
+    ASSERT_TRUE(store.Synchronize());
+    const std::string text = ReadFile(path);
+    EXPECT_NE(text.find("# edited by hand"), std::string::npos) << text;
+    EXPECT_NE(text.find("BGPath=/elsewhere"), std::string::npos) << text;
+}
+
+TEST(KeyFileStore, ACorruptOrStrangeFileIsAFirstRun) {
+    TempFolder temp;
+    const std::string path = temp / "VelmoraSaver.ini";
+    const std::vector<std::string> contents = {
+        std::string("\x00\xff\x13garbage\n[", 12),
+        "[VelmoraSaver\nversion=1.01\n",
+        "version=1.01\n",                           // a key outside any group
+        "[VelmoraSaver]\nversion=1.01\nDogSize\n",  // a line that is no key
+        std::string(2 << 20, 'x'),                  // far too large for a preferences file
+    };
+    for (const std::string& content : contents) {
+        WriteFile(path, content);
+        KeyFileStore store(path);
+        SETTINGS settings;
+        bool mainOnly = true;
+        LoadSettings(store, settings, mainOnly);
+        EXPECT_EQ(settings.NUM_DOGS, 3);
+        EXPECT_EQ(settings.NUM_FOOTPRINTS, 1000);
+        EXPECT_STREQ(settings.BGPath, "/usr/share/backgrounds/");
+        EXPECT_FALSE(mainOnly);
+        // The first run's defaults replaced the broken file with a readable one.
+        KeyFileStore again(path);
+        EXPECT_EQ(again.ReadString("version"), "1.01");
+        EXPECT_EQ(again.ReadInteger("NumFootprints"), 1000);
+    }
+    // A folder where the file should be cannot be read or replaced, yet nothing crashes.
+    const std::string folderPath = temp / "folder.ini";
+    mkdir(folderPath.c_str(), 0700);
+    KeyFileStore store(folderPath);
+    EXPECT_EQ(store.ReadString("version"), std::nullopt);
+    EXPECT_FALSE(store.Synchronize());
+}
+
+TEST(KeyFileStore, SavingReplacesTheFileAtomicallyAndLeavesNoTemporaries) {
+    TempFolder temp;
+    const std::string path = temp / "VelmoraSaver.ini";
+    const std::string link = temp / "old-copy";
+    WriteFile(path, "[VelmoraSaver]\nNumDogs=1\n");
+    // A second name of the old file: an in-place rewrite would change it too, a rename does not.
+    ASSERT_EQ(::link(path.c_str(), link.c_str()), 0);
+    KeyFileStore store(path);
+    store.WriteInteger("NumDogs", 2);
+    ASSERT_TRUE(store.Synchronize()) << store.Error();
+    EXPECT_EQ(ReadFile(link), "[VelmoraSaver]\nNumDogs=1\n");
+    EXPECT_EQ(KeyFileStore(path).ReadInteger("NumDogs"), 2);
+    std::vector<std::string> names = FolderEntries(temp.Path());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"VelmoraSaver.ini", "old-copy"}));
+}
+
+TEST(KeyFileStore, AFailedSaveReportsFalseAndKeepsTheOldFile) {
+    TempFolder temp;
+    // The folder cannot be created: its parent is a file.
+    WriteFile(temp / "plain", "x");
+    KeyFileStore noFolder(temp / "plain/velmora/VelmoraSaver.ini");
+    noFolder.WriteInteger("NumDogs", 2);
+    EXPECT_FALSE(noFolder.Synchronize());
+    EXPECT_NE(noFolder.Error().find("cannot create"), std::string::npos) << noFolder.Error();
+
+    // A full disk: writes beyond a few bytes fail, as they do when no space is left.
+    const std::string path = temp / "VelmoraSaver.ini";
+    WriteFile(path, "[VelmoraSaver]\nNumDogs=1\n");
+    KeyFileStore store(path);
+    store.WriteString("BGPath", std::string(4000, 'p'));
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = old;
+    tiny.rlim_cur = 64;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    const bool saved = store.Synchronize();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(saved);
+    EXPECT_FALSE(store.Error().empty());
+    EXPECT_EQ(ReadFile(path), "[VelmoraSaver]\nNumDogs=1\n");
+    EXPECT_EQ(FolderEntries(temp.Path()).size(), 2u);  // "plain" and the store, no temporary
+
+    // A folder without write permission (meaningless for root, who may write anywhere).
+    if (geteuid() != 0) {
+        chmod(temp.Path().c_str(), 0500);
+        EXPECT_FALSE(store.Synchronize());
+        chmod(temp.Path().c_str(), 0700);
+        EXPECT_EQ(ReadFile(path), "[VelmoraSaver]\nNumDogs=1\n");
+    }
+}
+
+TEST(KeyFileStore, DefaultPathFollowsTheConfigFolderVariable) {
+    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = oldConfig ? oldConfig : "";
+    setenv("XDG_CONFIG_HOME", "/tmp/cfg-test", 1);
+    EXPECT_EQ(KeyFileStore::DefaultPath(), "/tmp/cfg-test/velmora/VelmoraSaver.ini");
+    setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    if (!home.empty()) {
+        EXPECT_EQ(KeyFileStore::DefaultPath(), home + "/.config/velmora/VelmoraSaver.ini");
+    }
+    EXPECT_EQ(KeyFileStore().Path(), KeyFileStore::DefaultPath());
+    if (oldConfig) {
+        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    } else {
+        unsetenv("XDG_CONFIG_HOME");
+    }
+}

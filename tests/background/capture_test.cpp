@@ -1,0 +1,214 @@
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/background_source.h"
+#include "host/image_decoder.h"
+#include "host/settings.h"
+#include "platform/headless_gl.h"
+
+namespace {
+
+TEST(CaptureSize, PowersOfTwoNearestInLogarithmLimitedByDetail) {
+    const int glMax = 16384;
+    auto size = CaptureTextureSize(1440, 900, 1, glMax);
+    EXPECT_EQ(size.width, 1024);
+    EXPECT_EQ(size.height, 1024);
+    size = CaptureTextureSize(1440, 900, 2, glMax);
+    EXPECT_EQ(size.width, 1024);
+    EXPECT_EQ(size.height, 1024);
+    size = CaptureTextureSize(1440, 900, 0, glMax);
+    EXPECT_EQ(size.width, 512);
+    EXPECT_EQ(size.height, 512);
+    size = CaptureTextureSize(1920, 1200, 2, 2048);
+    EXPECT_EQ(size.width, 2048);
+    EXPECT_EQ(size.height, 1024);
+    size = CaptureTextureSize(1920, 1200, 1, 2048);
+    EXPECT_EQ(size.width, 1024);
+    EXPECT_EQ(size.height, 1024);
+    // Any level above 1 means the GL maximum.
+    size = CaptureTextureSize(1920, 1200, 7, 1024);
+    EXPECT_EQ(size.width, 1024);
+
+    // The rounding point lies at 2^(n + 0.5): 1448 rounds down, 1449 up.
+    EXPECT_EQ(NearestPowerOfTwo(1448), 1024);
+    EXPECT_EQ(NearestPowerOfTwo(1449), 2048);
+    EXPECT_EQ(NearestPowerOfTwo(1024), 1024);
+    EXPECT_EQ(NearestPowerOfTwo(1), 1);
+    EXPECT_EQ(NearestPowerOfTwo(0), 1);
+    EXPECT_EQ(NearestPowerOfTwo(3), 4);
+    EXPECT_EQ(CaptureSideLimit(0, 8192), 512);
+    EXPECT_EQ(CaptureSideLimit(1, 8192), 1024);
+    EXPECT_EQ(CaptureSideLimit(2, 8192), 8192);
+}
+
+TEST(CaptureBlackTest, OnlyColourCountsNotAlpha) {
+    std::vector<uint8_t> pixels(16 * 4, 0);
+    for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
+    EXPECT_FALSE(HasVisiblePixel(pixels.data(), 16));
+    for (int channel = 0; channel < 3; ++channel) {
+        std::vector<uint8_t> one = pixels;
+        one[15 * 4 + channel] = 1;
+        EXPECT_TRUE(HasVisiblePixel(one.data(), 16)) << "channel " << channel;
+        EXPECT_FALSE(HasVisiblePixel(one.data(), 15)) << "the count limits the pixels looked at";
+    }
+}
+
+CapturedImage HalfRedHalfGreen(int width, int height) {
+    CapturedImage image;
+    image.width = width;
+    image.height = height;
+    image.rgba.resize(std::size_t(width) * height * 4);
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            uint8_t* p = &image.rgba[(std::size_t(row) * width + column) * 4];
+            p[column < width / 2 ? 0 : 1] = 255;
+            p[3] = 255;
+        }
+    }
+    return image;
+}
+
+TEST(CaptureTexture, ResampledUploadOrDeletionForBlackScreens) {
+    HeadlessGL gl;
+    ASSERT_TRUE(gl.Create(16, 16)) << gl.Error();
+
+    uint32_t name = 0;
+    MakeCaptureTexture(HalfRedHalfGreen(600, 300), 1, &name);
+    ASSERT_NE(name, 0u);
+    glBindTexture(GL_TEXTURE_2D, name);
+    GLint width = 0, height = 0, wrap = 0, filter = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+    EXPECT_EQ(width, 512);   // 600 is nearer 512 than 1024 in the logarithm
+    EXPECT_EQ(height, 256);  // 300 is nearer 256
+    EXPECT_EQ(wrap, GL_REPEAT);
+    EXPECT_EQ(filter, GL_LINEAR);
+    std::vector<uint8_t> texels(std::size_t(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    const uint8_t* left = &texels[(100 * std::size_t(width) + 10) * 4];
+    const uint8_t* right = &texels[(100 * std::size_t(width) + width - 10) * 4];
+    EXPECT_EQ(left[0], 255);
+    EXPECT_EQ(left[1], 0);
+    EXPECT_EQ(right[0], 0);
+    EXPECT_EQ(right[1], 255);
+
+    // The same name is reused when one is given.
+    const uint32_t given = name;
+    MakeCaptureTexture(HalfRedHalfGreen(64, 64), 0, &name);
+    EXPECT_EQ(name, given);
+
+    // A black screen (or one that could not be read) deletes the texture and reports 0.
+    CapturedImage black;
+    black.width = 320;
+    black.height = 200;
+    black.rgba.assign(std::size_t(320) * 200 * 4, 0);
+    MakeCaptureTexture(black, 1, &name);
+    EXPECT_EQ(name, 0u);
+    EXPECT_FALSE(glIsTexture(given));
+
+    CapturedImage truncated = HalfRedHalfGreen(64, 64);
+    truncated.rgba.resize(100);
+    MakeCaptureTexture(truncated, 1, &name);
+    EXPECT_EQ(name, 0u);
+    CapturedImage empty;
+    MakeCaptureTexture(empty, 1, &name);
+    EXPECT_EQ(name, 0u);
+}
+
+class FixedLookup : public DesktopPictureLookup {
+  public:
+    explicit FixedLookup(std::string path) : path_(std::move(path)) {}
+    std::string PicturePath(int screenNumber) override {
+        lastScreen = screenNumber;
+        return path_;
+    }
+    int lastScreen = -1;
+
+  private:
+    std::string path_;
+};
+
+TEST(DesktopPicture, DesktopChoiceOrTheShippedPicture) {
+    const std::string fallback = "/usr/share/velmora/fallback.jpg";
+    FixedLookup named("/home/u/Pictures/sea.png");
+    EXPECT_EQ(DesktopPicturePath(&named, 3, fallback), "/home/u/Pictures/sea.png");
+    EXPECT_EQ(named.lastScreen, 3);
+    FixedLookup none("");
+    EXPECT_EQ(DesktopPicturePath(&none, 0, fallback), fallback);
+    FixedLookup tooShort("/a.j");
+    EXPECT_EQ(DesktopPicturePath(&tooShort, 0, fallback), fallback);
+    FixedLookup justLongEnough("/a.jp");
+    EXPECT_EQ(DesktopPicturePath(&justLongEnough, 0, fallback), "/a.jp");
+    FixedLookup huge("/" + std::string(2000, 'x') + ".png");
+    EXPECT_EQ(DesktopPicturePath(&huge, 0, fallback), fallback);
+    EXPECT_EQ(DesktopPicturePath(nullptr, 0, fallback), fallback);
+}
+
+// Decodes only the paths it is told about.
+class PathDecoder : public ImageDecoder {
+  public:
+    bool DecodeFile(const char* path, DecodedImage& out, std::string&) override {
+        asked.emplace_back(path);
+        for (const std::string& good : readable) {
+            if (good == path) {
+                out.width = out.height = 2;
+                out.channels = 3;
+                out.bytesPerRow = 6;
+                out.pixels.assign(12, 200);
+                return true;
+            }
+        }
+        return false;
+    }
+    bool DecodeMemory(const void*, size_t, DecodedImage&, std::string&) override { return false; }
+    std::vector<std::string> readable;
+    std::vector<std::string> asked;
+};
+
+TEST(GroundPicture, SourcesFallBackToTheShippedPicture) {
+    HeadlessGL gl;
+    ASSERT_TRUE(gl.Create(16, 16)) << gl.Error();
+    PathDecoder decoder;
+    SetImageDecoder(&decoder);
+    const std::string fallback = "/res/fallback.jpg";
+    decoder.readable = {fallback, "/desk/sea.png"};
+
+    SETTINGS settings = DefaultSettings();
+    settings.BGTYPE = 1;
+    FixedLookup desk("/desk/sea.png");
+    Texture fromDesktop;
+    EXPECT_TRUE(LoadGroundPicture(settings, 1, &desk, fallback, fromDesktop));
+    EXPECT_EQ(decoder.asked, std::vector<std::string>{"/desk/sea.png"});
+    EXPECT_NE(fromDesktop.texID, 0u);
+
+    // A desktop picture our decoder cannot read gives the shipped picture.
+    decoder.asked.clear();
+    FixedLookup slideShow("/usr/share/backgrounds/gnome/adwaita-timed.xml");
+    Texture fromShow;
+    EXPECT_TRUE(LoadGroundPicture(settings, 0, &slideShow, fallback, fromShow));
+    EXPECT_EQ(decoder.asked.back(), fallback);
+    EXPECT_NE(fromShow.texID, 0u);
+
+    // A folder with no pictures gives the shipped picture.
+    decoder.asked.clear();
+    settings.BGTYPE = 2;
+    std::snprintf(settings.BGPath, sizeof settings.BGPath, "%s", "/nonexistent/velmora/folder");
+    Texture fromFolder;
+    EXPECT_TRUE(LoadGroundPicture(settings, 0, &desk, fallback, fromFolder));
+    EXPECT_EQ(decoder.asked, std::vector<std::string>{fallback});
+
+    // Nothing readable at all: no texture, and no failure beyond the false result.
+    decoder.readable.clear();
+    Texture nothing;
+    EXPECT_FALSE(LoadGroundPicture(settings, 0, &desk, fallback, nothing));
+    EXPECT_EQ(nothing.texID, 0u);
+    SetImageDecoder(nullptr);
+}
+
+}  // namespace

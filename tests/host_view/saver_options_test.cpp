@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/saver_options.h"
+
+namespace {
+
+bool Parse(std::vector<const char*> args, SaverOptions& options, std::string& error,
+           const char* env = nullptr) {
+    return ParseSaverOptions(int(args.size()), args.data(), env, options, error);
+}
+
+TEST(SaverOptions, WhereToDraw) {
+    SaverOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({}, options, error));
+    EXPECT_EQ(options.mode, SaverMode::Window);
+    EXPECT_FALSE(options.preview);
+
+    ASSERT_TRUE(Parse({"--fullscreen"}, options, error));
+    EXPECT_EQ(options.mode, SaverMode::Fullscreen);
+    ASSERT_TRUE(Parse({"--window-id", "4194311", "--preview"}, options, error));
+    EXPECT_EQ(options.mode, SaverMode::WindowId);
+    EXPECT_EQ(options.windowId, 4194311ul);
+    EXPECT_TRUE(options.preview);
+    ASSERT_TRUE(Parse({"-window-id", "0x400007"}, options, error));
+    EXPECT_EQ(options.windowId, 0x400007ul);
+    ASSERT_TRUE(Parse({"--window-id=0x1a"}, options, error));
+    EXPECT_EQ(options.windowId, 0x1aul);
+    ASSERT_TRUE(Parse({"-root"}, options, error));
+    EXPECT_EQ(options.mode, SaverMode::Root);
+
+    // XScreenSaver's window from the environment: used without a mode, and for --root.
+    ASSERT_TRUE(Parse({}, options, error, "0x2000005"));
+    EXPECT_EQ(options.mode, SaverMode::WindowId);
+    EXPECT_EQ(options.windowId, 0x2000005ul);
+    ASSERT_TRUE(Parse({"--root"}, options, error, "0x2000005"));
+    EXPECT_EQ(options.mode, SaverMode::WindowId);
+    ASSERT_TRUE(Parse({"--window"}, options, error, "0x2000005"));
+    EXPECT_EQ(options.mode, SaverMode::Window);
+    ASSERT_TRUE(Parse({"--window-id", "77"}, options, error, "0x2000005"));
+    EXPECT_EQ(options.windowId, 77ul);
+    ASSERT_TRUE(Parse({}, options, error, ""));
+    EXPECT_EQ(options.mode, SaverMode::Window);
+
+    for (const char* bad : {"0", "-5", "12abc", "", "0x1ffffffff"}) {
+        EXPECT_FALSE(Parse({"--window-id", bad}, options, error)) << bad;
+        EXPECT_NE(error.find("window id"), std::string::npos);
+    }
+    EXPECT_FALSE(Parse({"--window-id"}, options, error));
+    EXPECT_NE(error.find("needs a value"), std::string::npos);
+    EXPECT_FALSE(Parse({}, options, error, "junk"));
+    EXPECT_FALSE(Parse({"--fullscreen=yes"}, options, error));
+    EXPECT_FALSE(Parse({"--bogus"}, options, error));
+    EXPECT_EQ(error, "unknown option \"--bogus\"");
+    EXPECT_FALSE(Parse({"stray"}, options, error));
+}
+
+TEST(SaverOptions, RunSettingsOverrideTheStoredOnesWithinRange) {
+    SaverOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse(
+        {"--cats", "2", "--size=150", "--footprints", "50", "--background", "folder", "--folder",
+         "/pics", "--no-tile", "--resolution", "2", "--main-monitor-only", "--resources", "/opt/v"},
+        options, error))
+        << error;
+    SETTINGS settings = DefaultSettings();
+    bool mainOnly = false;
+    ASSERT_TRUE(ApplyRunSettings(options, settings, mainOnly, error));
+    EXPECT_EQ(settings.NUM_DOGS, 2);
+    EXPECT_EQ(settings.LDOGSIZE, 150);
+    EXPECT_FLOAT_EQ(settings.dogSize, 1.5f);
+    EXPECT_EQ(settings.NUM_FOOTPRINTS, 50);
+    EXPECT_EQ(settings.BGTYPE, 2);
+    EXPECT_STREQ(settings.BGPath, "/pics");
+    EXPECT_FALSE(settings.TILEBG);
+    EXPECT_EQ(settings.BGRES, 2);
+    EXPECT_TRUE(mainOnly);
+    EXPECT_EQ(options.resources, "/opt/v");
+
+    // Without options the stored settings stay as they are.
+    SETTINGS stored = DefaultSettings();
+    stored.NUM_DOGS = 1;
+    stored.TILEBG = false;
+    ASSERT_TRUE(Parse({"--window"}, options, error));
+    SETTINGS copy = stored;
+    bool storedMainOnly = true;
+    ASSERT_TRUE(ApplyRunSettings(options, copy, storedMainOnly, error));
+    EXPECT_EQ(copy.NUM_DOGS, 1);
+    EXPECT_FALSE(copy.TILEBG);
+    EXPECT_EQ(copy.LDOGSIZE, stored.LDOGSIZE);
+    EXPECT_STREQ(copy.BGPath, stored.BGPath);
+    EXPECT_TRUE(storedMainOnly);
+    ASSERT_TRUE(Parse({"--background", "screen", "--tile"}, options, error));
+    ASSERT_TRUE(ApplyRunSettings(options, copy, storedMainOnly, error));
+    EXPECT_EQ(copy.BGTYPE, 0);
+    EXPECT_TRUE(copy.TILEBG);
+    ASSERT_TRUE(Parse({"--background", "desktop"}, options, error));
+    EXPECT_EQ(options.background, 1);
+
+    // Values out of range or malformed are refused with a message naming the option.
+    for (std::vector<const char*> bad : {std::vector<const char*>{"--cats", "4"},
+                                         {"--cats", "-1"},
+                                         {"--size", "5"},
+                                         {"--size", "100x"},
+                                         {"--footprints", "0"},
+                                         {"--resolution", "3"},
+                                         {"--background", "wallpaper"},
+                                         {"--cats", "99999999999999"},
+                                         {"--resources", ""}}) {
+        EXPECT_FALSE(Parse(bad, options, error)) << bad[0] << " " << bad[1];
+        EXPECT_NE(error.find(bad[0] + 2), std::string::npos) << error;
+    }
+
+    // A folder too long for the record is refused rather than cut to another folder's name.
+    const std::string longFolder = "/" + std::string(kMaxPathLength, 'f');
+    std::vector<const char*> args = {"--folder", longFolder.c_str()};
+    ASSERT_TRUE(Parse(args, options, error));
+    SETTINGS target = DefaultSettings();
+    const std::string before = target.BGPath;
+    EXPECT_FALSE(ApplyRunSettings(options, target, mainOnly, error));
+    EXPECT_EQ(std::string(target.BGPath), before);
+}
+
+TEST(SaverOptions, HelpNamesEveryOption) {
+    SaverOptions options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--help"}, options, error));
+    EXPECT_TRUE(options.help);
+    const std::string usage = SaverUsage();
+    for (const char* name :
+         {"--window", "--fullscreen", "--root", "--window-id", "--preview", "--resources", "--cats",
+          "--size", "--footprints", "--background", "--folder", "--tile", "--no-tile",
+          "--resolution", "--main-monitor-only", "XSCREENSAVER_WINDOW"}) {
+        EXPECT_NE(usage.find(name), std::string::npos) << name;
+    }
+}
+
+}  // namespace

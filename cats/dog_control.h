@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
+#include <string>
 
 #include "math/matrix.h"
 #include "math/vector3d.h"
@@ -64,6 +66,8 @@ class DOGCONTROL {
     int32_t numSceneTextures = 0;
 
     SCENESTATS stats;
+    // Packs whose problem has been reported (set-up is retried every frame while it fails).
+    std::set<std::string> reported;
 
     // Skins in the skin pack, one JPEG lump each.
     static constexpr int kSkinCount = 3;
@@ -93,6 +97,8 @@ class DOGCONTROL {
 
   private:
     bool LoadTemplate(const char* resourcePath);
+    void ReleaseCats();
+    void Complain(const char* what, const std::string& path);
     bool LoadSkin(int index, const char* resourcePath);
     void ChooseSkin(int i);
 };

@@ -1,0 +1,181 @@
+// velmora-render: the scene without a display, for tests, pictures and measurements.
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image_write.h>
+#pragma GCC diagnostic pop
+
+#include "assets/background_pictures.h"
+#include "assets/texture.h"
+#include "cats/dog_control.h"
+#include "host/memory_store.h"
+#include "host/settings.h"
+#include "platform/headless_gl.h"
+#include "platform/stb_image_decoder.h"
+#include "render_options.h"
+#include "scene/ssmain.h"
+#include "timing.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// share/velmora beside the bin/ folder this program lies in.
+std::string DefaultResources() {
+    char exe[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+    if (n <= 0) return "share/velmora/";
+    std::string path(exe, static_cast<size_t>(n));
+    for (int i = 0; i < 2; ++i) {
+        const size_t slash = path.rfind('/');
+        path = slash == std::string::npos ? std::string() : path.substr(0, slash);
+    }
+    return path + "/share/velmora/";
+}
+
+// The settings of this run: the defaults with the --set values on top, loaded through the
+// normal loading code from a store that exists only in memory.
+SETTINGS RunSettings(const RenderOptions& o) {
+    MemoryStore store;
+    SaveSettings(store, DefaultSettings(), false);
+    store.WriteString("version", kSettingsVersion);
+    for (const auto& [key, value] : o.settings) store.Set(key, value);
+    SETTINGS settings;
+    bool mainMonitorOnly = false;
+    LoadSettings(store, settings, mainMonitorOnly);
+    return settings;
+}
+
+// The state the view gives OpenGL before the scene's first frame.
+void InitialiseGL(int width, int height) {
+    glViewport(0, 0, width, height);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+}
+
+uint32_t LoadGround(const std::string& resources) {
+    const std::string path = resources + "fallback.jpg";
+    Texture picture;
+    if (!loadPicFile(path.c_str(), &picture)) {
+        std::fprintf(stderr, "velmora-render: cannot read the ground picture %s\n", path.c_str());
+        return 0;
+    }
+    const uint32_t name = picture.texID;
+    picture.texID = 0;  // the scene owns it from now on
+    return name;
+}
+
+bool WriteFrame(const HeadlessGL& gl, const std::string& dir, long frame) {
+    char name[64];
+    std::snprintf(name, sizeof(name), "/frame-%06ld.png", frame);
+    const std::string path = dir + name;
+    const std::vector<uint8_t> pixels = gl.ReadPixels();
+    if (!stbi_write_png(path.c_str(), gl.Width(), gl.Height(), 4, pixels.data(), gl.Width() * 4)) {
+        std::fprintf(stderr, "velmora-render: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+void PrintLine(const char* what, const std::vector<double>& samples) {
+    const TimingSummary s = Summarise(samples);
+    std::printf("%s ms: min %.3f median %.3f max %.3f\n", what, s.min, s.median, s.max);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    RenderOptions o;
+    std::string error;
+    if (!ParseRenderOptions(argc, argv, o, error)) {
+        std::fprintf(stderr, "velmora-render: %s\n", error.c_str());
+        return 2;
+    }
+    if (o.help) {
+        std::fputs(RenderUsage().c_str(), stdout);
+        return 0;
+    }
+    std::string resources = o.resources.empty() ? DefaultResources() : o.resources;
+    if (resources.back() != '/') resources += '/';
+
+    HeadlessGL gl;
+    if (!gl.Create(o.width, o.height)) {
+        std::fprintf(stderr, "velmora-render: no OpenGL context: %s\n", gl.Error().c_str());
+        return 1;
+    }
+    StbImageDecoder decoder;
+    SetImageDecoder(&decoder);
+    InitialiseGL(o.width, o.height);
+
+    SETTINGS settings = RunSettings(o);
+    std::srand(o.seedGiven ? o.seed : static_cast<unsigned>(std::time(nullptr)));
+
+    SSMAIN scene;
+    scene.Setup(o.preview, o.width, o.height, &settings, resources.c_str());
+    scene.groundTexture = LoadGround(resources);
+
+    std::vector<double> updateMs, drawMs, frameMs;
+    bool written = true;
+    Clock::time_point last = Clock::now();
+    for (long frame = 1; frame <= o.frames; ++frame) {
+        const Clock::time_point start = Clock::now();
+        const double dt = o.fixedStep ? o.dt : std::chrono::duration<double>(start - last).count();
+        last = start;
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        scene.Update(dt);
+        const Clock::time_point updated = Clock::now();
+        scene.Draw();
+        gl.Finish();
+        const Clock::time_point drawn = Clock::now();
+        updateMs.push_back(Milliseconds(updated - start));
+        drawMs.push_back(Milliseconds(drawn - updated));
+        frameMs.push_back(Milliseconds(drawn - start));
+        if (!o.outDir.empty() && frame % o.every == 0)
+            written = WriteFrame(gl, o.outDir, frame) && written;
+    }
+
+    if (o.stats) {
+        SCENESTATS stats;
+        long shots = 0;
+        if (scene.dogControl) {
+            stats = scene.dogControl->stats;
+            shots = scene.dogControl->camera.shotsEntered;
+        }
+        std::printf("cats placed: %lld\n", static_cast<long long>(stats.catsPlaced));
+        std::printf("footprints laid: %lld\n", static_cast<long long>(stats.footprintsLaid));
+        std::printf("toy kicks: %lld\n", static_cast<long long>(stats.toyKicks));
+        std::printf("toy hits: %lld\n", static_cast<long long>(stats.toyHits));
+        std::printf("toy throws: %lld\n", static_cast<long long>(stats.toyThrows));
+        std::printf("camera shots entered: %ld\n", shots);
+        std::printf("frames drawn: %zu\n", frameMs.size());
+        PrintLine("update", updateMs);
+        PrintLine("draw", drawMs);
+        PrintLine("frame", frameMs);
+    }
+    scene.Cleanup();
+    SetImageDecoder(nullptr);
+    return written ? 0 : 1;
+}

@@ -1,0 +1,215 @@
+#include "cats/dog_control.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "assets/resfile.h"
+#include "assets/texture.h"
+#include "cats/one_dog.h"
+#include "host/settings.h"
+#include "model/animation_template.h"
+#include "model/ms3d.h"
+#include "scene/pack_problem.h"
+#include "toys/one_toy.h"
+
+namespace {
+
+constexpr const char* kModelPack = "c.vlm";
+constexpr const char* kSkinPack = "ct.vlm";
+// The depth in front of the eye at which the visible ground is measured: the overview's height.
+constexpr float kGroundDepth = -40.0f;
+
+}  // namespace
+
+DOGTEMPLATE::~DOGTEMPLATE() {
+    delete model;
+    delete animation;
+    model = nullptr;
+    animation = nullptr;
+}
+
+DOGCONTROL::~DOGCONTROL() {
+    // Cleanup (with the context current) normally ran; this frees whatever memory is left.
+    ReleaseCats();
+    delete[] toys;
+}
+
+uint32_t DOGCONTROL::SceneTexture(int slot) const {
+    if (!sceneTextures || slot < 0 || slot >= numSceneTextures) return 0;
+    return sceneTextures[slot].texID;
+}
+
+void DOGCONTROL::ReleaseCats() {
+    delete[] dogs;
+    dogs = nullptr;
+    delete[] dogTemplate;
+    dogTemplate = nullptr;
+    delete[] dogTextures;
+    dogTextures = nullptr;
+    delete[] footprints;
+    footprints = nullptr;
+}
+
+bool DOGCONTROL::LoadTemplate(const char* resourcePath) {
+    const std::string path = std::string(resourcePath) + kModelPack;
+    RESFILE pack;
+    if (!pack.Open(path.c_str()) || !pack.SeekLump(0)) {
+        Complain("cat model pack", path);
+        return false;
+    }
+    MS3D model;
+    if (!model.LoadFromFStream(pack.stream, pack.LumpSize(0))) {
+        // An unreadable model would give cats with no body and no paws.
+        Complain("cat model pack", path);
+        return false;
+    }
+    model.Scale(0.25f * dogSize);
+    model.InitialSetup();
+
+    DOGTEMPLATE& t = dogTemplate[0];
+    t.animation = new ANIMATIONTEMPLATE;
+    if (!t.animation->Setup(&model)) return false;
+    t.model = new ONEDOG;
+    // The skins are not loaded yet: the template's materials name texture 0.
+    unsigned long noTexture = 0;
+    if (!t.model->Setup(t.animation, &model, &noTexture)) return false;
+    t.model->footRow = 0;
+    return true;
+}
+
+void DOGCONTROL::ChooseSkin(int i) {
+    ONEDOG& cat = dogs[i];
+    if (numDogs > 2) {
+        cat.texIndex = i % kSkinCount;
+        return;
+    }
+    // With at most two cats every cat gets a coat of its own.
+    bool taken = true;
+    while (taken) {
+        cat.texIndex = std::rand() % kSkinCount;
+        taken = false;
+        for (int j = 0; j < numDogs; ++j) {
+            if (j != i && dogs[j].texIndex == cat.texIndex) taken = true;
+        }
+    }
+}
+
+bool DOGCONTROL::LoadSkin(int index, const char* resourcePath) {
+    Texture& skin = dogTextures[index];
+    if (skin.texID != 0) return true;  // another cat wears it already
+    const std::string path = std::string(resourcePath) + kSkinPack;
+    RESFILE pack;
+    if (!pack.Open(path.c_str()) || !pack.SeekLump(index)) {
+        Complain("cat skin pack", path);
+        return false;
+    }
+    const RESENTRY& entry = pack.directory[index];
+    // A lump that is not a JPEG picture leaves the coat blank.
+    if (entry.kind != kLumpJPEG) return true;
+    void* data = nullptr;
+    if (!pack.LoadData(index, &data)) {
+        Complain("cat skin pack", path);
+        return false;
+    }
+    const bool built = BuildJPGTexture(&skin, data, entry.size, entry.mode);
+    delete[] static_cast<char*>(data);
+    if (!built) Complain("cat skin pack", path);
+    return built;
+}
+
+void DOGCONTROL::Complain(const char* what, const std::string& path) {
+    // Setup is retried every frame while it fails; one message per file is enough.
+    if (reported.insert(path).second) ReportPackProblem(what, path);
+}
+
+bool DOGCONTROL::Setup(SETTINGS* settings, const char* resourcePath) {
+    if (!settings || !resourcePath) return false;
+    // Each attempt starts clean: nothing of an earlier failed attempt is kept.
+    ReleaseCats();
+
+    numDogs = std::max(settings->NUM_DOGS, 0);
+    dogSize = settings->dogSize;
+    // A ring needs at least one print to keep, and the fade cursor must lie inside it.
+    const int keep = std::max(settings->NUM_FOOTPRINTS, 1);
+    numFootprints = keep + 5 * numDogs;
+    nextFade = (5 * numDogs) % numFootprints;
+    nextFootprint %= numFootprints;
+    footprints = new FOOTPRINT[numFootprints];
+
+    dogTextures = new Texture[kSkinCount];
+    dogTemplate = new DOGTEMPLATE[1];
+    if (!LoadTemplate(resourcePath)) {
+        ReleaseCats();
+        return false;
+    }
+
+    dogs = new ONEDOG[numDogs];
+    for (int i = 0; i < numDogs; ++i) {
+        ONEDOG& cat = dogs[i];
+        if (!cat.CopyFrom(dogTemplate)) {
+            ReleaseCats();
+            return false;
+        }
+        ChooseSkin(i);
+        if (!LoadSkin(cat.texIndex, resourcePath)) {
+            ReleaseCats();
+            return false;
+        }
+        if (cat.materialCount > 0) cat.materials[0].texID = dogTextures[cat.texIndex].texID;
+    }
+    return true;
+}
+
+void DOGCONTROL::GetBounds() {
+    if (boundsValid) return;
+    glPushMatrix();
+    glLoadIdentity();
+    frustum.ExtractFrustumFaster();
+    const VECTOR3D ahead{0.0f, 0.0f, kGroundDepth};
+    bounds.x = frustum.PointAtEdgeOfFrustum(FRUSTUM::kRight, ahead).x;
+    bounds.y = 0.0f;
+    bounds.z = frustum.PointAtEdgeOfFrustum(FRUSTUM::kTop, ahead).y;
+    glPopMatrix();
+    frustum.ExtractFrustumFaster();
+    boundsValid = true;
+}
+
+void DOGCONTROL::Move(double dt, const char* resourcePath) {
+    GetBounds();
+    for (int i = 0; dogs && i < numDogs; ++i) {
+        ONEDOG& cat = dogs[i];
+        if (cat.action < 0) {
+            if ((std::rand() & 3) == 0) cat.Reset(this);
+        } else {
+            cat.Move(dt, this);
+        }
+    }
+    if (!toys) {
+        toys = new ONETOY[1];
+        toys[0].Setup(resourcePath, 0, this);
+    }
+    toys[0].Move(static_cast<float>(dt), this);
+}
+
+void DOGCONTROL::Draw(double dt) {
+    for (int i = 0; dogs && i < numDogs; ++i) {
+        // Unplaced cats, and cats placed this frame, are not drawn yet.
+        if (dogs[i].action > 0) dogs[i].Draw();
+    }
+    DrawFootPrints(dt);
+    if (toys) toys[0].Draw();
+}
+
+void DOGCONTROL::Cleanup() {
+    ReleaseCats();
+    delete[] toys;
+    toys = nullptr;
+    if (footprintTexture != 0) {
+        const GLuint name = footprintTexture;
+        glDeleteTextures(1, &name);
+        footprintTexture = 0;
+    }
+}

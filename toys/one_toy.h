@@ -1,0 +1,46 @@
+// The toy the cats share: a small textured model with a string hanging from it. It flies under
+// its own gravity, bounces and tumbles on the ground, comes to rest, is kicked by the cats, and
+// is thrown back towards the middle when it has been out of view for a while.
+#pragma once
+
+#include <cstdint>
+
+#include "math/matrix.h"
+#include "math/vector3d.h"
+
+class DOGCONTROL;
+class RopeSimulation;
+
+class ONETOY {
+  public:
+    VECTOR3D position{};
+    VECTOR3D velocity{};
+    VECTOR3D angles{};  // degrees
+    VECTOR3D spin{};    // degrees per second
+    MATRIX rotation;
+    RopeSimulation* rope = nullptr;
+    uint32_t displayList = 0;
+    uint32_t texID = 0;  // borrowed from the scene's textures
+    float offscreenTime = 0.0f;
+
+    ONETOY() = default;
+    ~ONETOY();
+    ONETOY(const ONETOY&) = delete;
+    ONETOY& operator=(const ONETOY&) = delete;
+
+    // Loads the model ("t.vlm" in resourcePath) into a display list, places the toy just outside
+    // the ground and hangs its rope. Without a readable model the toy still moves and can be
+    // kicked, but draws nothing and has no rope. `unused` is not read.
+    void Setup(const char* resourcePath, int unused, DOGCONTROL* dc);
+    void Move(float dt, DOGCONTROL* dc);
+    void Draw() const;
+
+    // Rope sub-steps for a frame of dt seconds: one per 0.002 s, at least one.
+    static int RopeSteps(float dt);
+
+  private:
+    bool BuildDisplayList(const char* resourcePath, DOGCONTROL* dc);
+    void PlaceOutside(const DOGCONTROL* dc);
+    void ThrowBack();
+    void HangRope();
+};

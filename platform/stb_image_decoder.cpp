@@ -9,8 +9,6 @@
 #define STBI_ONLY_JPEG
 #define STBI_ONLY_PNG
 #define STBI_ONLY_GIF
-// stb_image refuses sides above this itself, even where it decodes without asking first.
-#define STBI_MAX_DIMENSIONS 16384
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-function"
 #pragma GCC diagnostic ignored "-Wunused-parameter"
@@ -64,6 +62,10 @@ bool Fill(StbPixels pixels, int width, int height, int channels, DecodedImage& o
 }
 
 }  // namespace
+
+// stb_image's own limit on a side (STBI_MAX_DIMENSIONS) is left at its default, far above ours:
+// below the size a header states, stb would fail to measure the picture and report only "unknown
+// image type", where our own check names the size and the limit.
 
 bool StbImageDecoder::DecodeFile(const char* path, DecodedImage& out, std::string& error) {
     if (path == nullptr) {

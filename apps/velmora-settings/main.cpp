@@ -1,0 +1,30 @@
+// velmora-settings: edits the saver's settings in the user's preferences file, with a live
+// preview of the saver.
+#include <gtk/gtk.h>
+
+#include <cstdio>
+
+#include "apps/velmora-settings/preview_process.h"
+#include "apps/velmora-settings/settings_dialog.h"
+#include "host/settings.h"
+#include "host/settings_sheet.h"
+#include "platform/keyfile_store.h"
+
+int main(int argc, char** argv) {
+    if (!gtk_init_check(&argc, &argv)) {
+        std::fprintf(stderr, "velmora-settings: cannot open the display\n");
+        return 1;
+    }
+    KeyFileStore store;
+    SETTINGS settings;
+    bool mainMonitorOnly = false;
+    LoadSettings(store, settings, mainMonitorOnly);
+
+    SettingsSheet sheet(settings, mainMonitorOnly, store);
+    PreviewProcess preview(SaverProgramPath());
+    {
+        SettingsDialog dialog(sheet, store, preview);
+        dialog.Run();
+    }
+    return 0;
+}

@@ -1,0 +1,76 @@
+#include "apps/velmora-settings/preview_process.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <fstream>
+#include <string>
+
+namespace {
+
+// Gone for good: neither running nor left as a zombie for someone to reap.
+bool Reaped(pid_t pid) {
+    return kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// Waits until `path` exists, so the child is known to have started its script.
+bool Appears(const std::string& path) {
+    for (int i = 0; i < 500; ++i) {
+        if (access(path.c_str(), F_OK) == 0) return true;
+        usleep(10 * 1000);
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(PreviewProcess, AMissingSaverIsReportedNotRun) {
+    PreviewProcess preview("/nonexistent/velmora");
+    EXPECT_FALSE(preview.Available());
+    EXPECT_FALSE(preview.Restart({"--preview"}));
+    EXPECT_NE(preview.Error().find("/nonexistent/velmora"), std::string::npos);
+    EXPECT_EQ(preview.Pid(), -1);
+}
+
+TEST(PreviewProcess, EachRestartEndsAndReapsThePreviousChild) {
+    const std::string marker = "/tmp/velmora-preview-test-" + std::to_string(getpid());
+    PreviewProcess preview("/bin/sh");
+    ASSERT_TRUE(preview.Available());
+    // The options arrive unchanged, one argument each (no shell splits them).
+    ASSERT_TRUE(preview.Restart(
+        {"-c", "printf '%s' \"$0\" > " + marker + "1; exec sleep 600", "a folder/with spaces"}));
+    const pid_t first = preview.Pid();
+    ASSERT_TRUE(Appears(marker + "1"));
+    std::string written;
+    std::getline(std::ifstream(marker + "1"), written);
+    EXPECT_EQ(written, "a folder/with spaces");
+
+    ASSERT_TRUE(preview.Restart({"-c", "touch " + marker + "2; exec sleep 600"}));
+    const pid_t second = preview.Pid();
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(Reaped(first));
+    ASSERT_TRUE(Appears(marker + "2"));
+    EXPECT_EQ(kill(second, 0), 0);
+
+    preview.Stop();
+    EXPECT_TRUE(Reaped(second));
+    EXPECT_EQ(preview.Pid(), -1);
+    unlink((marker + "1").c_str());
+    unlink((marker + "2").c_str());
+}
+
+TEST(PreviewProcess, AChildThatIgnoresTerminationIsStillEnded) {
+    const std::string marker = "/tmp/velmora-preview-stubborn-" + std::to_string(getpid());
+    pid_t child = -1;
+    {
+        PreviewProcess preview("/bin/sh");
+        ASSERT_TRUE(preview.Restart(
+            {"-c", "trap '' TERM; touch " + marker + "; while :; do sleep 1; done"}));
+        child = preview.Pid();
+        ASSERT_TRUE(Appears(marker));
+    }  // leaving scope stops the preview
+    EXPECT_TRUE(Reaped(child));
+    unlink(marker.c_str());
+}

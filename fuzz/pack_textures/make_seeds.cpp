@@ -1,0 +1,64 @@
+// Writes the seed packs of the pack fuzz target into the folder named on the command line.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "assets/pack_writer.h"
+#include "assets/resfile.h"
+#include "assets/tga_writer.h"
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#include <stb_image_write.h>
+#pragma GCC diagnostic pop
+
+namespace {
+
+std::vector<uint8_t> Pattern(int width, int height, int channels) {
+    std::vector<uint8_t> pixels;
+    for (int i = 0; i < width * height * channels; ++i) {
+        pixels.push_back(static_cast<uint8_t>(i % 7 < 3 ? 0 : i * 29));
+    }
+    return pixels;
+}
+
+void Append(void* context, void* data, int size) {
+    auto* out = static_cast<std::vector<uint8_t>*>(context);
+    out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+        return 2;
+    }
+    const std::string folder = std::string(argv[1]) + "/";
+    const auto rgb = Pattern(4, 3, 3);
+    const auto rgba = Pattern(3, 2, 4);
+    std::vector<uint8_t> jpeg, png;
+    stbi_write_jpg_to_func(Append, &jpeg, 4, 3, 3, rgb.data(), 50);
+    stbi_write_png_to_func(Append, &png, 3, 2, 4, rgba.data(), 3 * 4);
+
+    PackWriter scene;
+    scene.AddLump(kLumpTGA, 1, EncodeTGA(rgb.data(), 4, 3, 3, TgaCoding::kUncompressed));
+    scene.AddLump(7, 0, {1, 2, 3, 4});
+    scene.AddLump(kLumpTGA, 2, EncodeTGA(rgba.data(), 3, 2, 4, TgaCoding::kRunLength));
+    PackWriter skins;
+    skins.AddLump(kLumpJPEG, 0, jpeg);
+    skins.AddLump(kLumpJPEG, 0, png);
+    PackWriter mixed;
+    mixed.AddLump(kLumpTGA, 0, EncodeTGA(rgb.data(), 4, 3, 3, TgaCoding::kRunLength));
+    mixed.AddLump(kLumpJPEG, 0, png);
+
+    bool ok = scene.WriteFile(folder + "scene.vlm");
+    ok &= skins.WriteFile(folder + "skins.vlm");
+    ok &= mixed.WriteFile(folder + "mixed.vlm");
+    ok &= PackWriter().WriteFile(folder + "empty.vlm");
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,33 @@
+// The TGA decoder on arbitrary bytes, bounded by their length as a pack bounds it by its lump.
+#include <cstddef>
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#include "assets/tga.h"
+#include "host/alert.h"
+
+namespace {
+
+class SilentAlert : public Alert {
+  public:
+    void Show(const char*, const char*) override {}
+    void Report(const char*) override {}
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static SilentAlert silent;
+    SetAlert(&silent);
+    std::istringstream stream(std::string(reinterpret_cast<const char*>(data), size),
+                              std::ios::binary);
+    Texture texture;
+    if (LoadTGA2(&texture, &stream, size)) {
+        // A decoded image owns exactly its pixels: touch the last byte.
+        const size_t bytes = static_cast<size_t>(texture.width) * texture.height * texture.bpp / 8;
+        volatile uint8_t last = texture.imageData[bytes - 1];
+        (void)last;
+    }
+    return 0;
+}

@@ -100,6 +100,7 @@ void ONEMODEL::IndexBuffer() {
 uint16_t ONEMODEL::AddVertToBuffer(const float* position, const float* normal, float s, float t,
                                    char jointIndex) {
     IndexBuffer();
+    local_.clear();  // a hand-built buffer has no kept joint-local copy
     VertexKey key;
     const bool comparable = MakeKey(position, normal, s, t, jointIndex, &key);
     if (comparable) {
@@ -185,8 +186,27 @@ bool ONEMODEL::Setup(ANIMATIONTEMPLATE* animTemplateIn, MS3D* model, unsigned lo
     const bool built = FillBuffer(*model);
     // The index only serves set-up; an instance keeps its memory for drawing.
     ForgetIndex();
-    if (!built) Cleanup();
-    return built;
+    if (!built) {
+        Cleanup();
+        return false;
+    }
+    KeepLocalVertices();
+    return true;
+}
+
+void ONEMODEL::KeepLocalVertices() {
+    local_.resize(vertexCount);
+    for (uint32_t i = 0; i < vertexCount; ++i) {
+        std::memcpy(local_[i].position, vertices[i].position, sizeof local_[i].position);
+        std::memcpy(local_[i].normal, vertices[i].normal, sizeof local_[i].normal);
+    }
+}
+
+void ONEMODEL::RestoreLocalVertices() {
+    for (uint32_t i = 0; i < vertexCount; ++i) {
+        std::memcpy(vertices[i].position, local_[i].position, sizeof local_[i].position);
+        std::memcpy(vertices[i].normal, local_[i].normal, sizeof local_[i].normal);
+    }
 }
 
 bool ONEMODEL::FillBuffer(const MS3D& model) {
@@ -283,6 +303,11 @@ bool ONEMODEL::CopyFrom(const ONEMODEL& source) {
                     3 * size_t(triangleCount) * sizeof(uint16_t));
     vertexCount = source.vertexCount;
     if (vertexCount > 0) std::memcpy(vertices, source.vertices, vertexCount * sizeof(MODELVERTEX));
+    // The copy starts joint-local, even from a source that has been posed.
+    if (source.local_.size() == vertexCount) {
+        local_ = source.local_;
+        RestoreLocalVertices();
+    }
     return true;
 }
 
@@ -296,6 +321,7 @@ void ONEMODEL::Cleanup() {
     jointCount = materialCount = groupCount = triangleCount = vertexCount = 0;
     animTemplate = nullptr;
     ForgetIndex();
+    local_ = std::vector<LocalVertex>();
 }
 
 void ONEMODEL::ForgetIndex() {

@@ -122,6 +122,11 @@ class ONEMODEL {
     void SetAnimation(double startFrame, double endFrame, double timeScale, bool loop, bool blend);
     void Animate(double dt);
     void UpdateSkeleton();
+    // Takes the buffer back to joint-local space. An instance made by Setup or CopyFrom keeps its
+    // joint-local vertices and restores them exactly: undoing each pose with the inverse of its
+    // matrices instead would let rounding, and the slight non-orthogonality of interpolated
+    // rotations, creep into the buffer frame after frame. A buffer built by hand with
+    // AddVertToBuffer is taken back with the inverse of `joints`' absolute matrices.
     void RevertPoints(BASICJOINT* joints);
     void UpdatePoints(BASICJOINT* joints);
 
@@ -149,6 +154,13 @@ class ONEMODEL {
     // when indexedCount_ equals vertexCount; it is dropped after set-up and whenever the buffer
     // is changed in place, and rebuilt from the buffer when next needed.
     static constexpr uint32_t kIndexStale = 0xFFFFFFFFu;
+    struct LocalVertex {
+        float position[3];
+        float normal[3];
+    };
+    void KeepLocalVertices();
+    void RestoreLocalVertices();
+    std::vector<LocalVertex> local_;  // the buffer's joint-local positions and normals
     std::unordered_map<VertexKey, uint16_t, VertexKeyHash> vertexIndex_;
     uint32_t indexedCount_ = 0;
 };

@@ -169,6 +169,10 @@ void ONEMODEL::UpdateSkeleton() {
 void ONEMODEL::RevertPoints(BASICJOINT* posed) {
     if (!posed) return;
     ForgetIndex();
+    if (local_.size() == vertexCount) {
+        RestoreLocalVertices();
+        return;
+    }
     for (uint32_t i = 0; i < vertexCount; ++i) {
         MODELVERTEX& v = vertices[i];
         if (v.jointIndex < 0 || v.jointIndex >= jointCount) continue;

@@ -1,0 +1,116 @@
+// Runs the real velmora-render program on the test packs.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "scene_fixture.h"
+
+namespace {
+
+struct RunResult {
+    int status = -1;
+    std::string out;
+};
+
+// Runs the renderer with `args`; standard error joins standard output.
+RunResult Render(const std::string& args) {
+    const std::string command = std::string(VELMORA_BIN_DIR) + "/velmora-render " + args + " 2>&1";
+    RunResult run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0) run.out.append(buffer, n);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string Temp() {
+    char pattern[] = "/tmp/velmora-render-XXXXXX";
+    return mkdtemp(pattern);
+}
+
+}  // namespace
+
+TEST(RenderRun, DrawsTheSceneWritesEveryKthFrameAndReportsWhatHappened) {
+    const std::string packs = WriteTestPacks();
+    const std::string out = Temp();
+    const RunResult run =
+        Render("--resources " + packs + " --size 96x64 --frames 700 --dt 0.0285714 " +
+               "--seed 7 --stats --out " + out + " --every 300");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("cats placed: 3\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("frames drawn: 700\n"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("footprints laid: 0\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("update ms: min "), std::string::npos);
+    EXPECT_NE(run.out.find("frame ms: min "), std::string::npos);
+    EXPECT_EQ(run.out.find("cannot"), std::string::npos) << run.out;
+    const std::string first = Slurp(out + "/frame-000300.png");
+    EXPECT_EQ(first.substr(1, 3), "PNG");
+    EXPECT_FALSE(Slurp(out + "/frame-000600.png").empty());
+    EXPECT_TRUE(Slurp(out + "/frame-000700.png").empty());
+
+    // One seed at a fixed frame time reproduces the scene exactly.
+    const std::string again = Temp();
+    const RunResult second = Render("--resources " + packs + " --size 96x64 --frames 300 --dt " +
+                                    "0.0285714 --seed 7 --out " + again + " --every 300");
+    ASSERT_EQ(second.status, 0) << second.out;
+    EXPECT_EQ(Slurp(again + "/frame-000300.png"), first);
+}
+
+TEST(RenderRun, PreferencesApplyForTheRunOnly) {
+    const std::string packs = WriteTestPacks();
+    const RunResult run =
+        Render("--resources " + packs +
+               " --size 64x48 --frames 200 --dt 0.03 --seed 3 --stats --set NumDogs=1");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find("cats placed: 1\n"), std::string::npos) << run.out;
+    const RunResult none =
+        Render("--resources " + packs +
+               " --size 64x48 --frames 200 --dt 0.03 --seed 3 --stats --set NumDogs=0");
+    EXPECT_NE(none.out.find("cats placed: 0\n"), std::string::npos) << none.out;
+}
+
+TEST(RenderRun, MissingPacksAreNamedWithTheirReasonAndTheSceneGoesOn) {
+    TestPackOptions noCats;
+    noCats.catPack = false;
+    const std::string packs = WriteTestPacks(noCats);
+    // The toy comes with the cats; a damaged toy pack is named once the cats exist.
+    const std::string damaged = WriteTestPacks();
+    std::ofstream(damaged + "t.vlm") << "not a pack";
+    const RunResult toyless =
+        Render("--resources " + damaged + " --size 64x48 --frames 20 --dt 0.03 --seed 1 --stats");
+    EXPECT_EQ(toyless.status, 0) << toyless.out;
+    EXPECT_NE(toyless.out.find(damaged + "t.vlm: it is not a valid resource pack"),
+              std::string::npos)
+        << toyless.out;
+    EXPECT_NE(toyless.out.find("frames drawn: 20\n"), std::string::npos);
+    const RunResult run =
+        Render("--resources " + packs + " --size 64x48 --frames 50 --dt 0.03 --seed 1 --stats");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_NE(run.out.find(packs + "c.vlm: No such file or directory"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("frames drawn: 50\n"), std::string::npos);
+    // Reported once, not once per frame.
+    EXPECT_EQ(run.out.find("c.vlm", run.out.find("c.vlm") + 1), std::string::npos) << run.out;
+
+    const RunResult empty =
+        Render("--resources /nonexistent/velmora --size 32x32 --frames 3 --stats");
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_NE(empty.out.find("/nonexistent/velmora/pebble.courtyards"), std::string::npos);
+
+    EXPECT_EQ(Render("--frames many").status, 2);
+    const RunResult help = Render("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--every K"), std::string::npos);
+}

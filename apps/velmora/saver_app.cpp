@@ -1,0 +1,287 @@
+#include "apps/velmora/saver_app.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <sys/select.h>
+
+#include <time.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "apps/velmora/ssmain_scene.h"
+#include "host/velmora_view.h"
+#include "platform/desktop_picture.h"
+#include "platform/stb_image_decoder.h"
+#include "platform/system_clock.h"
+#include "platform/x11/desktop_capture.h"
+#include "platform/x11/glx_window.h"
+#include "platform/x11/randr_screens.h"
+
+namespace {
+
+// Windows that vanished under us (XScreenSaver destroys its window when it is done with us).
+std::vector<Window>* watchedWindows = nullptr;
+bool watchedWindowGone = false;
+
+int OnXError(Display* display, XErrorEvent* event) {
+    if ((event->error_code == BadWindow || event->error_code == BadDrawable) && watchedWindows) {
+        for (Window window : *watchedWindows) {
+            if (window == event->resourceid) watchedWindowGone = true;
+        }
+    }
+    char text[256];
+    XGetErrorText(display, event->error_code, text, sizeof text);
+    std::fprintf(stderr, "velmora: X error: %s (request %d)\n", text, event->request_code);
+    return 0;
+}
+
+struct Target {
+    std::unique_ptr<GlxWindow> window;
+    std::unique_ptr<ScreenCapture> capture;
+    std::unique_ptr<VelmoraView> view;
+};
+
+class SaverProgram {
+  public:
+    SaverProgram(const SaverRun& run, const std::atomic<bool>& stop) : run_(run), stop_(stop) {}
+    ~SaverProgram();
+    int Run();
+
+  private:
+    bool OpenTargets();
+    bool AddOwnWindow(const ScreenRect& rect, bool borderless);
+    bool AddForeignWindow(Window window, bool fromXScreenSaver);
+    bool CreateViews();
+    void MapOwnWindows();
+    void HideCursorAndTakeKeyboard();
+    void HandleEvent(const XEvent& event);
+    void Loop();
+
+    const SaverRun& run_;
+    const std::atomic<bool>& stop_;
+    Display* display_ = nullptr;
+    std::unique_ptr<RandrScreens> screens_;
+    SystemClock clock_;
+    GSettingsDesktopPicture desktopPicture_;
+    StbImageDecoder decoder_;
+    std::vector<Target> targets_;
+    std::vector<Window> foreign_;
+    Atom deleteWindow_ = None;
+    bool quit_ = false;
+};
+
+SaverProgram::~SaverProgram() {
+    // Views release their scenes with their own context current, before the windows go.
+    for (Target& target : targets_) target.view.reset();
+    targets_.clear();
+    watchedWindows = nullptr;
+    SetImageDecoder(nullptr);
+    if (display_) XCloseDisplay(display_);
+}
+
+bool SaverProgram::AddOwnWindow(const ScreenRect& rect, bool borderless) {
+    std::string error;
+    auto window = GlxWindow::Create(display_, rect, borderless, error);
+    if (!window) {
+        std::fprintf(stderr, "velmora: %s\n", error.c_str());
+        return false;
+    }
+    if (!borderless) {
+        XStoreName(display_, window->XWindow(), "Velmora");
+        XClassHint hint{const_cast<char*>("velmora"), const_cast<char*>("Velmora")};
+        XSetClassHint(display_, window->XWindow(), &hint);
+        XSetWMProtocols(display_, window->XWindow(), &deleteWindow_, 1);
+    }
+    Target target;
+    target.capture = std::make_unique<RootWindowCapture>(display_, *screens_);
+    target.window = std::move(window);
+    targets_.push_back(std::move(target));
+    return true;
+}
+
+bool SaverProgram::AddForeignWindow(Window window, bool fromXScreenSaver) {
+    std::string error;
+    auto surface = GlxWindow::Adopt(display_, window, error);
+    if (!surface) {
+        std::fprintf(stderr, "velmora: cannot draw into window 0x%lx: %s\n", (unsigned long)window,
+                     error.c_str());
+        return false;
+    }
+    Target target;
+    // XScreenSaver already covers the desktop: its helper knows what was there, and whether
+    // the user allows showing it. The root window itself still shows the desktop.
+    if (fromXScreenSaver) {
+        target.capture = std::make_unique<GetImageCapture>(display_, window, &stop_);
+    } else {
+        target.capture = std::make_unique<RootWindowCapture>(display_, *screens_);
+    }
+    target.window = std::move(surface);
+    foreign_.push_back(window);
+    targets_.push_back(std::move(target));
+    return true;
+}
+
+bool SaverProgram::OpenTargets() {
+    const std::vector<ScreenInfo> screens = screens_->List();
+    switch (run_.options.mode) {
+        case SaverMode::Window: {
+            const ScreenInfo* main = FindScreen(screens, MainScreenNumber(screens));
+            const ScreenRect area = main ? main->frame : ScreenRect{0, 0, 800, 600};
+            const int width = std::min(800, area.width);
+            const int height = std::min(600, area.height);
+            return AddOwnWindow({area.x + (area.width - width) / 2,
+                                 area.y + (area.height - height) / 2, width, height},
+                                false);
+        }
+        case SaverMode::Fullscreen:
+            for (const ScreenInfo& screen : screens) {
+                if (!AddOwnWindow(screen.frame, true)) return false;
+            }
+            return true;
+        case SaverMode::Root:
+            return AddForeignWindow(DefaultRootWindow(display_), false);
+        case SaverMode::WindowId:
+            return AddForeignWindow(Window(run_.options.windowId), true);
+    }
+    return false;
+}
+
+bool SaverProgram::CreateViews() {
+    for (Target& target : targets_) {
+        ViewEnvironment environment;
+        environment.surface = target.window.get();
+        environment.screens = screens_.get();
+        environment.clock = &clock_;
+        environment.capture = target.capture.get();
+        environment.desktopPicture = &desktopPicture_;
+        environment.makeScene = MakeSsmainScene;
+        environment.resourcePath = run_.resourcePath;
+        target.view = std::make_unique<VelmoraView>();
+        // Views are made before any window of ours is mapped, so their captures see the desktop.
+        if (!target.view->InitWithFrame(environment, run_.options.preview, run_.settings,
+                                        run_.mainMonitorOnly)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void SaverProgram::MapOwnWindows() {
+    for (Target& target : targets_) target.window->Map();
+    XSync(display_, False);
+}
+
+void SaverProgram::HideCursorAndTakeKeyboard() {
+    const Window first = targets_.front().window->XWindow();
+    static const char empty[1] = {0};
+    const Pixmap blank = XCreateBitmapFromData(display_, first, empty, 1, 1);
+    XColor black{};
+    const Cursor cursor = XCreatePixmapCursor(display_, blank, blank, &black, &black, 0, 0);
+    for (Target& target : targets_) XDefineCursor(display_, target.window->XWindow(), cursor);
+    XFreeCursor(display_, cursor);
+    XFreePixmap(display_, blank);
+    // Override-redirect windows get no focus from a window manager; "any key quits" needs the
+    // keyboard. This is our own full-screen mode, never XScreenSaver's.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (XGrabKeyboard(display_, first, True, GrabModeAsync, GrabModeAsync, CurrentTime) ==
+            GrabSuccess) {
+            break;
+        }
+        const timespec pause{0, 10 * 1000 * 1000};
+        nanosleep(&pause, nullptr);
+    }
+}
+
+void SaverProgram::HandleEvent(const XEvent& event) {
+    switch (event.type) {
+        case ConfigureNotify:
+            for (Target& target : targets_) {
+                if (target.window->XWindow() != event.xconfigure.window) continue;
+                if (event.xconfigure.width != target.window->Width() ||
+                    event.xconfigure.height != target.window->Height()) {
+                    target.window->Resized(event.xconfigure.width, event.xconfigure.height);
+                    target.view->SetFrameSize();
+                }
+            }
+            break;
+        case KeyPress:
+        case ButtonPress:
+            if (run_.options.mode == SaverMode::Fullscreen) quit_ = true;
+            break;
+        case ClientMessage:
+            if (Atom(event.xclient.data.l[0]) == deleteWindow_) quit_ = true;
+            break;
+        case DestroyNotify:
+            for (Window window : foreign_) {
+                if (window == event.xdestroywindow.window) quit_ = true;
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void SaverProgram::Loop() {
+    const int fd = ConnectionNumber(display_);
+    double next = clock_.Now();
+    while (!quit_ && !stop_.load() && !watchedWindowGone) {
+        while (XPending(display_) && !quit_) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            HandleEvent(event);
+        }
+        if (quit_ || stop_.load()) break;
+        double now = clock_.Now();
+        if (now >= next) {
+            for (Target& target : targets_) {
+                if (target.view->IsAnimating()) target.view->AnimateOneFrame();
+            }
+            XFlush(display_);
+            next += VelmoraView::kFrameInterval;
+            now = clock_.Now();
+            if (next < now) next = now + VelmoraView::kFrameInterval;  // fell behind: no bursts
+        }
+        const double wait = next - now;
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(fd, &readable);
+        timeval timeout{0, wait > 0 ? long(wait * 1e6) : 0};
+        // A signal ends the wait early (no SA_RESTART), and the loop condition sees it.
+        if (select(fd + 1, &readable, nullptr, nullptr, &timeout) < 0 && errno != EINTR) break;
+    }
+}
+
+int SaverProgram::Run() {
+    display_ = XOpenDisplay(nullptr);
+    if (display_ == nullptr) {
+        std::fprintf(stderr, "velmora: cannot open the X display \"%s\"\n", XDisplayName(nullptr));
+        return 1;
+    }
+    XSetErrorHandler(OnXError);
+    watchedWindows = &foreign_;
+    SetImageDecoder(&decoder_);
+    deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    screens_ = std::make_unique<RandrScreens>(display_);
+
+    if (!OpenTargets() || targets_.empty()) return 1;
+    if (!CreateViews()) return 1;
+    if (stop_.load()) return 0;
+    MapOwnWindows();
+    if (run_.options.mode == SaverMode::Fullscreen) HideCursorAndTakeKeyboard();
+    for (Target& target : targets_) target.view->StartAnimation();
+    XFlush(display_);
+    Loop();
+    return 0;
+}
+
+}  // namespace
+
+int RunSaver(const SaverRun& run, const std::atomic<bool>& stop) {
+    SaverProgram program(run, stop);
+    return program.Run();
+}

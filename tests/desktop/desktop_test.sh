@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# One desktop test of the velmora program, named by $1, in its own Xvfb server and temporary
+# HOME. Exit 0: passed; 1: failed; 77: skipped (a tool is missing).
+# Needs VELMORA, PROBE, PACK_MAKER, SPLIT_MONITORS, RESOURCES and BUILD_DIR in the environment.
+set -u
+case_name=${1:?test name}
+
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAILED: $*"; [[ -f $work/velmora.log ]] && sed 's/^/  velmora: /' "$work/velmora.log"; exit 1; }
+
+command -v Xvfb >/dev/null || skip "Xvfb is not installed (scripts/install-deps.sh --test)"
+command -v import >/dev/null || skip "ImageMagick's import is not installed"
+command -v display >/dev/null || skip "ImageMagick's display is not installed"
+command -v xdpyinfo >/dev/null || skip "xdpyinfo is not installed"
+
+work=$(mktemp -d /tmp/velmora-desktop.XXXXXX)
+pids=()
+cleanup() {
+  # Only the processes this script started, newest first.
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    kill "${pids[i]}" 2>/dev/null && wait "${pids[i]}" 2>/dev/null
+  done
+  [[ -n ${KEEP:-} ]] || rm -rf "$work"
+}
+trap cleanup EXIT
+
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config GSETTINGS_BACKEND=memory
+mkdir -p "$HOME"
+unset XSCREENSAVER_WINDOW
+
+start_xvfb() {  # WIDTHxHEIGHT
+  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+  pids+=($!)
+  for _ in $(seq 100); do
+    [[ -s $work/display ]] && break
+    sleep 0.1
+  done
+  [[ -s $work/display ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  export DISPLAY=":$(head -n1 "$work/display")"
+}
+
+# The generated packs when they have been built (then the cats come too); otherwise a scene pack
+# of plain pictures, enough for the ground.
+resources=$RESOURCES
+have_cats=0
+if [[ -f $RESOURCES/pebble.courtyards && -f $RESOURCES/c.vlm ]]; then
+  have_cats=1
+elif [[ ! -f $RESOURCES/pebble.courtyards ]]; then
+  resources=$work/resources
+  mkdir -p "$resources"
+  "$PACK_MAKER" "$resources" || fail "cannot write the scene pack"
+fi
+
+velmora_pid=
+start_velmora() {  # options...
+  "$VELMORA" --resources "$resources" "$@" >"$work/velmora.log" 2>&1 &
+  velmora_pid=$!
+  pids+=($velmora_pid)
+  # Time to set up and draw some frames; nothing is judged by how long it took.
+  sleep 4
+  kill -0 "$velmora_pid" 2>/dev/null || fail "velmora exited early"
+}
+
+shot() { import -window root "$work/$1.png" || fail "no screenshot"; }
+probe() { "$PROBE" "$@"; }
+
+# The desktop before the saver starts: a solid magenta root window, a colour no part of the
+# scene has of its own.
+paint_root() {
+  local size
+  size=$(xdpyinfo 2>/dev/null | awk '/dimensions:/ {print $2; exit}')
+  convert -size "${size:-1024x768}" xc:'#ff00ff' "$work/desktop.png" || fail "cannot make the picture"
+  display -window root "$work/desktop.png" 2>/dev/null
+  shot before
+  probe magenta "$work/before.png" 0 0 16 16 1.0 >/dev/null || fail "cannot paint the root window"
+}
+
+case $case_name in
+  window_draws)
+    start_xvfb 1024x768
+    paint_root
+    start_velmora --window --background screen
+    shot first
+    sleep 3
+    shot second
+    # The window is 800 x 600, centred on the 1024 x 768 screen.
+    probe lit "$work/first.png" 112 84 800 600 0.5 || fail "the window is not drawn"
+    probe lit "$work/second.png" 112 84 800 600 0.5 || fail "the window went black"
+    if ((have_cats)); then
+      probe differ "$work/first.png" "$work/second.png" 112 84 800 600 0.001 ||
+        fail "nothing moved in three seconds"
+    else
+      echo "no cat packs built yet: movement not judged"
+    fi
+    ;;
+
+  ground_shows_screen)
+    start_xvfb 1024x768
+    paint_root
+    start_velmora --window --background screen --no-tile
+    shot captured
+    probe magenta "$work/captured.png" 112 84 800 600 0.2 ||
+      fail "the ground does not show the captured desktop"
+    kill "$velmora_pid"; wait "$velmora_pid" 2>/dev/null
+    # The same desktop with the desktop-picture source: the magenta must not come from elsewhere.
+    start_velmora --window --background desktop --no-tile
+    shot desktop
+    probe magenta "$work/desktop.png" 112 84 800 600 0.2 &&
+      fail "the desktop-picture source shows the captured screen"
+    probe lit "$work/desktop.png" 112 84 800 600 0.01 || fail "nothing drawn"
+    ;;
+
+  fullscreen_monitors | main_monitor_only)
+    start_xvfb 1600x600
+    "$SPLIT_MONITORS" || fail "cannot split the screen into two monitors"
+    paint_root
+    options=(--fullscreen --background screen)
+    [[ $case_name == main_monitor_only ]] && options+=(--main-monitor-only)
+    start_velmora "${options[@]}"
+    shot monitors
+    # The views cover the monitors: no magenta desktop is left in sight.
+    probe lit "$work/monitors.png" 0 0 800 600 0.5 || fail "the primary monitor is not drawn"
+    if [[ $case_name == main_monitor_only ]]; then
+      probe black "$work/monitors.png" 800 0 800 600 || fail "the secondary monitor is not black"
+    else
+      probe lit "$work/monitors.png" 800 0 800 600 0.5 || fail "the second monitor is not drawn"
+    fi
+    # Covered by our windows: the desktop's magenta shows only on the ground, never bare.
+    xdotool key --clear Escape 2>/dev/null || xdotool click 1 2>/dev/null
+    for _ in $(seq 50); do kill -0 "$velmora_pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$velmora_pid" 2>/dev/null && fail "a key did not end the full-screen saver"
+    wait "$velmora_pid"; status=$?
+    ((status == 0)) || fail "exit status $status after a key"
+    ;;
+
+  sigterm)
+    start_xvfb 1024x768
+    start_velmora --window
+    kill -TERM "$velmora_pid"
+    # XScreenSaver gives a hack little time; a second is the bound asked of us.
+    for _ in $(seq 10); do kill -0 "$velmora_pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$velmora_pid" 2>/dev/null && fail "still running a second after SIGTERM"
+    wait "$velmora_pid"; status=$?
+    ((status == 0)) || fail "exit status $status after SIGTERM"
+    ;;
+
+  xscreensaver)
+    command -v xscreensaver >/dev/null || skip "xscreensaver is not installed"
+    command -v xscreensaver-command >/dev/null || skip "xscreensaver-command is not installed"
+    prefix=$work/prefix
+    cmake --install "$BUILD_DIR" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+      fail "cmake --install failed: $(cat "$work/install.log")"
+    hack=$prefix/libexec/xscreensaver/velmora
+    [[ -x $hack ]] || fail "no hack installed at $hack"
+    [[ -f $prefix/share/xscreensaver/config/velmora.xml ]] || fail "no velmora.xml installed"
+    [[ -f $prefix/share/man/man6/velmora.6 ]] || fail "no manual page installed"
+    extra=()
+    [[ -f $prefix/share/velmora/pebble.courtyards ]] || extra=(--resources "$resources")
+    cat >"$HOME/.xscreensaver" <<CONFIG
+timeout:	1:00:00
+lock:		False
+splash:		False
+fade:		False
+unfade:		False
+mode:		one
+selected:	0
+grabDesktopImages:	True
+grabVideoFrames:	False
+chooseRandomImages:	False
+programs:	GL: $hack --root --background screen ${extra[*]} \\n
+CONFIG
+    start_xvfb 1024x768
+    paint_root
+    xscreensaver --no-splash >"$work/xscreensaver.log" 2>&1 &
+    pids+=($!)
+    for _ in $(seq 50); do xscreensaver-command -time >/dev/null 2>&1 && break; sleep 0.2; done
+    xscreensaver-command -activate >/dev/null 2>&1 || fail "xscreensaver did not take the command"
+    sleep 6
+    shot active
+    hack_pids=$(pgrep -f -- "$hack --root") || fail "the hack is not running: $(cat "$work/xscreensaver.log")"
+    probe magenta "$work/active.png" 0 0 1024 768 0.2 ||
+      fail "the saver's ground does not show the desktop"
+    xscreensaver-command -exit >/dev/null 2>&1
+    for _ in $(seq 30); do pgrep -f -- "$hack --root" >/dev/null || break; sleep 0.1; done
+    pgrep -f -- "$hack --root" >/dev/null && fail "the hack outlived XScreenSaver"
+    ;;
+
+  *)
+    echo "unknown test $case_name"; exit 2 ;;
+esac
+echo "PASSED: $case_name"
+exit 0

@@ -1,0 +1,109 @@
+// Measures screenshots for the desktop tests. Every command prints what it measured and exits
+// 0 when the condition holds, 1 when it does not, 2 on bad input.
+//   black FILE X Y W H                    every pixel of the rectangle is black
+//   lit FILE X Y W H FRACTION             at least FRACTION of the pixels are not black
+//   magenta FILE X Y W H FRACTION         at least FRACTION of the pixels are magenta-tinted
+//   differ FILE1 FILE2 X Y W H FRACTION   at least FRACTION of the pixels differ
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::unique_ptr<unsigned char, void (*)(void*)> pixels{nullptr, stbi_image_free};
+    const unsigned char* At(int x, int y) const {
+        return pixels.get() + (size_t(y) * width + x) * 3;
+    }
+};
+
+bool Load(const char* path, Picture& picture) {
+    int channels = 0;
+    picture.pixels.reset(stbi_load(path, &picture.width, &picture.height, &channels, 3));
+    if (!picture.pixels) std::fprintf(stderr, "cannot read %s\n", path);
+    return picture.pixels != nullptr;
+}
+
+struct Rect {
+    int x, y, w, h;
+};
+
+bool ParseRect(char** args, const Picture& picture, Rect& rect) {
+    rect = {std::atoi(args[0]), std::atoi(args[1]), std::atoi(args[2]), std::atoi(args[3])};
+    const bool inside = rect.x >= 0 && rect.y >= 0 && rect.w > 0 && rect.h > 0 &&
+                        rect.x + rect.w <= picture.width && rect.y + rect.h <= picture.height;
+    if (!inside)
+        std::fprintf(stderr, "rectangle outside the %dx%d picture\n", picture.width,
+                     picture.height);
+    return inside;
+}
+
+double Fraction(const Rect& rect, const std::function<bool(int, int)>& test) {
+    long count = 0;
+    for (int y = rect.y; y < rect.y + rect.h; ++y) {
+        for (int x = rect.x; x < rect.x + rect.w; ++x) count += test(x, y) ? 1 : 0;
+    }
+    return double(count) / (double(rect.w) * rect.h);
+}
+
+bool IsBlack(const unsigned char* p) {
+    return p[0] <= 8 && p[1] <= 8 && p[2] <= 8;
+}
+
+// Red and blue both well above green: the hue of the magenta test picture, however the scene's
+// light scales it.
+bool IsMagenta(const unsigned char* p) {
+    return p[0] > 40 && p[2] > 40 && p[1] * 2 < p[0] && p[1] * 2 < p[2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return 2;
+    const std::string command = argv[1];
+    Picture first;
+    Rect rect{};
+    if ((command == "black" && argc == 7) ||
+        ((command == "lit" || command == "magenta") && argc == 8)) {
+        if (!Load(argv[2], first) || !ParseRect(argv + 3, first, rect)) return 2;
+        if (command == "black") {
+            const double lit =
+                Fraction(rect, [&](int x, int y) { return !IsBlack(first.At(x, y)); });
+            std::printf("non-black fraction %.6f\n", lit);
+            return lit == 0.0 ? 0 : 1;
+        }
+        const double wanted = std::atof(argv[7]);
+        const double measured =
+            command == "lit"
+                ? Fraction(rect, [&](int x, int y) { return !IsBlack(first.At(x, y)); })
+                : Fraction(rect, [&](int x, int y) { return IsMagenta(first.At(x, y)); });
+        std::printf("%s fraction %.6f (wanted at least %.6f)\n", command.c_str(), measured, wanted);
+        return measured >= wanted ? 0 : 1;
+    }
+    if (command == "differ" && argc == 9) {
+        Picture second;
+        if (!Load(argv[2], first) || !Load(argv[3], second) || !ParseRect(argv + 4, first, rect) ||
+            second.width != first.width || second.height != first.height) {
+            return 2;
+        }
+        const double measured = Fraction(rect, [&](int x, int y) {
+            const unsigned char* a = first.At(x, y);
+            const unsigned char* b = second.At(x, y);
+            return std::abs(a[0] - b[0]) > 8 || std::abs(a[1] - b[1]) > 8 ||
+                   std::abs(a[2] - b[2]) > 8;
+        });
+        const double wanted = std::atof(argv[8]);
+        std::printf("differing fraction %.6f (wanted at least %.6f)\n", measured, wanted);
+        return measured >= wanted ? 0 : 1;
+    }
+    std::fprintf(stderr, "bad arguments\n");
+    return 2;
+}

@@ -1,0 +1,576 @@
+#include "tools/packgen/clips.h"
+
+#include <cmath>
+#include <functional>
+
+#include "cats/dog_anims.h"
+#include "tools/packgen/poses.h"
+
+namespace packgen {
+
+namespace {
+
+constexpr int FL = 0, FR = 1, HL = 2, HR = 3;
+
+// Zero at both ends of a clip with zero slope, one in the middle.
+double Bell(double u) {
+    const double s = std::sin(kPi * u);
+    return s * s;
+}
+
+using Story = std::function<Body(double u, double seconds)>;
+
+// --- walking -------------------------------------------------------------------------------
+
+struct WalkClip {
+    int clip;
+    GaitStyle (*style)();
+    double gait;
+    int cycles;
+};
+
+// The walk clips the cats use, with the gait factor of the walk table, and the walk-like clips
+// that no rule starts (given a moderate gait so that they still look right if ever played).
+const WalkClip kWalkClips[] = {
+    {4, Run, 8.0, 3},    {15, Walk, 4.0, 3},  {16, Run, 8.0, 3},   {38, Prowl, 2.0, 3},
+    {59, Prowl, 2.0, 3}, {19, Walk, 4.0, 3},  {20, Prowl, 2.0, 2}, {21, Walk, 4.0, 3},
+    {27, Prowl, 2.0, 3}, {32, Prowl, 2.0, 4}, {36, Run, 8.0, 4},   {58, Walk, 4.0, 3},
+};
+
+const WalkClip* FindWalk(int clip) {
+    for (const WalkClip& w : kWalkClips)
+        if (w.clip == clip) return &w;
+    return nullptr;
+}
+
+// --- toy strikes ---------------------------------------------------------------------------
+
+Body Swat(double u) {
+    Body raised = Stand();
+    raised.shift.y = -0.3;
+    raised.root.x = 0.05;
+    MovePaw(raised, FR, 1.8, -0.4);
+    raised.legs[FR].pawPitch = 0.6;
+    Body strike = raised;
+    strike.legs[FR].paw = RestPaw(FR);
+    MovePaw(strike, FR, 1.1, 3.2);
+    strike.legs[FR].pawPitch = -0.3;
+    strike.shift.z = -0.4;
+    Body follow = strike;
+    MovePaw(follow, FR, -0.6, -0.4);
+    Keys k;
+    k.At(0, Stand())
+        .At(0.3, raised)
+        .At(0.47, raised)
+        .At(0.72, strike)
+        .At(0.85, follow)
+        .At(1.0, Stand());
+    return k.Eval(u);
+}
+
+Body Pounce(double u, double crouchAt, double launchAt, double landAt) {
+    Body crouch = Crouch();
+    Body ready = crouch;
+    ready.shift.y -= 0.2;
+    ready.root.z = 0.0;
+    Body air = Stand();
+    air.shift = {0, 0.2, -1.6};
+    air.root.x = 0.15;
+    air.legs[FL].paw = RestPaw(FL);
+    air.legs[FR].paw = RestPaw(FR);
+    MovePaw(air, FL, 1.6, 2.6);
+    MovePaw(air, FR, 1.7, 2.8);
+    air.legs[FL].pawPitch = air.legs[FR].pawPitch = 0.5;
+    air.legs[HL].paw.z -= 0.4;
+    air.legs[HR].paw.z -= 0.4;
+    Body land = crouch;
+    land.shift.z = -1.9;
+    land.legs[FL].paw = RestPaw(FL);
+    land.legs[FR].paw = RestPaw(FR);
+    MovePaw(land, FL, 0.0, 3.8);
+    MovePaw(land, FR, 0.0, 4.0);
+    land.legs[FL].lowerPitch = land.legs[FR].lowerPitch = 0.9;
+    land.head.x = -0.3;
+    Keys k;
+    k.At(0, Stand())
+        .At(crouchAt, crouch)
+        .At(launchAt, ready)
+        .At(launchAt + (landAt - launchAt) * 0.5, air);
+    k.At(landAt, land).At(landAt + (1.0 - landAt) * 0.4, land).At(1.0, Stand());
+    return k.Eval(u);
+}
+
+Body Bat(double u) {
+    Body tapL = Stand();
+    MovePaw(tapL, FL, 1.2, 1.2);
+    Body tapR = Stand();
+    MovePaw(tapR, FR, 1.2, 1.2);
+    Body wind = Stand();
+    wind.shift.y = -0.3;
+    MovePaw(wind, FR, 1.9, -0.3);
+    wind.legs[FR].pawPitch = 0.6;
+    Body strike = Stand();
+    strike.shift.z = -0.5;
+    MovePaw(strike, FR, 1.0, 3.3);
+    Keys k;
+    k.At(0, Stand()).At(0.18, tapL).At(0.32, Stand()).At(0.46, tapR).At(0.58, Stand());
+    k.At(0.72, wind).At(0.86, strike).At(1.0, Stand());
+    return k.Eval(u);
+}
+
+Body DoubleSwat(double u) {
+    Body left = Stand();
+    left.shift.y = -0.2;
+    MovePaw(left, FL, 1.3, 3.0);
+    Body right = Stand();
+    right.shift.y = -0.2;
+    right.shift.z = -0.3;
+    MovePaw(right, FR, 1.2, 3.3);
+    Body rightUp = Stand();
+    MovePaw(rightUp, FR, 1.7, 0.0);
+    Keys k;
+    k.At(0, Stand()).At(0.12, Stand()).At(0.26, left).At(0.34, rightUp).At(0.55, right);
+    k.At(0.75, Stand()).At(1.0, Stand());
+    return k.Eval(u);
+}
+
+Body StalkAndPounce(double u) {
+    Body low = Crouch();
+    if (u < 0.62) {
+        Keys k;
+        k.At(0, Stand()).At(0.15, low).At(0.62, low);
+        Body b = k.Eval(u);
+        // The rump wiggles before the leap and the tail tip twitches.
+        const double wiggle = Ramp(u, 0.38, 0.45) * (1.0 - Ramp(u, 0.58, 0.62));
+        b.root.z += 0.07 * wiggle * std::sin(2.0 * kPi * u * 28.0);
+        b.tailSway = 0.4 * Ramp(u, 0.1, 0.2) * (1.0 - Ramp(u, 0.55, 0.62));
+        b.tailPhase = 2.0 * kPi * u * 6.0;
+        return b;
+    }
+    return Pounce(u, 0.62, 0.655, 0.76);
+}
+
+// --- still stories -------------------------------------------------------------------------
+
+Body GentleIdle(double u, double seconds, int seed) {
+    Body b = Stand();
+    const double e = Bell(u);
+    const double side = seed % 2 ? 1.0 : -1.0;
+    Look(b, side * 0.5 * e * std::sin(kPi * u * (1 + seed % 3)), 0.1 * e);
+    Breathe(b, u, std::max(1.0, std::round(seconds / 1.5)), e);
+    b.tailSway = 0.35 * e;
+    b.tailPhase = 2.0 * kPi * u * std::max(1.0, std::round(seconds));
+    b.ear[seed % 2].z = 0.3 * e * std::max(0.0, std::sin(2.0 * kPi * u * 3.0));
+    return b;
+}
+
+Body LookAround(double u, double amount) {
+    Body b = Stand();
+    Look(b, amount * std::sin(2.0 * kPi * u), 0.1 * Bell(u));
+    b.ear[0].z = 0.2 * Bell(u);
+    return b;
+}
+
+Body SniffGround(double u) {
+    Body down = Stand();
+    down.neck[0].x = -0.65;
+    down.neck[1].x = -0.25;
+    down.head.x = -0.2;
+    down.shift.y = -0.15;
+    Keys k;
+    k.At(0, Stand()).At(0.25, down).At(0.75, down).At(1.0, Stand());
+    Body b = k.Eval(u);
+    const double busy = Ramp(u, 0.2, 0.3) * (1.0 - Ramp(u, 0.7, 0.8));
+    b.head.x += 0.06 * busy * std::sin(2.0 * kPi * u * 14.0);
+    b.neck[0].y = 0.4 * busy * std::sin(2.0 * kPi * u);
+    return b;
+}
+
+Body SitTail(double u, int cycles) {
+    Body b = Sit();
+    Breathe(b, u, cycles, 1.0);
+    SwayTail(b, u, cycles, 0.5);
+    return b;
+}
+
+Body ScratchEar(double u) {
+    Body sit = Sit();
+    Body scratch = sit;
+    scratch.head = {-0.2, 0.0, -0.45};
+    scratch.neck[1].z = -0.2;
+    MovePaw(scratch, HR, 2.6, 1.8);
+    scratch.legs[HR].lowerPitch = 0.2;
+    Keys k;
+    k.At(0, Stand())
+        .At(0.2, sit)
+        .At(0.32, scratch)
+        .At(0.75, scratch)
+        .At(0.85, sit)
+        .At(1.0, Stand());
+    Body b = k.Eval(u);
+    const double busy = Ramp(u, 0.3, 0.34) * (1.0 - Ramp(u, 0.73, 0.77));
+    b.legs[HR].paw.y += 0.35 * busy * std::sin(2.0 * kPi * u * 16.0);
+    b.ear[1].x = 0.4 * busy;
+    return b;
+}
+
+Body TailFlicks(double u, int flicks) {
+    Body b = Stand();
+    b.tailSway = 0.7 * Bell(u);
+    b.tailPhase = 2.0 * kPi * u * flicks;
+    b.ear[0].z = 0.35 * std::pow(std::max(0.0, std::sin(2.0 * kPi * u * 2.0)), 4.0);
+    b.ear[1].z = 0.35 * std::pow(std::max(0.0, -std::sin(2.0 * kPi * u * 2.0)), 4.0);
+    return b;
+}
+
+Body Stretch(double u) {
+    Body bow = Bow();
+    Body deep = bow;
+    deep.shift.y -= 0.15;
+    deep.jaw = 0.25;
+    Body back = Stand();
+    back.root.x = 0.08;
+    back.legs[HL].paw = RestPaw(HL);
+    MovePaw(back, HL, 0.9, -1.8);
+    back.legs[HL].pawPitch = -0.6;
+    Keys k;
+    k.At(0, Stand()).At(0.3, bow).At(0.45, deep).At(0.58, bow).At(0.68, Stand());
+    k.At(0.8, back).At(0.88, back).At(1.0, Stand());
+    return k.Eval(u);
+}
+
+Body Yawn(double u) {
+    Body up = Stand();
+    Look(up, 0.0, 0.45);
+    up.ear[0].x = up.ear[1].x = 0.5;
+    Body open = up;
+    open.jaw = 0.75;
+    Keys k;
+    k.At(0, Stand()).At(0.25, up).At(0.4, open).At(0.6, open).At(0.72, up).At(1.0, Stand());
+    return k.Eval(u);
+}
+
+Body HeadShake(double u) {
+    Body b = Stand();
+    const double busy = Ramp(u, 0.15, 0.25) * (1.0 - Ramp(u, 0.6, 0.75));
+    b.head.z = 0.45 * busy * std::sin(2.0 * kPi * u * 9.0);
+    b.neck[1].z = 0.15 * busy * std::sin(2.0 * kPi * u * 9.0 - 0.5);
+    b.ear[0].x = b.ear[1].x = 0.4 * busy;
+    b.neck[0].x = -0.15 * Bell(u);
+    return b;
+}
+
+Body WatchAbove(double u) {
+    Body b = Stand();
+    const double up = Ramp(u, 0.0, 0.25) * (1.0 - Ramp(u, 0.8, 1.0));
+    Look(b, 0.6 * up * std::sin(2.0 * kPi * u * 1.5), 0.9 * up);
+    b.shift.y -= 0.15 * up;
+    b.tailSway = 0.3 * up;
+    b.tailPhase = 2.0 * kPi * u * 3.0;
+    return b;
+}
+
+Body Knead(double u, int presses) {
+    Body b = Stand();
+    const double e = Bell(u);
+    b.shift.y -= 0.25 * e;
+    b.neck[0].x -= 0.15 * e;
+    b.head.x = 0.15 * e;
+    const double w = std::sin(2.0 * kPi * u * presses);
+    // The paws press but stay below the footprint height: kneading lays no prints.
+    b.legs[FL].paw.y += 0.3 * e * std::max(0.0, w);
+    b.legs[FR].paw.y += 0.3 * e * std::max(0.0, -w);
+    b.legs[FL].toes = 0.5 * e * std::max(0.0, w);
+    b.legs[FR].toes = 0.5 * e * std::max(0.0, -w);
+    b.tailSway = 0.2 * e;
+    b.tailPhase = 2.0 * kPi * u * 2.0;
+    return b;
+}
+
+Body Groom(double u) {
+    Body sit = Sit();
+    Body lick = sit;
+    lick.legs[FL].paw = sit.legs[FL].paw;
+    MovePaw(lick, FL, 3.4, 0.7);
+    lick.legs[FL].pawPitch = 1.4;
+    lick.legs[FL].lowerPitch = -1.2;
+    lick.neck[0].x = -0.35;
+    lick.head = {-0.5, 0.25, 0.1};
+    Keys k;
+    k.At(0, Stand()).At(0.2, sit).At(0.32, lick).At(0.8, lick).At(0.88, sit).At(1.0, Stand());
+    Body b = k.Eval(u);
+    const double busy = Ramp(u, 0.3, 0.34) * (1.0 - Ramp(u, 0.76, 0.8));
+    b.head.x += 0.15 * busy * std::sin(2.0 * kPi * u * 10.0);
+    b.jaw = 0.2 * busy * std::max(0.0, std::sin(2.0 * kPi * u * 10.0));
+    return b;
+}
+
+Body Breathing(double u, int breaths) {
+    Body b = Stand();
+    Breathe(b, u, breaths, 1.5 * Bell(u));
+    b.tailDroop += 0.04 * Bell(u);
+    b.tailHook -= 0.3 * Bell(u);
+    Look(b, 0.25 * Bell(u) * std::sin(2.0 * kPi * u), 0.0);
+    return b;
+}
+
+Body CrouchAndWatch(double u) {
+    Keys k;
+    k.At(0, Stand()).At(0.25, Crouch()).At(0.75, Crouch()).At(1.0, Stand());
+    Body b = k.Eval(u);
+    const double busy = Ramp(u, 0.2, 0.3) * (1.0 - Ramp(u, 0.7, 0.8));
+    b.tailSway = 0.25 * busy;
+    b.tailPhase = 2.0 * kPi * u * 5.0;
+    return b;
+}
+
+Body SniffAir(double u) {
+    Body b = Stand();
+    const double e = Ramp(u, 0.0, 0.2) * (1.0 - Ramp(u, 0.8, 1.0));
+    Look(b, 0.5 * e * std::sin(2.0 * kPi * u), 0.45 * e);
+    b.head.x += 0.04 * e * std::sin(2.0 * kPi * u * 24.0);
+    b.ear[0].z = b.ear[1].z = 0.15 * e;
+    return b;
+}
+
+Body LieHold(double u, int breaths) {
+    Body b = Lie();
+    Breathe(b, u, breaths, 1.0);
+    SwayTail(b, u, 1, 0.25);
+    b.head.y = 0.25 * std::sin(2.0 * kPi * u);
+    return b;
+}
+
+Body WashFace(double u, int strokes) {
+    Body b = Sit();
+    b.neck[0].x = -0.3;
+    b.head = {-0.25, 0.2, 0.2};
+    b.legs[FL].paw = Sit().legs[FL].paw;
+    const double w = 0.5 - 0.5 * std::cos(2.0 * kPi * u * strokes);
+    MovePaw(b, FL, 3.0 + 0.9 * w, 0.6 - 0.3 * w);
+    b.legs[FL].pawPitch = 1.3;
+    b.legs[FL].lowerPitch = -1.1;
+    b.head.x -= 0.15 * w;
+    Breathe(b, u, strokes, 0.5);
+    return b;
+}
+
+Body CrouchWiggle(double u, int wiggles) {
+    Body b = Crouch();
+    b.root.z = 0.07 * std::sin(2.0 * kPi * u * wiggles);
+    b.tailSway = 0.35;
+    b.tailPhase = 2.0 * kPi * u * wiggles;
+    return b;
+}
+
+Body RearBat(double u) {
+    Body b = Rear();
+    const double e = Bell(u);
+    b.legs[FL].paw.y += 0.6 * e * std::sin(2.0 * kPi * u * 2.0);
+    b.legs[FR].paw.y -= 0.6 * e * std::sin(2.0 * kPi * u * 2.0);
+    b.legs[FL].paw.z -= 0.5 * e;
+    return b;
+}
+
+Body LookBehind(double u) {
+    Body back = Stand();
+    Look(back, 1.4, 0.1);
+    back.spine[2].y = 0.12;
+    back.spine[1].y = 0.08;
+    back.tailSway = 0.0;
+    Keys k;
+    k.At(0, Stand()).At(0.35, back).At(0.65, back).At(1.0, Stand());
+    return k.Eval(u);
+}
+
+Body Sleep(double u, int breaths) {
+    Body b = Curl();
+    Breathe(b, u, breaths, 1.6);
+    b.ear[1].z = 0.2 * std::pow(std::max(0.0, std::sin(2.0 * kPi * u)), 8.0);
+    return b;
+}
+
+Body SitLook(double u) {
+    Body b = Sit();
+    Look(b, 0.8 * std::sin(2.0 * kPi * u), 0.1 * Bell(u));
+    Breathe(b, u, 1, 0.5);
+    return b;
+}
+
+Body ShakeOff(double u) {
+    Body b = Stand();
+    const double busy = Ramp(u, 0.1, 0.2) * (1.0 - Ramp(u, 0.45, 0.6));
+    const double w = std::sin(2.0 * kPi * u * 12.0);
+    b.spine[2].z = 0.12 * busy * w;
+    b.spine[0].z = -0.1 * busy * w;
+    b.head.z = 0.35 * busy * w;
+    b.ear[0].x = b.ear[1].x = 0.3 * busy;
+    // Afterwards a look round and a slow tail.
+    Look(b, 0.5 * Ramp(u, 0.6, 0.7) * (1.0 - Ramp(u, 0.9, 1.0)) * std::sin(2.0 * kPi * u * 2.0),
+         0.0);
+    b.tailSway = 0.3 * Bell(u);
+    b.tailPhase = 2.0 * kPi * u * 3.0;
+    return b;
+}
+
+Body SideSleep(double u, int breaths) {
+    Body b = LieOnSide();
+    Breathe(b, u, breaths, 1.4);
+    // A dream: the paws twitch for a moment in the middle of the sleep.
+    const double dream = Ramp(u, 0.45, 0.5) * (1.0 - Ramp(u, 0.6, 0.65));
+    for (int leg = 0; leg < 4; ++leg)
+        b.legs[leg].paw.z += 0.25 * dream * std::sin(2.0 * kPi * u * 30.0 + leg);
+    return b;
+}
+
+// Chain pieces: the transition into a held pose ends exactly where the hold begins.
+Body Into(const Body& from, const Body& to, double u) {
+    return Mix(from, to, Smooth(u));
+}
+
+Story StoryOf(int clip, double seconds) {
+    if (const WalkClip* w = FindWalk(clip)) {
+        GaitStyle style = w->style();
+        style.gait = w->gait;
+        style.cycles = w->cycles;
+        return [style](double u, double s) { return GaitBody(style, u * s, s); };
+    }
+    const int breathsSleep = 2, sitSwishes = 2;
+    switch (clip) {
+        case 0:
+            return [](double u, double) { return LookAround(u, 0.6); };
+        case 1:
+            return [](double u, double) { return Swat(u); };
+        case 3:
+            return [](double u, double) { return Pounce(u, 0.24, 0.4, 0.62); };
+        case 5:
+            return [](double u, double) { return SniffGround(u); };
+        case 6:
+            return [](double u, double) { return Into(Stand(), SitTail(0, sitSwishes), u); };
+        case 7:
+            return [](double u, double) { return SitTail(u, sitSwishes); };
+        case 8:
+            return [](double u, double) { return Into(SitTail(0, sitSwishes), Stand(), u); };
+        case 10:
+            return [](double u, double) { return LookAround(u, 0.8); };
+        case 22:
+            return [](double u, double) { return Bat(u); };
+        case 24:
+            return [](double u, double) { return ScratchEar(u); };
+        case 25:
+            return [](double u, double) { return TailFlicks(u, 4); };
+        case 28:
+            return [](double u, double) { return Stretch(u); };
+        case 29:
+            return [](double u, double) { return Yawn(u); };
+        case 30:
+            return [](double u, double) { return HeadShake(u); };
+        case 31:
+            return [](double u, double) { return WatchAbove(u); };
+        case 33:
+            return [](double u, double) { return Knead(u, 4); };
+        case 34:
+            return [](double u, double) { return Groom(u); };
+        case 35:
+            return [](double u, double) { return Breathing(u, 3); };
+        case 37:
+            return [](double u, double) { return CrouchAndWatch(u); };
+        case 39:
+            return [](double u, double) { return DoubleSwat(u); };
+        case 40:
+            return [](double u, double) { return TailFlicks(u, 2); };
+        case 41:
+            return [](double u, double) { return SniffAir(u); };
+        case 42:
+            return [](double u, double) { return Into(Stand(), LieHold(0, 2), u); };
+        case 43:
+            return [](double u, double) { return LieHold(u, 2); };
+        case 44:
+            return [](double u, double) { return Into(LieHold(0, 2), Stand(), u); };
+        case 45:
+            return [](double u, double) { return Into(Stand(), WashFace(0, 2), u); };
+        case 46:
+            return [](double u, double) { return WashFace(u, 2); };
+        case 47:
+            return [](double u, double) { return Into(WashFace(0, 2), Stand(), u); };
+        case 48:
+            return [](double u, double) { return Into(Stand(), CrouchWiggle(0, 3), u); };
+        case 49:
+            return [](double u, double) { return CrouchWiggle(u, 3); };
+        case 50:
+            return [](double u, double) { return Into(CrouchWiggle(0, 3), Stand(), u); };
+        case 51:
+            return [](double u, double) { return Into(Stand(), Rear(), u); };
+        case 52:
+            return [](double u, double) { return RearBat(u); };
+        case 53:
+            return [](double u, double) { return Into(Rear(), Stand(), u); };
+        case 54:
+            return [](double u, double) { return LookBehind(u); };
+        case 55:
+            return [](double u, double) { return Into(Stand(), Sleep(0, breathsSleep), u); };
+        case 56:
+            return [](double u, double) { return Sleep(u, breathsSleep); };
+        case 57:
+            return [](double u, double) { return Into(Sleep(0, breathsSleep), Stand(), u); };
+        case 62:
+            return [](double u, double) { return Into(Stand(), SitLook(0), u); };
+        case 63:
+            return [](double u, double) { return SitLook(u); };
+        case 64:
+            return [](double u, double) { return ShakeOff(u); };
+        case 65:
+            return [](double u, double) {
+                return u < 0.5 ? Into(Stand(), Lie(), u * 2.0)
+                               : Into(Lie(), SideSleep(0, 6), (u - 0.5) * 2.0);
+            };
+        case 66:
+            return [](double u, double) { return SideSleep(u, 6); };
+        case 67:
+            return [](double u, double) {
+                return u < 0.5 ? Into(SideSleep(0, 6), Lie(), u * 2.0)
+                               : Into(Lie(), Stand(), (u - 0.5) * 2.0);
+            };
+        case 69:
+            return [](double u, double) { return StalkAndPounce(u); };
+        default:
+            break;
+    }
+    return [clip, seconds](double u, double) { return GentleIdle(u, seconds, clip); };
+}
+
+}  // namespace
+
+ClipKind KindOfClip(int clip) {
+    if (FindWalk(clip)) return ClipKind::Walk;
+    for (int t : toyClips)
+        if (t == clip) return ClipKind::Toy;
+    for (int i : idleClips)
+        if (i == clip) return ClipKind::Idle;
+    return ClipKind::Still;
+}
+
+GaitStyle GaitOfClip(int clip) {
+    const WalkClip* w = FindWalk(clip);
+    if (!w) return GaitStyle{};
+    GaitStyle style = w->style();
+    style.gait = w->gait;
+    style.cycles = w->cycles;
+    return style;
+}
+
+std::vector<Body> BuildTimeline() {
+    std::vector<Body> frames(kDogAnimLastFrame + 1, Stand());
+    for (int c = 0; c < kDogAnimCount; ++c) {
+        const DOGANIM& clip = dogAnims[c];
+        const double seconds = double(clip.end - clip.start) / kFramesPerSecond;
+        const Story story = StoryOf(c, seconds);
+        for (int f = clip.start; f <= clip.end; ++f) {
+            const double u = double(f - clip.start) / (clip.end - clip.start);
+            frames[f] = story(u, seconds);
+        }
+    }
+    return frames;
+}
+
+}  // namespace packgen

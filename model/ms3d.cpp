@@ -111,9 +111,7 @@ bool ReadMaterials(LumpReader& r, MS3D* m) {
 
 bool ReadTiming(LumpReader& r, MS3D* m) {
     float currentTime;  // carried by the file, of no use here
-    if (!r.F32(&m->fps) || !r.F32(&currentTime) || !r.I32(&m->totalFrames)) return false;
-    m->totalTime = float(m->totalFrames * 1000.0 / m->fps);
-    return true;
+    return r.F32(&m->fps) && r.F32(&currentTime) && r.I32(&m->totalFrames);
 }
 
 bool ReadKeys(LumpReader& r, uint16_t count, std::vector<MS3DKEY>* keys) {
@@ -199,8 +197,10 @@ bool MS3D::LoadFromFStream(std::istream& in, uint32_t lumpSize) {
     if (!ok) {
         Clear();
         ERRORCLOSE(kInvalidModel);
+        return false;
     }
-    return ok;
+    totalTime = float(totalFrames * 1000.0 / fps);  // fps is finite and positive by now
+    return true;
 }
 
 int MS3D::ParentOf(int joint) const {

@@ -363,6 +363,19 @@ TEST(ModelInstance, CopyMakesAnIndependentInstanceOfTheSameModel) {
     source.materials[0].texID = 0;
     EXPECT_FALSE(copy.CopyFrom(copy));
 
+    // A copy of an instance that has been posed still starts joint-local.
+    source.SetAnimation(0, 60, 1000.0, false, false);
+    source.Animate(0.5);
+    source.UpdateSkeleton();
+    source.UpdatePoints(source.joints.get());
+    ONEMODEL fromPosed;
+    ASSERT_TRUE(fromPosed.CopyFrom(source));
+    const Built unposed(SampleModel());
+    ASSERT_EQ(fromPosed.vertexCount, unposed.instance.vertexCount);
+    EXPECT_NE(std::memcmp(source.vertices, unposed.instance.vertices, 36u * source.vertexCount), 0);
+    EXPECT_EQ(std::memcmp(fromPosed.vertices, unposed.instance.vertices, 36u * source.vertexCount),
+              0);
+
     ONEMODEL empty;
     EXPECT_FALSE(empty.CopyFrom(ONEMODEL()));  // nothing set up to copy
     copy.Cleanup();

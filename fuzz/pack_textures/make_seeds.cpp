@@ -1,5 +1,6 @@
 // Writes the seed packs of the pack fuzz target into the folder named on the command line.
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -60,5 +61,11 @@ int main(int argc, char** argv) {
     ok &= skins.WriteFile(folder + "skins.vlm");
     ok &= mixed.WriteFile(folder + "mixed.vlm");
     ok &= PackWriter().WriteFile(folder + "empty.vlm");
+    // A lump count whose 28-byte entries wrap 32 bits round to a 4-byte directory.
+    std::vector<uint8_t> wrapped = mixed.Build();
+    PutLE32(wrapped, 12, 0x24924925u);
+    std::ofstream(folder + "wrapped-count.vlm", std::ios::binary)
+        .write(reinterpret_cast<const char*>(wrapped.data()),
+               static_cast<std::streamsize>(wrapped.size()));
     return ok ? 0 : 1;
 }

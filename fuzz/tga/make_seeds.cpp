@@ -42,5 +42,11 @@ int main(int argc, char** argv) {
         ok &= Write(folder + "rle" + depth + ".tga",
                     EncodeTGA(pixels.data(), 6, 3, channels, TgaCoding::kRunLength));
     }
+    // A run that overruns its 4 x 1 image.
+    std::vector<uint8_t> overrun =
+        EncodeTGA(Pattern(4, 1, 3).data(), 4, 1, 3, TgaCoding::kRunLength);
+    overrun.resize(18);
+    overrun.insert(overrun.end(), {0x84, 1, 2, 3});
+    ok &= Write(folder + "overrun.tga", overrun);
     return ok ? 0 : 1;
 }

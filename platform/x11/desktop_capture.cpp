@@ -61,7 +61,10 @@ bool RunHelper(const std::string& program, Window window, Pixmap pixmap, double 
     std::snprintf(pixmapId, sizeof pixmapId, "0x%lx", (unsigned long)pixmap);
     char* const argv[] = {const_cast<char*>(program.c_str()), windowId, pixmapId, nullptr};
     pid_t child = 0;
-    if (posix_spawnp(&child, program.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
+    if (posix_spawnp(&child, program.c_str(), nullptr, nullptr, argv, environ) != 0) {
+        std::fprintf(stderr, "velmora: cannot run %s\n", program.c_str());
+        return false;
+    }
     const double deadline = Seconds() + limit;
     int status = 0;
     while (true) {
@@ -70,17 +73,23 @@ bool RunHelper(const std::string& program, Window window, Pixmap pixmap, double 
         if (done < 0 || Seconds() > deadline || (stop && stop->load())) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
+            if (!(stop && stop->load())) {
+                std::fprintf(stderr, "velmora: %s did not finish in time\n", program.c_str());
+            }
             return false;
         }
         const timespec pause{0, 20 * 1000 * 1000};
         nanosleep(&pause, nullptr);
     }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+    std::fprintf(stderr, "velmora: %s failed (status %d)\n", program.c_str(), status);
+    return false;
 }
 
 }  // namespace
 
-bool ReadDrawable(Display* display, Drawable drawable, const ScreenRect& rect, CapturedImage& out) {
+bool ReadDrawable(Display* display, Drawable drawable, const ScreenRect& rect, const Visual* visual,
+                  CapturedImage& out) {
     if (rect.width <= 0 || rect.height <= 0) return false;
     XSync(display, False);
     requestFailed = false;
@@ -93,9 +102,10 @@ bool ReadDrawable(Display* display, Drawable drawable, const ScreenRect& rect, C
         if (image) XDestroyImage(image);
         return false;
     }
-    const Channel red = ChannelOf(image->red_mask);
-    const Channel green = ChannelOf(image->green_mask);
-    const Channel blue = ChannelOf(image->blue_mask);
+    // A pixmap has no visual of its own, so its image carries no colour masks.
+    const Channel red = ChannelOf(visual ? visual->red_mask : image->red_mask);
+    const Channel green = ChannelOf(visual ? visual->green_mask : image->green_mask);
+    const Channel blue = ChannelOf(visual ? visual->blue_mask : image->blue_mask);
     out.width = rect.width;
     out.height = rect.height;
     out.rgba.assign(std::size_t(rect.width) * rect.height * 4, 0);
@@ -118,7 +128,7 @@ bool RootWindowCapture::Capture(const ScreenRect& frame, CapturedImage& out) {
     const auto screens = screens_.List();
     const ScreenInfo* screen = FindScreen(screens, ScreenNumberUnder(screens, frame));
     if (screen == nullptr) return false;
-    return ReadDrawable(display_, DefaultRootWindow(display_), screen->frame, out);
+    return ReadDrawable(display_, DefaultRootWindow(display_), screen->frame, nullptr, out);
 }
 
 std::string GetImageCapture::HelperPath() {
@@ -137,7 +147,8 @@ bool GetImageCapture::Capture(const ScreenRect& frame, CapturedImage& out) {
     XSync(display_, False);
     bool read = false;
     if (RunHelper(HelperPath(), window_, pixmap, 20.0, stop_)) {
-        read = ReadDrawable(display_, pixmap, {0, 0, frame.width, frame.height}, out);
+        read = ReadDrawable(display_, pixmap, {0, 0, frame.width, frame.height}, attributes.visual,
+                            out);
     }
     XFreePixmap(display_, pixmap);
     XFlush(display_);

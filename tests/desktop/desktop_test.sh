@@ -64,15 +64,19 @@ start_velmora() {  # options...
 shot() { import -window root "$work/$1.png" || fail "no screenshot"; }
 probe() { "$PROBE" "$@"; }
 
-# The desktop before the saver starts: a solid magenta root window, a colour no part of the
-# scene has of its own.
+# The desktop before the saver starts: a checkerboard of magenta (a colour no part of the scene
+# has of its own) and dark blue squares of 64 pixels on the root window.
 paint_root() {
   local size
   size=$(xdpyinfo 2>/dev/null | awk '/dimensions:/ {print $2; exit}')
-  convert -size "${size:-1024x768}" xc:'#ff00ff' "$work/desktop.png" || fail "cannot make the picture"
+  convert -size 128x128 xc:'#ff00ff' -fill '#000080' -draw 'rectangle 0,0 63,63' \
+    -draw 'rectangle 64,64 127,127' "$work/tile.png" &&
+    convert -size "${size:-1024x768}" tile:"$work/tile.png" "$work/desktop.png" ||
+    fail "cannot make the picture"
   display -window root "$work/desktop.png" 2>/dev/null
   shot before
-  probe magenta "$work/before.png" 0 0 16 16 1.0 >/dev/null || fail "cannot paint the root window"
+  probe magenta "$work/before.png" 64 0 64 64 1.0 >/dev/null || fail "cannot paint the root window"
+  probe magenta "$work/before.png" 0 0 64 64 0.01 >/dev/null && fail "the root window is not patterned"
 }
 
 case $case_name in
@@ -148,7 +152,7 @@ case $case_name in
     command -v xscreensaver >/dev/null || skip "xscreensaver is not installed"
     command -v xscreensaver-command >/dev/null || skip "xscreensaver-command is not installed"
     prefix=$work/prefix
-    cmake --install "$BUILD_DIR" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+    cmake --install "$BUILD_DIR" --component velmora --prefix "$prefix" >"$work/install.log" 2>&1 ||
       fail "cmake --install failed: $(cat "$work/install.log")"
     hack=$prefix/libexec/xscreensaver/velmora
     [[ -x $hack ]] || fail "no hack installed at $hack"
@@ -169,9 +173,19 @@ grabVideoFrames:	False
 chooseRandomImages:	False
 programs:	GL: $hack --root --background screen ${extra[*]} \\n
 CONFIG
+    # XScreenSaver launches no hacks for root: as root, run it as the unprivileged "nobody".
+    as_user=()
+    if (($(id -u) == 0)); then
+      command -v setpriv >/dev/null && id nobody >/dev/null 2>&1 ||
+        skip "running as root without setpriv or a user nobody to run XScreenSaver as"
+      as_user=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
+      chmod 755 "$work"
+      chmod -R a+rX "$work"
+      chown -R nobody "$HOME"
+    fi
     start_xvfb 1024x768
     paint_root
-    xscreensaver --no-splash >"$work/xscreensaver.log" 2>&1 &
+    "${as_user[@]}" xscreensaver --no-splash >"$work/xscreensaver.log" 2>&1 &
     pids+=($!)
     for _ in $(seq 50); do xscreensaver-command -time >/dev/null 2>&1 && break; sleep 0.2; done
     xscreensaver-command -activate >/dev/null 2>&1 || fail "xscreensaver did not take the command"
@@ -180,6 +194,10 @@ CONFIG
     hack_pids=$(pgrep -f -- "$hack --root") || fail "the hack is not running: $(cat "$work/xscreensaver.log")"
     probe magenta "$work/active.png" 0 0 1024 768 0.2 ||
       fail "the saver's ground does not show the desktop"
+    # XScreenSaver's own window is black; the overview shows the captured desktop filling the
+    # screen, resampled (the squares' edges blur), so it is never the bare desktop pixel for pixel.
+    probe differ "$work/before.png" "$work/active.png" 0 0 1024 768 0.01 ||
+      fail "the screen shows the bare desktop"
     xscreensaver-command -exit >/dev/null 2>&1
     for _ in $(seq 30); do pgrep -f -- "$hack --root" >/dev/null || break; sleep 0.1; done
     pgrep -f -- "$hack --root" >/dev/null && fail "the hack outlived XScreenSaver"

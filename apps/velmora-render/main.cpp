@@ -92,7 +92,10 @@ bool WriteFrame(const HeadlessGL& gl, const std::string& dir, long frame) {
     char name[64];
     std::snprintf(name, sizeof(name), "/frame-%06ld.png", frame);
     const std::string path = dir + name;
-    const std::vector<uint8_t> pixels = gl.ReadPixels();
+    std::vector<uint8_t> pixels = gl.ReadPixels();
+    // A screen shows no alpha: where nothing was drawn the clear colour's alpha of 0 would make
+    // the picture transparent instead of black.
+    for (size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
     if (!stbi_write_png(path.c_str(), gl.Width(), gl.Height(), 4, pixels.data(), gl.Width() * 4)) {
         std::fprintf(stderr, "velmora-render: cannot write %s\n", path.c_str());
         return false;

@@ -3,10 +3,12 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include "platform/stb_image_decoder.h"
 #include "scene_fixture.h"
 
 namespace {
@@ -59,6 +61,23 @@ TEST(RenderRun, DrawsTheSceneWritesEveryKthFrameAndReportsWhatHappened) {
     EXPECT_EQ(first.substr(1, 3), "PNG");
     EXPECT_FALSE(Slurp(out + "/frame-000600.png").empty());
     EXPECT_TRUE(Slurp(out + "/frame-000700.png").empty());
+    // The picture is opaque and shows the ground picture over most of it.
+    StbImageDecoder decoder;
+    DecodedImage picture;
+    std::string error;
+    ASSERT_TRUE(decoder.DecodeFile((out + "/frame-000300.png").c_str(), picture, error)) << error;
+    ASSERT_EQ(picture.width, 96);
+    ASSERT_EQ(picture.channels, 4);
+    uint8_t ground[3];
+    GroundColour(ground);
+    size_t groundPixels = 0;
+    for (size_t i = 0; i < picture.pixels.size(); i += 4) {
+        ASSERT_EQ(picture.pixels[i + 3], 255);
+        bool near = true;
+        for (int c = 0; c < 3; ++c) near = near && std::abs(picture.pixels[i + c] - ground[c]) < 30;
+        groundPixels += near;
+    }
+    EXPECT_GT(groundPixels, picture.pixels.size() / 4 / 2);
 
     // One seed at a fixed frame time reproduces the scene exactly.
     const std::string again = Temp();

@@ -203,6 +203,46 @@ CONFIG
     pgrep -f -- "$hack --root" >/dev/null && fail "the hack outlived XScreenSaver"
     ;;
 
+  refusals)
+    start_xvfb 640x480
+    "$VELMORA" --resources "$resources" --window-id 0x7ffff1 >"$work/velmora.log" 2>&1
+    status=$?
+    ((status == 1)) || fail "exit status $status for a window that does not exist"
+    grep -q "cannot draw into window 0x7ffff1" "$work/velmora.log" || fail "no message for a missing window"
+    "$VELMORA" --cats 9 >"$work/velmora.log" 2>&1
+    status=$?
+    ((status == 2)) || fail "exit status $status for --cats 9"
+    grep -q -- "--cats needs a whole number from 0 to 3" "$work/velmora.log" || fail "no message for --cats 9"
+    DISPLAY=:nowhere "$VELMORA" --resources "$resources" >"$work/velmora.log" 2>&1
+    status=$?
+    ((status == 1)) || fail "exit status $status without a display"
+    grep -q "cannot open the X display" "$work/velmora.log" || fail "no message without a display"
+    ;;
+
+  preview_in_foreign_window)
+    # The settings dialog's preview: a window someone else made, named by its id.
+    start_xvfb 640x480
+    convert -size 320x240 xc:black "$work/black.png" || fail "cannot make the picture"
+    display -geometry 320x240+0+0 -title host "$work/black.png" &
+    pids+=($!)
+    host=
+    for _ in $(seq 50); do
+      host=$(xdotool search --name '^host$' 2>/dev/null | head -n1)
+      [[ -n $host ]] && break
+      sleep 0.1
+    done
+    [[ -n $host ]] || fail "no host window"
+    sleep 1
+    shot empty
+    geometry=$(xwininfo -id "$host" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} /Width:/ {w=$NF} /Height:/ {h=$NF} END {print x, y, w, h}')
+    read -r hx hy hw hh <<<"$geometry"
+    probe lit "$work/empty.png" "$hx" "$hy" "$hw" "$hh" 0.1 >/dev/null &&
+      fail "the host window is not dark to start with"
+    start_velmora --window-id "$host" --preview --background desktop
+    shot preview
+    probe lit "$work/preview.png" "$hx" "$hy" "$hw" "$hh" 0.5 || fail "the preview is not drawn"
+    ;;
+
   *)
     echo "unknown test $case_name"; exit 2 ;;
 esac

@@ -117,6 +117,37 @@ void SolveTail(const Body& b, Pose& pose) {
     }
 }
 
+// Lifts the tail where it would pass below the ground: each segment in turn is bent up just
+// enough that the next joint stays above `floor`, so any pose or blend keeps the tail visible.
+void KeepTailAboveGround(Pose& pose, double floor) {
+    const auto& s = CatSkeleton();
+    const std::vector<MATRIX> abs = ForwardKinematics(s, pose);
+    MATRIX parent = abs[J::Root];
+    for (int k = 0; k < kTailJoints; ++k) {
+        const int j = J::Tail0 + k;
+        const V3 next = k + 1 < kTailJoints ? BindOffset(j + 1) : BindOffset(j);
+        auto tipHeight = [&](double pitch) {
+            Pose trial;
+            trial.rotation = pose.rotation;
+            trial.rotation[j].x = pitch;
+            const MATRIX m = MultiplyMatrix(parent, LocalMatrix(s, trial, j));
+            return MatrixPointMultiply(m, MakePoint(float(next.x), float(next.y), float(next.z))).y;
+        };
+        const double pitch = pose.rotation[j].x;
+        if (tipHeight(pitch) < floor) {
+            // Raising means turning one way or the other depending on how the body lies.
+            const double dir = tipHeight(pitch - 0.1) > tipHeight(pitch + 0.1) ? -1.0 : 1.0;
+            double lo = 0.0, hi = 1.6;
+            for (int step = 0; step < 20; ++step) {
+                const double mid = 0.5 * (lo + hi);
+                (tipHeight(pitch + dir * mid) < floor ? lo : hi) = mid;
+            }
+            pose.rotation[j].x = pitch + dir * hi;
+        }
+        parent = MultiplyMatrix(parent, LocalMatrix(s, pose, j));
+    }
+}
+
 }  // namespace
 
 Body Mix(const Body& a, const Body& b, double t) {
@@ -156,6 +187,7 @@ Pose Solve(const Body& b) {
     // The rump and pelvis follow the root; the belly sways a little with the spine.
     pose.rotation[J::Belly] = {-b.spine[1].x * 0.5, 0, 0};
     SolveTail(b, pose);
+    KeepTailAboveGround(pose, 0.3);
     for (int l = 0; l < 4; ++l) SolveLeg(kLegs[l], b.legs[l], pose);
     return pose;
 }

@@ -31,20 +31,20 @@ void AddPair(std::vector<Egg>& parts, Egg right, int leftJoint) {
 }
 
 void AddTorso(std::vector<Egg>& p) {
-    Egg hind = MakeEgg(Part::Body, J::Root, {0, 4.2, 5.25}, {0, 4.35, 1.3}, 1.2, 1.3, 12, 8);
+    Egg hind = MakeEgg(Part::Body, J::Root, {0, 3.9, 5.85}, {0, 4.0, 1.3}, 1.2, 1.1, 12, 8);
     hind.blunt = 0.8;
     hind.taperA = 0.95;
     p.push_back(hind);
-    Egg waist = MakeEgg(Part::Body, J::Spine1, {0, 4.4, 3.0}, {0, 4.45, -0.7}, 1.1, 1.25, 12, 8);
+    Egg waist = MakeEgg(Part::Body, J::Spine1, {0, 3.95, 3.0}, {0, 3.95, -0.7}, 1.1, 1.05, 12, 8);
     p.push_back(waist);
-    Egg mid = MakeEgg(Part::Body, J::Spine2, {0, 4.45, 1.2}, {0, 4.4, -2.7}, 1.15, 1.35, 12, 8);
+    Egg mid = MakeEgg(Part::Body, J::Spine2, {0, 3.95, 1.2}, {0, 3.9, -2.7}, 1.15, 1.12, 12, 8);
     p.push_back(mid);
-    Egg chest = MakeEgg(Part::Body, J::Chest, {0, 4.45, -0.7}, {0, 4.3, -3.75}, 1.1, 1.45, 12, 8);
+    Egg chest = MakeEgg(Part::Body, J::Chest, {0, 3.9, -0.7}, {0, 3.85, -3.75}, 1.1, 1.12, 12, 8);
     chest.taperB = 0.85;
     p.push_back(chest);
-    p.push_back(MakeEgg(Part::Belly, J::Belly, {0, 3.45, 1.6}, {0, 3.5, -1.8}, 0.85, 0.6, 10, 6));
-    p.push_back(MakeEgg(Part::Belly, J::Breast, {0, 3.55, -1.7}, {0, 4.0, -3.6}, 0.85, 0.8, 10, 6));
-    Egg neck1 = MakeEgg(Part::Neck, J::Neck1, {0, 4.4, -2.5}, {0, 5.4, -4.0}, 0.85, 0.95, 10, 6);
+    p.push_back(MakeEgg(Part::Belly, J::Belly, {0, 3.15, 1.6}, {0, 3.15, -1.8}, 0.85, 0.55, 10, 6));
+    p.push_back(MakeEgg(Part::Belly, J::Breast, {0, 3.25, -1.7}, {0, 3.7, -3.6}, 0.85, 0.8, 10, 6));
+    Egg neck1 = MakeEgg(Part::Neck, J::Neck1, {0, 4.1, -2.6}, {0, 5.4, -4.0}, 0.82, 0.9, 10, 6);
     neck1.up = {0, 1, -1};
     p.push_back(neck1);
     Egg neck2 = MakeEgg(Part::Neck, J::Neck2, {0, 5.0, -3.3}, {0, 6.1, -4.5}, 0.78, 0.8, 10, 6);
@@ -54,7 +54,7 @@ void AddTorso(std::vector<Egg>& p) {
 }
 
 void AddHead(std::vector<Egg>& p) {
-    Egg skull = MakeEgg(Part::Head, J::Head, {0, 6.25, -3.7}, {0, 6.05, -5.95}, 1.15, 1.05, 14, 9);
+    Egg skull = MakeEgg(Part::Head, J::Head, {0, 6.25, -3.7}, {0, 6.05, -5.95}, 1.15, 1.05, 12, 8);
     skull.blunt = 0.85;
     p.push_back(skull);
     Egg muzzle = MakeEgg(Part::Muzzle, J::Head, {0, 5.75, -5.0}, {0, 5.7, -6.3}, 0.62, 0.45, 10, 6);
@@ -98,7 +98,7 @@ void AddLegs(std::vector<Egg>& p) {
         AddPair(p, e, left);
     };
     // Front legs: shoulder, upper arm, forearm, wrist, paw.
-    leg(Part::Body, J::ScapR, J::ScapL, {0.62, 5.05, -2.1}, {0.8, 3.3, -2.85}, 0.5, 0.72, 0.85, 8,
+    leg(Part::Body, J::ScapR, J::ScapL, {0.62, 4.75, -2.1}, {0.8, 3.3, -2.85}, 0.5, 0.72, 0.85, 8,
         5);
     leg(Part::Leg, J::ArmR, J::ArmL, {0.8, 4.0, -2.85}, {0.8, 2.15, -2.25}, 0.4, 0.48, 0.85, 8, 5);
     leg(Part::Leg, J::ForeR, J::ForeL, {0.8, 2.6, -2.3}, {0.78, 0.55, -2.45}, 0.29, 0.32, 0.85, 8,
@@ -108,7 +108,7 @@ void AddLegs(std::vector<Egg>& p) {
     leg(Part::Paw, J::PawR, J::PawL, {0.78, 0.28, -2.25}, {0.78, 0.26, -3.25}, 0.36, 0.28, 0.9, 8,
         5);
     // Hind legs: haunch, thigh, shin, hock, paw.
-    leg(Part::Body, J::HipR, J::HipL, {0.72, 4.8, 3.95}, {0.85, 2.55, 2.9}, 0.6, 0.95, 0.8, 8, 6);
+    leg(Part::Body, J::HipR, J::HipL, {0.72, 4.55, 3.95}, {0.85, 2.55, 2.9}, 0.6, 0.95, 0.8, 8, 6);
     leg(Part::Leg, J::ThighR, J::ThighL, {0.85, 4.0, 3.6}, {0.85, 2.3, 2.8}, 0.45, 0.58, 0.85, 8,
         5);
     leg(Part::Leg, J::ShinR, J::ShinL, {0.85, 2.65, 2.8}, {0.8, 1.05, 4.15}, 0.3, 0.35, 0.85, 8, 5);

@@ -1,5 +1,7 @@
 #include "tools/packgen/packs.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 
 #include "assets/pack_writer.h"
@@ -109,6 +111,11 @@ bool BuildResources(std::vector<OutputFile>* files, std::string* error) {
 }
 
 bool WriteResources(const std::string& folder, std::string* error) {
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        *error = "no such folder: " + folder;
+        return false;
+    }
     std::vector<OutputFile> files;
     if (!BuildResources(&files, error)) return false;
     for (const OutputFile& f : files) {

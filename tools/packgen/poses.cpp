@@ -29,8 +29,8 @@ void Look(Body& b, double yaw, double pitch) {
 
 Body Sit() {
     Body b = Stand();
-    b.shift = {0, -2.45, 0.6};
-    b.root = {0.72, 0, 0};
+    b.shift = {0, -3.05, 0.5};
+    b.root = {0.62, 0, 0};
     b.spine[0] = {-0.05, 0, 0};
     b.spine[1] = {-0.05, 0, 0};
     b.spine[2] = {-0.12, 0, 0};
@@ -43,10 +43,11 @@ Body Sit() {
         SetPaw(b, leg, 0.3, 1.6);
         b.legs[leg].lowerPitch = 1.25;
     }
-    b.tailLift = -0.5;
-    b.tailDroop = -0.02;
-    b.tailSide = 1.2;
-    b.tailHook = -0.1;
+    // The tail lies on the ground, curled round the side.
+    b.tailLift = 0.64;
+    b.tailDroop = 0.0;
+    b.tailSide = 1.6;
+    b.tailHook = 0.0;
     return b;
 }
 
@@ -67,8 +68,9 @@ Body Lie() {
         SetPaw(b, leg, 0.3, 1.7);
         b.legs[leg].lowerPitch = 1.3;
     }
-    b.tailLift = -0.25;
-    b.tailDroop = -0.05;
+    b.tailLift = -0.1;
+    b.tailDroop = 0.02;
+    b.tailHook = 0.0;
     b.tailSide = 0.9;
     return b;
 }
@@ -111,9 +113,10 @@ Body LieOnSide() {
         b.legs[leg].lowerPitch = leg < 2 ? 0.5 : 0.3;
         b.legs[leg].pawPitch = 0.0;
     }
-    b.tailLift = -0.1;
+    b.tailLift = 0.0;
     b.tailDroop = 0.0;
-    b.tailSide = 0.8;
+    b.tailHook = 0.0;
+    b.tailSide = -0.25;
     return b;
 }
 
@@ -143,27 +146,29 @@ Body Crouch() {
 
 Body Rear() {
     Body b = Sit();
-    b.shift = {0, -1.0, 0.3};
-    b.root = {1.05, 0, 0};
-    b.spine[0] = {0.05, 0, 0};
-    b.spine[1] = {0.05, 0, 0};
-    b.spine[2] = {0.05, 0, 0};
-    b.neck[0] = {-0.45, 0, 0};
-    b.neck[1] = {-0.2, 0, 0};
-    b.head = {-0.25, 0, 0};
+    b.shift = {0, -1.2, 1.0};
+    b.root = {1.3, 0, 0};
+    b.spine[0] = {0.0, 0, 0};
+    b.spine[1] = {-0.05, 0, 0};
+    b.spine[2] = {-0.1, 0, 0};
+    b.neck[0] = {-0.55, 0, 0};
+    b.neck[1] = {-0.3, 0, 0};
+    b.head = {-0.3, 0, 0};
     for (int leg : {HL, HR}) {
-        SetPaw(b, leg, 0.3, 3.2);
-        b.legs[leg].lowerPitch = 0.35;
+        SetPaw(b, leg, 0.3, 3.0);
+        b.legs[leg].lowerPitch = 0.5;
         b.legs[leg].pawPitch = 0.0;
     }
-    SetPaw(b, FL, 6.2, -3.0);
-    SetPaw(b, FR, 6.4, -3.2);
-    b.legs[FL].lowerPitch = -0.6;
-    b.legs[FR].lowerPitch = -0.6;
+    // The front paws held up in front of the chest, ready to bat.
+    const V3 chest = FromRootFrame(b, {0, 4.4, -2.2});
+    b.legs[FL].paw = {RestPaw(FL).x, chest.y - 0.6, chest.z - 1.6};
+    b.legs[FR].paw = {RestPaw(FR).x, chest.y - 0.4, chest.z - 1.8};
+    b.legs[FL].lowerPitch = b.legs[FR].lowerPitch = -0.9;
     b.legs[FL].pawPitch = b.legs[FR].pawPitch = 1.2;
-    b.tailLift = 0.1;
-    b.tailSide = 0.0;
-    b.tailDroop = 0.06;
+    b.tailLift = 1.25;
+    b.tailSide = 0.6;
+    b.tailDroop = 0.0;
+    b.tailHook = 0.0;
     return b;
 }
 
@@ -182,8 +187,8 @@ Body Bow() {
         b.legs[leg].lowerPitch = 1.1;
         b.legs[leg].anchorPitch = 0.4;
     }
-    b.tailLift = 0.9;
-    b.tailDroop = 0.05;
+    b.tailLift = 0.35;
+    b.tailDroop = 0.06;
     return b;
 }
 

@@ -1,0 +1,193 @@
+// The cat's clips played through the engine's model instance, as the cats play them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "tests/packgen/generated_art.h"
+
+using generated_art::Cat;
+using generated_art::ClipSeconds;
+using generated_art::JointOrigins;
+using generated_art::LoadedCat;
+using generated_art::Paws;
+using generated_art::PoseAt;
+
+namespace {
+
+constexpr double kFootDown = 0.175;  // world units: below it a paw lays a footprint
+constexpr int kSamplesPerFrame = 2;
+
+// Every paw sampled through a clip at kSamplesPerFrame samples per frame, from its first to its
+// last frame, played forwards as the cats play it.
+std::vector<std::array<VECTOR3D, 4>> Track(ONEMODEL& cat, int clip) {
+    const int samples = (dogAnims[clip].end - dogAnims[clip].start) * kSamplesPerFrame;
+    const double dt = 1.0 / (kDogAnimFps * kSamplesPerFrame);
+    std::vector<std::array<VECTOR3D, 4>> track;
+    cat.SetAnimation(dogAnims[clip].start, dogAnims[clip].end, 1000.0, false, false);
+    cat.Animate(0.0);
+    cat.UpdateSkeleton();
+    track.push_back(Paws(cat));
+    for (int i = 1; i <= samples; ++i) {
+        cat.Animate(dt);
+        cat.UpdateSkeleton();
+        track.push_back(Paws(cat));
+    }
+    return track;
+}
+
+// The largest distance between the same joint in two poses, in world units.
+double PoseDistance(const std::vector<VECTOR3D>& a, const std::vector<VECTOR3D>& b) {
+    double worst = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        worst = std::max(worst, std::sqrt(DistanceBetweenVectors(a[i], b[i])));
+    return worst;
+}
+
+std::vector<VECTOR3D> StartPose(ONEMODEL& cat, int clip) {
+    PoseAt(cat, clip, 0.0);
+    return JointOrigins(cat);
+}
+
+std::vector<VECTOR3D> EndPose(ONEMODEL& cat, int clip) {
+    PoseAt(cat, clip, ClipSeconds(clip) + 0.1);
+    return JointOrigins(cat);
+}
+
+TEST(GeneratedClips, WalkingPawsPlantAtTheGaitSpeedAndLiftOncePerStep) {
+    Cat* cat = LoadedCat();
+    ASSERT_NE(cat, nullptr);
+    PoseAt(cat->instance, 0, 0.0);
+    const auto standing = Paws(cat->instance);
+    for (const WALKCLIP& walk : walkClips) {
+        SCOPED_TRACE("walk clip " + std::to_string(walk.clip));
+        const auto track = Track(cat->instance, walk.clip);
+        const double dt = 1.0 / (kDogAnimFps * kSamplesPerFrame);
+        int steps[4] = {0, 0, 0, 0};
+        for (int foot = 0; foot < 4; ++foot) {
+            // The cat moves forward (+z) at the gait speed, so a planted paw's world position
+            // is its position relative to the cat plus the distance walked.
+            auto worldZ = [&](size_t i) { return track[i][foot].z + walk.gait * dt * i; };
+            // Down on the ground: at the standing paw's height, give or take a centimetre.
+            auto planted = [&](size_t i) { return track[i][foot].y < standing[foot].y + 0.01; };
+            int touchDowns = 0, lifts = 0;
+            double highest = 0;
+            for (size_t i = 1; i < track.size(); ++i) {
+                highest = std::max(highest, double(track[i][foot].y));
+                touchDowns += track[i - 1][foot].y >= kFootDown && track[i][foot].y < kFootDown;
+                lifts += track[i - 1][foot].y < kFootDown && track[i][foot].y >= kFootDown;
+            }
+            steps[foot] = touchDowns;
+            EXPECT_GE(touchDowns, 1) << "foot " << foot << " never lays a print";
+            EXPECT_EQ(touchDowns, lifts) << "foot " << foot;
+            EXPECT_GE(highest, kFootDown + 0.02) << "foot " << foot;
+            // A looping clip starts and ends with the paw at the same height: no step is lost
+            // or doubled at the seam.
+            EXPECT_NEAR(track.front()[foot].y, track.back()[foot].y, 0.01) << "foot " << foot;
+
+            const double stride = walk.gait * ClipSeconds(walk.clip) / std::max(1, touchDowns);
+            double worstSlide = 0, worstRate = 0;
+            size_t plantedSamples = 0;
+            for (size_t i = 0; i < track.size();) {
+                if (!planted(i)) {
+                    ++i;
+                    continue;
+                }
+                size_t j = i;
+                while (j + 1 < track.size() && planted(j + 1)) ++j;
+                plantedSamples += j - i + 1;
+                double lo = worldZ(i), hi = worldZ(i);
+                for (size_t k = i; k <= j; ++k) {
+                    lo = std::min(lo, worldZ(k));
+                    hi = std::max(hi, worldZ(k));
+                }
+                worstSlide = std::max(worstSlide, hi - lo);
+                if (j > i)
+                    worstRate =
+                        std::max(worstRate, std::fabs(worldZ(j) - worldZ(i)) / ((j - i) * dt));
+                i = j + 1;
+            }
+            EXPECT_GT(plantedSamples, track.size() / 6) << "foot " << foot << " is hardly down";
+            EXPECT_LT(worstSlide, stride * 0.1) << "foot " << foot << " slides";
+            // A planted paw keeps pace with the cat: it drifts at under a twentieth of the gait.
+            EXPECT_LT(worstRate, walk.gait * 0.05) << "foot " << foot << " drifts";
+        }
+        // Every paw takes the same number of steps in a clip.
+        EXPECT_EQ(steps[0], steps[1]);
+        EXPECT_EQ(steps[0], steps[2]);
+        EXPECT_EQ(steps[0], steps[3]);
+    }
+}
+
+TEST(GeneratedClips, LoopsEndAsTheyStartAndChainsJoinWithoutAJump) {
+    Cat* cat = LoadedCat();
+    ASSERT_NE(cat, nullptr);
+    ONEMODEL& m = cat->instance;
+    constexpr double kBound = 0.01;  // world units, about a tenth of a paw
+    for (int c = 0; c < kDogAnimCount; ++c) {
+        const DOGANIM& clip = dogAnims[c];
+        if (clip.repeat) {
+            EXPECT_LT(PoseDistance(StartPose(m, c), EndPose(m, c)), kBound) << "clip " << c;
+        }
+        if (clip.next >= 0 && !dogAnims[clip.next].blend) {
+            EXPECT_LT(PoseDistance(EndPose(m, c), StartPose(m, clip.next)), kBound)
+                << "clip " << c << " into " << clip.next;
+        }
+    }
+}
+
+TEST(GeneratedClips, IdleChainsStartAndEndStanding) {
+    Cat* cat = LoadedCat();
+    ASSERT_NE(cat, nullptr);
+    ONEMODEL& m = cat->instance;
+    // The standing pose is where the walk blends from and the idle clips return to: the pose
+    // between clips, before the first one.
+    PoseAt(m, 0, 0.0);
+    const std::vector<VECTOR3D> stand = JointOrigins(m);
+    for (int idle : idleClips) {
+        EXPECT_LT(PoseDistance(StartPose(m, idle), stand), 0.01) << "idle clip " << idle;
+        int last = idle;
+        while (dogAnims[last].next >= 0 && !dogAnims[dogAnims[last].next].blend)
+            last = dogAnims[last].next;
+        if (dogAnims[last].next >= 0) continue;  // hands over to a clip that blends
+        EXPECT_LT(PoseDistance(EndPose(m, last), stand), 0.01)
+            << "the chain of idle clip " << idle << " ends in clip " << last;
+    }
+}
+
+TEST(GeneratedClips, TheStrikingPawReachesForwardInsideEachHitWindow) {
+    Cat* cat = LoadedCat();
+    ASSERT_NE(cat, nullptr);
+    ONEMODEL& m = cat->instance;
+    PoseAt(m, 0, 0.0);
+    const auto rest = Paws(m);
+    for (const HITWINDOW& w : hitWindows) {
+        SCOPED_TRACE("toy clip " + std::to_string(w.clip));
+        const auto track = Track(m, w.clip);
+        const int start = dogAnims[w.clip].start;
+        auto frameOf = [&](size_t i) { return start + double(i) / kSamplesPerFrame; };
+        // The paw that reaches furthest forward (+z in the world) over the clip strikes.
+        int striker = 0;
+        double furthest = -1e9;
+        for (const auto& sample : track)
+            for (int foot = 0; foot < 2; ++foot)
+                if (sample[foot].z - rest[foot].z > furthest) {
+                    furthest = sample[foot].z - rest[foot].z;
+                    striker = foot;
+                }
+        EXPECT_GT(furthest, 0.5) << "no front paw reaches forward";
+        double insideBest = -1e9, atOpening = 0;
+        for (size_t i = 0; i < track.size(); ++i) {
+            const double reach = track[i][striker].z - rest[striker].z;
+            if (frameOf(i) == w.firstFrame) atOpening = reach;
+            if (frameOf(i) > w.firstFrame && frameOf(i) < w.lastFrame)
+                insideBest = std::max(insideBest, reach);
+        }
+        // It is at full reach inside the window, and gets there while the window is open.
+        EXPECT_GT(insideBest, furthest - 0.05);
+        EXPECT_GT(insideBest - atOpening, 0.1) << "the paw is not moving forward in the window";
+    }
+}
+
+}  // namespace

@@ -28,7 +28,7 @@ std::string RunGenerator() {
 }
 
 const std::string& Folder() {
-    static const std::string folder = RunGenerator();
+    static const std::string folder = VELMORA_RESOURCE_DIR;
     return folder;
 }
 

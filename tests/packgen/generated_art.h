@@ -14,7 +14,7 @@
 
 namespace generated_art {
 
-// A folder holding one run of velmora-packgen (run once per test program).
+// The build's resources folder, which the build fills by running velmora-packgen.
 const std::string& Folder();
 // Runs the generator into a new folder; empty string when the run failed.
 std::string RunGenerator();

@@ -235,8 +235,36 @@ bool SkinSheet(const std::string& folder, HeadlessGL& gl, Loaded& l) {
         glCallList(l.toyList);
         glPopMatrix();
     }
+    for (int k = 0; k < 4; ++k) {
+        // Third row: the faces close up, and the ginger coat's picture as it is painted.
+        SetupCell(k, 2, 4, 1, true);
+        Lights();
+        if (k < 3) {
+            gluLookAt(0.35, 1.6, 3.2, 0, 1.45, 1.2, 0, 1, 0);
+            cat.materials[0].texID = l.skins[k]->texID;
+            cat.Draw();
+        } else {
+            glMatrixMode(GL_PROJECTION);
+            glLoadIdentity();
+            glOrtho(0, 1, 0, 1, -1, 1);
+            glMatrixMode(GL_MODELVIEW);
+            glDisable(GL_LIGHTING);
+            glDisable(GL_CULL_FACE);
+            glBindTexture(GL_TEXTURE_2D, l.skins[0]->texID);
+            glBegin(GL_QUADS);
+            glTexCoord2f(0, 0);
+            glVertex2f(0.2f, 0);
+            glTexCoord2f(1, 0);
+            glVertex2f(0.8f, 0);
+            glTexCoord2f(1, 1);
+            glVertex2f(0.8f, 1);
+            glTexCoord2f(0, 1);
+            glVertex2f(0.2f, 1);
+            glEnd();
+        }
+    }
     gl.Finish();
-    return SavePng(folder + "/skins_and_toy.png", gl, kCellW * 4, kCellH * 2);
+    return SavePng(folder + "/skins_and_toy.png", gl, kCellW * 4, kCellH * 3);
 }
 
 }  // namespace
@@ -247,7 +275,7 @@ bool WritePreview(const std::string& folder, std::string* error) {
     mkdir(packs.c_str(), 0755);
     if (!packgen::WriteResources(packs, error)) return false;
     HeadlessGL gl;
-    if (!gl.Create(kCellW * kPosesPerClip, kCellH * 2)) {
+    if (!gl.Create(kCellW * kPosesPerClip, kCellH * 3)) {
         *error = "no headless OpenGL context: " + gl.Error();
         return false;
     }

@@ -76,12 +76,12 @@ void AddHead(std::vector<Egg>& p) {
         MakeEgg(Part::Tongue, J::Tongue, {0, 5.48, -4.9}, {0, 5.46, -5.8}, 0.22, 0.08, 6, 4);
     p.push_back(tongue);
     // The eyes look forward and a little outward; the skull hides their back half.
-    const V3 centre{0.5, 6.2, -5.5};
+    const V3 centre{0.5, 6.22, -5.72};
     const V3 gaze = Normalized(V3{0.38, 0.05, -1.0});
     Egg eye =
         MakeEgg(Part::Eye, J::EyeR, centre - gaze * 0.3, centre + gaze * 0.3, 0.3, 0.3, 10, 6);
     AddPair(p, eye, J::EyeL);
-    Egg ear = MakeEgg(Part::Ear, J::EarR, {0.5, 6.55, -4.4}, {0.85, 7.75, -4.55}, 0.5, 0.13, 8, 5);
+    Egg ear = MakeEgg(Part::Ear, J::EarR, {0.5, 6.6, -4.4}, {0.8, 7.55, -4.55}, 0.44, 0.12, 8, 5);
     ear.up = {0, 0, -1};
     ear.taperB = 0.1;
     ear.blunt = 0.7;

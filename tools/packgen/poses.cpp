@@ -34,9 +34,10 @@ Body Sit() {
     b.spine[0] = {-0.05, 0, 0};
     b.spine[1] = {-0.05, 0, 0};
     b.spine[2] = {-0.12, 0, 0};
-    b.neck[0] = {-0.25, 0, 0};
-    b.neck[1] = {-0.1, 0, 0};
-    b.head = {-0.2, 0, 0};
+    // Head held high: the neck takes up most of the body's lean, the head levels the face.
+    b.neck[0] = {0.05, 0, 0};
+    b.neck[1] = {0.1, 0, 0};
+    b.head = {-0.75, 0, 0};
     SetPaw(b, FL, 0.3, -1.35);
     SetPaw(b, FR, 0.3, -1.35);
     for (int leg : {HL, HR}) {

@@ -53,7 +53,10 @@ bool SSMAIN::Setup(bool preview, int w, int h, SETTINGS* s, const char* path) {
     dogControl = new DOGCONTROL;
     FreeTextures();
 
-    const std::string folder = path ? path : "";
+    catsReady = false;
+    std::string folder = path ? path : "";
+    // Pack names are appended to the folder.
+    if (!folder.empty() && folder.back() != '/') folder += '/';
     if (folder.size() + std::strlen(kScenePack) >= sizeof(resourcePath)) {
         ERRORCLOSE("The resource folder's path is too long.");
         return false;

@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #pragma GCC diagnostic push
@@ -123,6 +125,16 @@ int main(int argc, char** argv) {
     }
     std::string resources = o.resources.empty() ? DefaultResources() : o.resources;
     if (resources.back() != '/') resources += '/';
+
+    if (!o.outDir.empty()) {
+        std::error_code made;
+        std::filesystem::create_directories(o.outDir, made);
+        if (made) {
+            std::fprintf(stderr, "velmora-render: cannot make the folder %s: %s\n",
+                         o.outDir.c_str(), made.message().c_str());
+            return 1;
+        }
+    }
 
     HeadlessGL gl;
     if (!gl.Create(o.width, o.height)) {

@@ -143,7 +143,8 @@ Renders the Velmora scene without a display (EGL, software OpenGL) and writes PN
                     NumFootprints=200, TileBG=0; keys: MainMonitorOnly, DogSize, NumDogs,
                     NumFootprints, BGType, BGRes, BGPath, TileBG. Repeatable. The stored
                     preferences of the user are neither read nor written.
-  --out DIR         write frames as DIR/frame-NNNNNN.png (frames counted from 1)
+  --out DIR         write frames as DIR/frame-NNNNNN.png (frames counted from 1; the
+                    folder is made if needed)
   --every K         with --out, write every K-th frame only (default 1)
   --stats           print a summary at the end: cats placed, footprints laid, toy kicks and
                     hits, camera shots entered, frames drawn, and the time of update, draw

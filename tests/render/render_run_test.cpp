@@ -80,7 +80,7 @@ TEST(RenderRun, DrawsTheSceneWritesEveryKthFrameAndReportsWhatHappened) {
     EXPECT_GT(groundPixels, picture.pixels.size() / 4 / 2);
 
     // One seed at a fixed frame time reproduces the scene exactly.
-    const std::string again = Temp();
+    const std::string again = Temp() + "/made/on/demand";
     const RunResult second = Render("--resources " + packs + " --size 96x64 --frames 300 --dt " +
                                     "0.0285714 --seed 7 --out " + again + " --every 300");
     ASSERT_EQ(second.status, 0) << second.out;
@@ -129,6 +129,7 @@ TEST(RenderRun, MissingPacksAreNamedWithTheirReasonAndTheSceneGoesOn) {
     EXPECT_NE(empty.out.find("/nonexistent/velmora/pebble.courtyards"), std::string::npos);
 
     EXPECT_EQ(Render("--frames many").status, 2);
+    EXPECT_EQ(Render("--frames 1 --out /proc/velmora").status, 1);
     const RunResult help = Render("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--every K"), std::string::npos);

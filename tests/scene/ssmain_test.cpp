@@ -192,3 +192,21 @@ TEST_F(SceneTest, TilingFollowsTheSettingFromTheNextFrameAndFogStaysSetUp) {
     EXPECT_TRUE(scene.fogReady);
     scene.Cleanup();
 }
+
+TEST_F(SceneTest, ASecondSetupStartsAFreshPopulation) {
+    SETTINGS settings = TestSettings(2);
+    SSMAIN scene;
+    std::string folder = Packs();
+    folder.pop_back();  // without its slash
+    ASSERT_TRUE(scene.Setup(false, kWidth, kHeight, &settings, folder.c_str()));
+    EXPECT_EQ(std::string(scene.resourcePath), Packs());
+    RunFrames(scene, 10, kFrame);
+    ASSERT_TRUE(scene.catsReady);
+    ASSERT_TRUE(scene.Setup(false, kWidth, kHeight, &settings, Packs().c_str()));
+    EXPECT_FALSE(scene.catsReady);
+    EXPECT_EQ(scene.dogControl->dogs, nullptr);
+    RunFrames(scene, 2, kFrame);
+    EXPECT_TRUE(scene.catsReady);
+    EXPECT_EQ(scene.dogControl->numDogs, 2);
+    scene.Cleanup();
+}

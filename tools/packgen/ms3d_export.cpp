@@ -1,7 +1,11 @@
 #include "tools/packgen/ms3d_export.h"
 
+#include <cmath>
 #include <cstring>
+#include <functional>
 #include <stdexcept>
+
+#include "math/quat.h"
 
 namespace packgen {
 
@@ -16,6 +20,33 @@ void SetFloats(float* dst, V3 v) {
     dst[0] = float(v.x);
     dst[1] = float(v.y);
     dst[2] = float(v.z);
+}
+
+QUAT ToQuat(V3 radians) {
+    const double k = 180.0 / kPi;
+    return RotationToQuat(
+        MakePoint(float(radians.x * k), float(radians.y * k), float(radians.z * k)));
+}
+
+double Angle(const QUAT& a, const QUAT& b) {
+    const double dot = std::fabs(a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w);
+    return 2.0 * std::acos(std::min(1.0, dot));
+}
+
+// The frames to key: greedily, each key reaches as far as interpolation to the next key keeps
+// every frame in between within tolerance. `fits(a, b)` tells whether keys at a and b suffice
+// for every frame between them.
+std::vector<int> KeyFrames(int count, const std::vector<bool>& pinned,
+                           const std::function<bool(int, int)>& fits) {
+    std::vector<int> keys{0};
+    int a = 0;
+    while (a < count - 1) {
+        int b = a + 1;
+        while (b + 1 < count && !pinned[b] && fits(a, b + 1)) ++b;
+        keys.push_back(b);
+        a = b;
+    }
+    return keys;
 }
 
 }  // namespace
@@ -65,12 +96,14 @@ MS3D MeshToMS3D(const Mesh& mesh, const std::string& name) {
 }
 
 void AddAnimation(MS3D& model, const std::vector<Joint>& skeleton, const std::vector<Pose>& frames,
-                  float fps) {
+                  float fps, const std::vector<bool>& pinned) {
+    const int count = int(frames.size());
     model.fps = fps;
-    model.totalFrames = int32_t(frames.size());
+    model.totalFrames = int32_t(count);
     model.totalTime = float(double(model.totalFrames) * 1000.0 / fps);
     model.jointCount = uint16_t(skeleton.size());
     model.joints.clear();
+    auto time = [&](int f) { return float(double(f) / fps); };
     for (size_t j = 0; j < skeleton.size(); ++j) {
         const Joint& joint = skeleton[j];
         MS3DJOINT out;
@@ -79,16 +112,32 @@ void AddAnimation(MS3D& model, const std::vector<Joint>& skeleton, const std::ve
         const V3 offset =
             joint.parent < 0 ? joint.position : joint.position - skeleton[joint.parent].position;
         SetFloats(out.position, offset);
-        for (size_t f = 0; f < frames.size(); ++f) {
+
+        std::vector<QUAT> q(count);
+        for (int f = 0; f < count; ++f) q[f] = ToQuat(frames[f].rotation[j]);
+        const auto rotationFits = [&](int a, int b) {
+            for (int f = a + 1; f < b; ++f) {
+                const QUAT mid = QuatSlerp(&q[a], &q[b], double(f - a) / (b - a));
+                if (Angle(mid, q[f]) > kRotationTolerance) return false;
+            }
+            return true;
+        };
+        for (int f : KeyFrames(count, pinned, rotationFits)) {
             const V3 r = frames[f].rotation[j];
-            out.rotationKeys.push_back(
-                MS3DKEY{float(double(f) / fps), float(r.x), float(r.y), float(r.z)});
+            out.rotationKeys.push_back(MS3DKEY{time(f), float(r.x), float(r.y), float(r.z)});
         }
         if (joint.parent < 0) {
-            for (size_t f = 0; f < frames.size(); ++f) {
+            const auto translationFits = [&](int a, int b) {
+                for (int f = a + 1; f < b; ++f) {
+                    const V3 mid =
+                        Lerp(frames[a].rootOffset, frames[b].rootOffset, double(f - a) / (b - a));
+                    if (Length(mid - frames[f].rootOffset) > kTranslationTolerance) return false;
+                }
+                return true;
+            };
+            for (int f : KeyFrames(count, pinned, translationFits)) {
                 const V3 o = frames[f].rootOffset;
-                out.translationKeys.push_back(
-                    MS3DKEY{float(double(f) / fps), float(o.x), float(o.y), float(o.z)});
+                out.translationKeys.push_back(MS3DKEY{time(f), float(o.x), float(o.y), float(o.z)});
             }
         } else {
             // One still key: every joint then has both kinds, and its offset stays the bind one.

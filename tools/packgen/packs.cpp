@@ -6,6 +6,7 @@
 
 #include "assets/pack_writer.h"
 #include "assets/resfile.h"
+#include "cats/dog_anims.h"
 #include "model/ms3d_writer.h"
 #include "tools/packgen/cat_mesh.h"
 #include "tools/packgen/clips.h"
@@ -33,7 +34,10 @@ bool CatPack(std::vector<uint8_t>* out, std::string* error) {
     std::vector<Pose> frames;
     for (const Body& body : BuildTimeline()) frames.push_back(Solve(body));
     MS3D model = MeshToMS3D(cat.mesh, "cat");
-    AddAnimation(model, cat.skeleton, frames, float(kFramesPerSecond));
+    std::vector<bool> pinned(frames.size(), false);
+    pinned.front() = pinned.back() = true;
+    for (const DOGANIM& clip : dogAnims) pinned[clip.start] = pinned[clip.end] = true;
+    AddAnimation(model, cat.skeleton, frames, float(kFramesPerSecond), pinned);
     std::vector<uint8_t> bytes;
     if (!ModelBytes(model, &bytes, error)) return false;
     PackWriter pack;

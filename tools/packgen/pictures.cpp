@@ -167,7 +167,7 @@ Image TitleCard(const Font& font) {
 
 Image Courtyard(int width, int height) {
     Image img(width, height);
-    const double cell = 46.0;  // pebble spacing in pixels
+    const double cell = 72.0;  // pebble spacing in pixels
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             const double gx = x / cell, gy = y / cell;
@@ -192,9 +192,9 @@ Image Courtyard(int width, int height) {
             const double tone = Hash(bx, by, 0, 3);
             Rgb pebble = MixRgb(Hex(0x9C958A), Hex(0xC9C1B3), tone);
             pebble = MixRgb(pebble, Hex(0xA89A86), Hash(bx, by, 0, 4) * 0.5);
-            const double edge = Smooth((second - best) * 9.0);
-            const double dome = 1.0 - 0.25 * Smooth(best * 1.6);
-            Rgb c = MixRgb(Hex(0x6E665A), Scale(pebble, dome), edge);
+            const double edge = Smooth((second - best) * 14.0);
+            const double dome = 1.0 - 0.15 * Smooth(best * 1.6);
+            Rgb c = MixRgb(Hex(0x8A8172), Scale(pebble, dome), edge);
             c = Scale(c, 0.92 + 0.12 * Fbm(x * 0.05, y * 0.05, 0, 8, 3));
             // A gentle vignette keeps the middle calm and bright.
             const double nx = (x - width * 0.5) / width, ny = (y - height * 0.5) / height;

@@ -31,18 +31,18 @@ void AddPair(std::vector<Egg>& parts, Egg right, int leftJoint) {
 }
 
 void AddTorso(std::vector<Egg>& p) {
-    Egg hind = MakeEgg(Part::Body, J::Root, {0, 3.9, 5.85}, {0, 4.0, 1.3}, 1.2, 1.1, 12, 8);
+    Egg hind = MakeEgg(Part::Body, J::Root, {0, 3.9, 5.85}, {0, 4.0, 1.3}, 1.45, 1.1, 12, 8);
     hind.blunt = 0.8;
     hind.taperA = 0.95;
     p.push_back(hind);
-    Egg waist = MakeEgg(Part::Body, J::Spine1, {0, 3.95, 3.0}, {0, 3.95, -0.7}, 1.1, 1.05, 12, 8);
+    Egg waist = MakeEgg(Part::Body, J::Spine1, {0, 3.95, 3.0}, {0, 3.95, -0.7}, 1.35, 1.05, 12, 8);
     p.push_back(waist);
-    Egg mid = MakeEgg(Part::Body, J::Spine2, {0, 3.95, 1.2}, {0, 3.9, -2.7}, 1.15, 1.12, 12, 8);
+    Egg mid = MakeEgg(Part::Body, J::Spine2, {0, 3.95, 1.2}, {0, 3.9, -2.7}, 1.4, 1.12, 12, 8);
     p.push_back(mid);
-    Egg chest = MakeEgg(Part::Body, J::Chest, {0, 3.9, -0.7}, {0, 3.85, -3.75}, 1.1, 1.12, 12, 8);
+    Egg chest = MakeEgg(Part::Body, J::Chest, {0, 3.9, -0.7}, {0, 3.85, -3.75}, 1.35, 1.12, 12, 8);
     chest.taperB = 0.85;
     p.push_back(chest);
-    p.push_back(MakeEgg(Part::Belly, J::Belly, {0, 3.15, 1.6}, {0, 3.15, -1.8}, 0.85, 0.55, 10, 6));
+    p.push_back(MakeEgg(Part::Belly, J::Belly, {0, 3.15, 1.6}, {0, 3.15, -1.8}, 1.05, 0.55, 10, 6));
     p.push_back(MakeEgg(Part::Belly, J::Breast, {0, 3.25, -1.7}, {0, 3.7, -3.6}, 0.85, 0.8, 10, 6));
     Egg neck1 = MakeEgg(Part::Neck, J::Neck1, {0, 4.1, -2.6}, {0, 5.4, -4.0}, 0.82, 0.9, 10, 6);
     neck1.up = {0, 1, -1};
@@ -54,7 +54,7 @@ void AddTorso(std::vector<Egg>& p) {
 }
 
 void AddHead(std::vector<Egg>& p) {
-    Egg skull = MakeEgg(Part::Head, J::Head, {0, 6.25, -3.7}, {0, 6.05, -5.95}, 1.15, 1.05, 12, 8);
+    Egg skull = MakeEgg(Part::Head, J::Head, {0, 6.25, -3.7}, {0, 6.05, -5.95}, 1.22, 1.05, 12, 8);
     skull.blunt = 0.85;
     p.push_back(skull);
     Egg muzzle = MakeEgg(Part::Muzzle, J::Head, {0, 5.75, -5.0}, {0, 5.7, -6.3}, 0.62, 0.45, 10, 6);

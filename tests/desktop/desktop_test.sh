@@ -28,8 +28,8 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config GSETTINGS_BACKEND=memo
 mkdir -p "$HOME"
 unset XSCREENSAVER_WINDOW
 
-start_xvfb() {  # WIDTHxHEIGHT
-  Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+start_xvfb() {  # WIDTHxHEIGHT [DEPTH]
+  Xvfb -displayfd 3 -screen 0 "$1x${2:-24}" -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
   pids+=($!)
   for _ in $(seq 100); do
     [[ -s $work/display ]] && break
@@ -98,8 +98,11 @@ case $case_name in
     fi
     ;;
 
-  ground_shows_screen)
-    start_xvfb 1024x768
+  ground_shows_screen | ground_shows_screen_16bit)
+    # A 16-bit screen packs its colours differently; the capture must read them all the same.
+    depth=24
+    [[ $case_name == *16bit ]] && depth=16
+    start_xvfb 1024x768 "$depth"
     paint_root
     start_velmora --window --background screen --no-tile
     shot captured

@@ -188,7 +188,12 @@ Pose Solve(const Body& b) {
     pose.rotation[J::Belly] = {-b.spine[1].x * 0.5, 0, 0};
     SolveTail(b, pose);
     KeepTailAboveGround(pose, 0.3);
-    for (int l = 0; l < 4; ++l) SolveLeg(kLegs[l], b.legs[l], pose);
+    for (int l = 0; l < 4; ++l) {
+        // However bodies blend, a paw goal never lies below the height of a standing paw.
+        LegGoal goal = b.legs[l];
+        goal.paw.y = std::max(goal.paw.y, RestPaw(l).y);
+        SolveLeg(kLegs[l], goal, pose);
+    }
     return pose;
 }
 

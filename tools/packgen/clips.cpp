@@ -428,6 +428,22 @@ Body Into(const Body& from, const Body& to, double u) {
     return Mix(from, to, Smooth(u));
 }
 
+// Rolling between lying on the belly and lying on the side: the paws are drawn up out of the
+// way while the body turns, so the lower legs do not pass through the ground.
+Body RollOver(const Body& from, const Body& to, double u) {
+    Body b = Mix(from, to, Smooth(u));
+    const double tuck = std::sin(kPi * Clamp(u, 0.0, 1.0));
+    for (int leg = 0; leg < 4; ++leg) {
+        // Folded up against the belly, in the frame of the turning body.
+        const V3 rest = RestPaw(leg);
+        const V3 folded = FromRootFrame(b, {rest.x, rest.y + 2.4, rest.z});
+        b.legs[leg].paw = Lerp(b.legs[leg].paw, folded, tuck);
+        b.legs[leg].toes += 0.6 * tuck;
+    }
+    b.shift.y += 0.8 * tuck;
+    return b;
+}
+
 Story StoryOf(int clip, double seconds) {
     if (const WalkClip* w = FindWalk(clip)) {
         GaitStyle style = w->style();
@@ -522,13 +538,13 @@ Story StoryOf(int clip, double seconds) {
         case 65:
             return [](double u, double) {
                 return u < 0.5 ? Into(Stand(), Lie(), u * 2.0)
-                               : Into(Lie(), SideSleep(0, 6), (u - 0.5) * 2.0);
+                               : RollOver(Lie(), SideSleep(0, 6), (u - 0.5) * 2.0);
             };
         case 66:
             return [](double u, double) { return SideSleep(u, 6); };
         case 67:
             return [](double u, double) {
-                return u < 0.5 ? Into(SideSleep(0, 6), Lie(), u * 2.0)
+                return u < 0.5 ? RollOver(SideSleep(0, 6), Lie(), u * 2.0)
                                : Into(Lie(), Stand(), (u - 0.5) * 2.0);
             };
         case 69:

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <stdexcept>
 
 #include "assets/pack_writer.h"
 #include "assets/resfile.h"
@@ -99,7 +100,13 @@ bool BuildResources(std::vector<OutputFile>* files, std::string* error) {
     }
     files->clear();
     std::vector<uint8_t> cat, toy;
-    if (!CatPack(&cat, error) || !ToyPack(&toy, error)) return false;
+    try {
+        if (!CatPack(&cat, error) || !ToyPack(&toy, error)) return false;
+    } catch (const std::exception& e) {
+        // A model that outgrows the file format's 16-bit counts.
+        *error = e.what();
+        return false;
+    }
     files->push_back({kCatPack, std::move(cat)});
     files->push_back({kSkinPack, SkinPack()});
     files->push_back({kToyPack, std::move(toy)});

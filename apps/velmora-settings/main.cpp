@@ -1,6 +1,8 @@
 // velmora-settings: edits the saver's settings in the user's preferences file, with a live
 // preview of the saver.
+#include <glib-unix.h>
 #include <gtk/gtk.h>
+#include <signal.h>
 
 #include <cstdio>
 
@@ -19,6 +21,17 @@ int main(int argc, char** argv) {
     SETTINGS settings;
     bool mainMonitorOnly = false;
     LoadSettings(store, settings, mainMonitorOnly);
+
+    // Ended from outside like a Cancel, so that the preview is stopped on the way out.
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        g_unix_signal_add(
+            signal,
+            +[](gpointer) -> gboolean {
+                gtk_main_quit();
+                return G_SOURCE_CONTINUE;
+            },
+            nullptr);
+    }
 
     SettingsSheet sheet(settings, mainMonitorOnly, store);
     PreviewProcess preview(SaverProgramPath());

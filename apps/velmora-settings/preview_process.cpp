@@ -1,7 +1,8 @@
 #include "apps/velmora-settings/preview_process.h"
 
+#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -9,8 +10,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-
-extern char** environ;
 
 namespace {
 
@@ -47,10 +46,42 @@ bool PreviewProcess::Restart(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    pid_t pid = -1;
-    const int result = posix_spawn(&pid, program_.c_str(), nullptr, nullptr, argv.data(), environ);
-    if (result != 0) {
-        error_ = program_ + ": " + std::strerror(result);
+
+    // The child reports a failed exec through this pipe; a successful exec closes it.
+    int report[2];
+    if (pipe2(report, O_CLOEXEC) != 0) {
+        error_ = std::string("cannot start the preview: ") + std::strerror(errno);
+        return false;
+    }
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid < 0) {
+        error_ = std::string("cannot start the preview: ") + std::strerror(errno);
+        close(report[0]);
+        close(report[1]);
+        return false;
+    }
+    if (pid == 0) {
+        // Only async-signal-safe calls here. The preview must not outlive the dialog, even
+        // when the dialog is killed.
+        close(report[0]);
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) _exit(127);
+        execv(argv[0], argv.data());
+        const int failure = errno;
+        (void)!write(report[1], &failure, sizeof(failure));
+        _exit(127);
+    }
+    close(report[1]);
+    int failure = 0;
+    ssize_t got;
+    do {
+        got = read(report[0], &failure, sizeof(failure));
+    } while (got < 0 && errno == EINTR);
+    close(report[0]);
+    if (got == static_cast<ssize_t>(sizeof(failure))) {
+        waitpid(pid, nullptr, 0);
+        error_ = program_ + ": " + std::strerror(failure);
         return false;
     }
     pid_ = pid;

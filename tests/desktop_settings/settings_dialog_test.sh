@@ -43,11 +43,27 @@ check() {  # check DESCRIPTION COMMAND...
   if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi
 }
 
-# A display of our own; Xvfb picks a free number and tells it through the pipe.
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-read -r -t 30 number <&3 || { cat "$work/xvfb.log"; skip "Xvfb did not start"; }
+# A display of our own, on a number well above the ones people and other tests pick by hand.
+number=""
+for _ in $(seq 20); do
+  candidate=$((RANDOM % 800 + 150))
+  [[ -e /tmp/.X$candidate-lock || -e /tmp/.X11-unix/X$candidate ]] && continue
+  Xvfb ":$candidate" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb=$!
+  for _ in $(seq 50); do
+    [[ -S /tmp/.X11-unix/X$candidate ]] && break
+    kill -0 "$xvfb" 2>/dev/null || break
+    sleep 0.2
+  done
+  if kill -0 "$xvfb" 2>/dev/null && [[ -S /tmp/.X11-unix/X$candidate ]]; then
+    number=$candidate
+    break
+  fi
+  kill "$xvfb" 2>/dev/null
+  wait "$xvfb" 2>/dev/null
+  xvfb=""
+done
+[[ -n $number ]] || { cat "$work/xvfb.log"; skip "Xvfb did not start"; }
 export DISPLAY=":$number"
 export XDG_CONFIG_HOME="$work/config" NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory
 store="$XDG_CONFIG_HOME/velmora/VelmoraSaver.ini"
@@ -58,13 +74,28 @@ start_dialog() {
   "$program" >>"$work/app.log" 2>&1 &
   app=$!
   for _ in $(seq 100); do
-    window=$(xdotool search --onlyvisible --name '^Velmora Settings$' 2>/dev/null | head -1)
+    window=$(xdotool search --all --pid "$app" --onlyvisible --name '^Velmora Settings$' 2>/dev/null |
+      head -1)
     [[ -n $window ]] && break
     sleep 0.2
   done
-  [[ -n $window ]] || { cat "$work/app.log"; echo "FAIL: the dialog did not appear"; exit 1; }
+  if [[ -z $window ]]; then
+    echo "FAIL: the dialog did not appear on $DISPLAY"
+    kill -0 "$xvfb" 2>/dev/null || echo "(the X server has ended)"
+    cat "$work/app.log" "$work/xvfb.log"
+    exit 1
+  fi
   xdotool windowfocus --sync "$window"
   sleep 0.5
+}
+# Retries a command for up to ten seconds (a busy machine may be slow to react); true once it
+# succeeds.
+eventually() {
+  for _ in $(seq 50); do
+    "$@" && return 0
+    sleep 0.2
+  done
+  "$@"
 }
 # Waits for the dialog to end by itself; true when it did.
 ended() {
@@ -111,31 +142,37 @@ set_number f 500
 keys alt+t alt+m
 keys alt+b Down Down
 keys alt+r  # the resolution menu is disabled for pictures from a folder: focus stays put
-mkdir -p "$work/my pictures"
+# The chooser reaches the folder through a bookmark (Alt+1), as typing a path races with the
+# location bar's completion.
+mkdir -p "$work/my pictures" "$XDG_CONFIG_HOME/gtk-3.0"
+echo "file://${work// /%20}/my%20pictures" >"$XDG_CONFIG_HOME/gtk-3.0/bookmarks"
 keys alt+p
-chooser=""
-for _ in $(seq 50); do
-  chooser=$(xdotool search --onlyvisible --name \
+chooser_open() {
+  chooser=$(xdotool search --all --pid "$app" --onlyvisible --name \
     '^Select Folder To Load Random Background Images From$' 2>/dev/null | head -1)
-  [[ -n $chooser ]] && break
-  sleep 0.2
-done
-check "the folder chooser opens with its title" test -n "$chooser"
+  [[ -n $chooser ]]
+}
+chooser_gone() { ! chooser_open; }
+check "the folder chooser opens with its title" eventually chooser_open
 if [[ -n $chooser ]]; then
   xdotool windowfocus --sync "$chooser"
-  keys ctrl+l
-  xdotool type --delay 30 "$work/my pictures/"
+  keys alt+1
   sleep 0.5
   import -window root "$shots/settings-folder-chooser.png"
-  keys Return
-  sleep 0.5
+  keys alt+s
+  check "the folder chooser closes" eventually chooser_gone
+  # Focus returns to the dialog only once the chooser has gone.
   xdotool windowfocus --sync "$window"
+  sleep 0.5
 fi
-sleep 1
+newest_preview_shows_changes() {
+  grep -Eq -- "^--preview --window-id [0-9]+ --cats 2 --size 150 --footprints 500 \
+--background folder --no-tile --resolution 1 --folder $work/my pictures --main-monitor-only$" \
+    <(last_preview)
+}
+check "the preview restarts with the new values" eventually newest_preview_shows_changes
+sleep 0.5
 changed_preview=$(previews)
-check "the preview restarts with the new values" grep -Eq -- "^--preview --window-id [0-9]+ \
---cats 2 --size 150 --footprints 500 --background folder --no-tile --resolution 1 \
---folder $work/my pictures --main-monitor-only$" <(last_preview)
 check "one preview runs at a time" test "$(echo "$changed_preview" | wc -w)" = 1
 check "the old preview was ended" test "$changed_preview" != "$first_preview" -a \
   ! -e "/proc/$first_preview"

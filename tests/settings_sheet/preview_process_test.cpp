@@ -74,3 +74,41 @@ TEST(PreviewProcess, AChildThatIgnoresTerminationIsStillEnded) {
     EXPECT_TRUE(Reaped(child));
     unlink(marker.c_str());
 }
+
+namespace {
+
+// True once `pid` has ended: gone, or a zombie waiting for whoever adopted it.
+bool Ended(pid_t pid) {
+    for (int i = 0; i < 500; ++i) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string pidField, name, state;
+        if (!(stat >> pidField >> name >> state) || state == "Z") return true;
+        usleep(10 * 1000);
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(PreviewProcess, APreviewDoesNotOutliveAKilledDialog) {
+    const std::string marker = "/tmp/velmora-preview-orphan-" + std::to_string(getpid());
+    const pid_t dialog = fork();
+    ASSERT_GE(dialog, 0);
+    if (dialog == 0) {
+        PreviewProcess preview("/bin/sh");
+        preview.Restart({"-c", "echo $$ > " + marker + ".tmp; mv " + marker + ".tmp " + marker +
+                                   "; exec sleep 600"});
+        Appears(marker);
+        raise(SIGKILL);  // no destructor runs, as when the dialog is killed
+    }
+    int status = 0;
+    waitpid(dialog, &status, 0);
+    ASSERT_TRUE(Appears(marker));
+    pid_t child = -1;
+    std::ifstream(marker) >> child;
+    ASSERT_GT(child, 0);
+    const bool ended = Ended(child);
+    EXPECT_TRUE(ended);
+    if (!ended) kill(child, SIGKILL);  // not left running after a failure
+    unlink(marker.c_str());
+}

@@ -1,14 +1,23 @@
 #include "platform/stb_image_decoder.h"
 
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
+#include <vector>
 
 // Only the formats the saver reads are compiled in: less code facing untrusted files.
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_JPEG
 #define STBI_ONLY_PNG
 #define STBI_ONLY_GIF
+#define STBI_NO_STDIO
+// stb leaves its decoder state uninitialised; zeroed memory makes a Huffman table that a file
+// never defines harmless instead of a read through whatever the heap held.
+#define STBI_MALLOC(size) calloc(1, size)
+#define STBI_REALLOC(pointer, size) realloc(pointer, size)
+#define STBI_FREE(pointer) free(pointer)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-function"
 #pragma GCC diagnostic ignored "-Wunused-parameter"
@@ -20,6 +29,106 @@
 #pragma GCC diagnostic pop
 
 namespace {
+
+// stb_image 2.27, the version Debian 12 ships, trusts two things in a JPEG that a damaged or
+// hostile file can break: a Huffman table of more than 256 codes overruns the decoder's tables,
+// and a scan that uses a table never defined decodes through tables that hold nothing. Such files
+// are refused before stb sees them. The walk follows stb's own: segments by their length up to
+// the first scan; after it every marker-like byte pair counts, since stb resynchronises on any.
+class JpegTableCheck {
+  public:
+    JpegTableCheck(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+
+    bool Sound(std::string& error) {
+        if (size_ < 2 || data_[0] != 0xff || data_[1] != 0xd8) return true;  // not a JPEG
+        size_t p = 2;
+        while (p < size_) {
+            if (data_[p] != 0xff) {
+                ++p;  // stb skips stray bytes between segments
+                continue;
+            }
+            while (p < size_ && data_[p] == 0xff) ++p;
+            if (p >= size_) break;
+            const uint8_t marker = data_[p++];
+            if (!CheckSegment(marker, p, error)) return false;
+            if (marker == 0xda) return CheckAfterFirstScan(p, error);
+            if (!HasLength(marker)) continue;
+            p += Word(p);
+        }
+        return true;
+    }
+
+  private:
+    // Markers that stand alone; every other one stb accepts is followed by a length.
+    static bool HasLength(uint8_t marker) {
+        return !(marker == 0xd8 || marker == 0xd9 || marker == 0x01 ||
+                 (marker >= 0xd0 && marker <= 0xd7));
+    }
+
+    bool CheckAfterFirstScan(size_t p, std::string& error) {
+        for (; p + 1 < size_; ++p) {
+            if (data_[p] != 0xff || data_[p + 1] == 0xff || data_[p + 1] == 0x00) continue;
+            if (!CheckSegment(data_[p + 1], p + 2, error)) return false;
+        }
+        return true;
+    }
+
+    bool CheckSegment(uint8_t marker, size_t segment, std::string& error) {
+        if (marker == 0xc2) progressive_ = true;
+        if (marker == 0xc4 && !DefineTables(segment)) {
+            error = "damaged JPEG: a Huffman table holds more than 256 codes";
+            return false;
+        }
+        if (marker == 0xda && !ScanTablesDefined(segment)) {
+            error = "damaged JPEG: a scan uses a Huffman table that was never defined";
+            return false;
+        }
+        return true;
+    }
+
+    // Bytes past the end read as 0, as stb reads them.
+    uint8_t At(size_t i) const { return i < size_ ? data_[i] : 0; }
+    size_t Word(size_t i) const { return static_cast<size_t>(At(i)) << 8 | At(i + 1); }
+
+    bool DefineTables(size_t segment) {
+        long left = static_cast<long>(Word(segment)) - 2;
+        size_t i = segment + 2;
+        while (left > 0 && i < size_) {
+            const uint8_t kinds = At(i++);
+            const int tableClass = kinds >> 4, slot = kinds & 15;
+            if (tableClass > 1 || slot > 3) return true;  // stb refuses this itself
+            size_t codes = 0;
+            for (int length = 0; length < 16; ++length) codes += At(i++);
+            if (codes > 256) return false;
+            defined_[tableClass][slot] = true;
+            i += codes;
+            left -= 17 + static_cast<long>(codes);
+        }
+        return true;
+    }
+
+    bool ScanTablesDefined(size_t segment) const {
+        const size_t components = At(segment + 2);
+        const size_t parameters = segment + 3 + 2 * components;
+        const uint8_t spectralStart = At(parameters);
+        const uint8_t approximationHigh = At(parameters + 2) >> 4;
+        // Progressive scans use the DC table (first DC pass) or the AC table, never both.
+        const bool usesDC = !progressive_ || (spectralStart == 0 && approximationHigh == 0);
+        const bool usesAC = !progressive_ || spectralStart != 0;
+        for (size_t k = 0; k < components && k < 4; ++k) {
+            const uint8_t tables = At(segment + 4 + 2 * k);
+            const int dc = tables >> 4, ac = tables & 15;
+            if (dc > 3 || ac > 3) return true;  // stb refuses this itself
+            if ((usesDC && !defined_[0][dc]) || (usesAC && !defined_[1][ac])) return false;
+        }
+        return true;
+    }
+
+    const uint8_t* data_;
+    size_t size_;
+    bool progressive_ = false;
+    bool defined_[2][4] = {};
+};
 
 struct StbFree {
     void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
@@ -72,21 +181,30 @@ bool StbImageDecoder::DecodeFile(const char* path, DecodedImage& out, std::strin
         error = "no file name";
         return false;
     }
-    int width = 0, height = 0, stored = 0;
-    if (!stbi_info(path, &width, &height, &stored)) {
-        error = Reason(std::string("cannot read picture ") + path);
+    // Read whole, then decoded from memory: one check of the bytes that are decoded, with no
+    // window for the file to change in between.
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = std::string("cannot open picture ") + path;
         return false;
     }
-    if (!CheckSize(width, height, error)) return false;
-    const int channels = OutputChannels(stored);
-    StbPixels pixels(stbi_load(path, &width, &height, &stored, channels));
-    if (!pixels) {
-        error = Reason(std::string("cannot decode picture ") + path);
+    in.seekg(0, std::ios::end);
+    const std::streamoff length = in.tellg();
+    if (length < 0 || length > INT_MAX) {
+        error = std::string("picture file unreadable or too long: ") + path;
         return false;
     }
-    // The file may have changed between the two reads: check the size that was decoded.
-    if (!CheckSize(width, height, error)) return false;
-    return Fill(std::move(pixels), width, height, channels, out);
+    in.seekg(0, std::ios::beg);
+    std::vector<uint8_t> bytes(static_cast<size_t>(length));
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) {
+        error = std::string("cannot read picture ") + path;
+        return false;
+    }
+    if (!DecodeMemory(bytes.data(), bytes.size(), out, error)) {
+        error = std::string(path) + ": " + error;
+        return false;
+    }
+    return true;
 }
 
 bool StbImageDecoder::DecodeMemory(const void* bytes, size_t length, DecodedImage& out,
@@ -101,6 +219,7 @@ bool StbImageDecoder::DecodeMemory(const void* bytes, size_t length, DecodedImag
     }
     const auto* data = static_cast<const stbi_uc*>(bytes);
     const int size = static_cast<int>(length);
+    if (!JpegTableCheck(data, length).Sound(error)) return false;
     int width = 0, height = 0, stored = 0;
     if (!stbi_info_from_memory(data, size, &width, &height, &stored)) {
         error = Reason("cannot read picture");

@@ -108,6 +108,34 @@ TEST_F(StbDecoder, DataThatIsNoPictureIsRefusedWithAReason) {
     EXPECT_FALSE(decoder.DecodeMemory(png.data(), 0, image, error));
 }
 
+// Index of the first byte after marker `code` (FF code) in a JPEG; 0 when absent.
+size_t AfterMarker(const std::vector<uint8_t>& jpeg, uint8_t code) {
+    for (size_t i = 2; i + 1 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xff && jpeg[i + 1] == code) return i + 2;
+    }
+    return 0;
+}
+
+TEST_F(StbDecoder, JPEGsWithBrokenHuffmanTablesAreRefusedBeforeDecoding) {
+    const std::vector<uint8_t> jpeg = MakeJPEG(PatternPixels(16, 16, 3), 16, 16, 3);
+    ASSERT_TRUE(Decode(jpeg)) << error;
+    const size_t tables = AfterMarker(jpeg, 0xc4);
+    ASSERT_NE(tables, 0u);
+
+    // More than 256 codes in the first table (its 16 counts follow the length and class bytes).
+    std::vector<uint8_t> crowded = jpeg;
+    crowded[tables + 3 + 14] = 200;
+    crowded[tables + 3 + 15] = 200;
+    EXPECT_FALSE(Decode(crowded));
+    EXPECT_NE(error.find("more than 256 codes"), std::string::npos) << error;
+
+    // The tables turned into a comment: the scan then uses tables that were never defined.
+    std::vector<uint8_t> undefined = jpeg;
+    undefined[tables - 1] = 0xfe;
+    EXPECT_FALSE(Decode(undefined));
+    EXPECT_NE(error.find("never defined"), std::string::npos) << error;
+}
+
 TEST_F(StbDecoder, FilesDecodeLikeMemory) {
     const std::vector<uint8_t> pixels = PatternPixels(3, 2, 4);
     const std::string path = WriteTempFile("picture.png", MakePNG(pixels, 3, 2, 4));

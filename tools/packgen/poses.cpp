@@ -29,7 +29,7 @@ void Look(Body& b, double yaw, double pitch) {
 
 Body Sit() {
     Body b = Stand();
-    b.shift = {0, -3.05, 0.5};
+    b.shift = {0, -3.12, 0.5};
     b.root = {0.62, 0, 0};
     b.spine[0] = {-0.05, 0, 0};
     b.spine[1] = {-0.05, 0, 0};
@@ -38,8 +38,8 @@ Body Sit() {
     b.neck[0] = {0.05, 0, 0};
     b.neck[1] = {0.1, 0, 0};
     b.head = {-0.75, 0, 0};
-    SetPaw(b, FL, 0.3, -1.35);
-    SetPaw(b, FR, 0.3, -1.35);
+    SetPaw(b, FL, 0.3, -1.6);
+    SetPaw(b, FR, 0.3, -1.6);
     for (int leg : {HL, HR}) {
         SetPaw(b, leg, 0.3, 1.6);
         b.legs[leg].lowerPitch = 1.25;

@@ -2,6 +2,7 @@
 // timeline's contact with the ground, and the pictures' transparency.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "tools/packgen/body.h"
@@ -9,6 +10,7 @@
 #include "tools/packgen/clips.h"
 #include "tools/packgen/pictures.h"
 #include "tools/packgen/poses.h"
+#include "tools/packgen/skins.h"
 #include "tools/packgen/toy.h"
 
 namespace {
@@ -143,6 +145,63 @@ TEST(ScenePictures, TransparencyComesOutWhereTheSceneNeedsIt) {
     for (int x = 0; x < mark.width; ++x) most = std::max(most, mark.AlphaAt(x, 16));
     EXPECT_EQ(most, 1.0);
     EXPECT_LT(mark.AlphaAt(0, 0), 0.1);
+}
+
+}  // namespace
+
+namespace {
+
+// The colour the skin holds at (u, v) of a part's chart.
+Rgb SkinAt(const Image& skin, const Egg& part, double u, double v) {
+    const int x = int((part.chart.s0 + (part.chart.s1 - part.chart.s0) * u) * skin.width);
+    const int y = int((part.chart.t0 + (part.chart.t1 - part.chart.t0) * v) * skin.height);
+    return skin.At(std::min(x, skin.width - 1), std::min(y, skin.height - 1));
+}
+
+const Egg& FirstPart(const CatModel& cat, Part part) {
+    for (const Egg& e : cat.parts)
+        if (e.part == part) return e;
+    return cat.parts.front();
+}
+
+double Brightness(Rgb c) {
+    return (c.r + c.g + c.b) / 3.0;
+}
+
+TEST(Coats, EyesNoseAndCoatPatternLandOnTheirParts) {
+    const CatModel cat = BuildCatModel();
+    const Egg& eye = FirstPart(cat, Part::Eye);
+    const Egg& nose = FirstPart(cat, Part::Nose);
+    const Egg& chest = cat.parts[3];  // the chest, a body part on the spine
+    ASSERT_EQ(chest.part, Part::Body);
+    for (Coat coat : kCoats) {
+        const Image skin = PaintCoat(cat, coat);
+        // The front of the eye is the slit pupil, dark; beside it the coloured iris.
+        EXPECT_LT(Brightness(SkinAt(skin, eye, 0.25, 0.97)), 0.15);
+        const Rgb iris = SkinAt(skin, eye, 0.0, 0.62);
+        EXPECT_GT(std::max({iris.r, iris.g, iris.b}) - std::min({iris.r, iris.g, iris.b}), 0.15);
+        // A pink nose.
+        const Rgb n = SkinAt(skin, nose, 0.25, 0.6);
+        EXPECT_GT(n.r, n.g + 0.1);
+        EXPECT_GT(n.r, n.b + 0.05);
+        // Back and belly differ: the underside is lighter than the top of the back.
+        const Rgb top = SkinAt(skin, chest, 0.25, 0.5), under = SkinAt(skin, chest, 0.75, 0.5);
+        EXPECT_GT(Brightness(under), Brightness(top)) << int(coat);
+    }
+    // The tabbies are striped: along the back the brightness swings, the tuxedo's does not.
+    auto swing = [&](Coat coat) {
+        const Image skin = PaintCoat(cat, coat);
+        double lo = 1, hi = 0;
+        for (double v = 0.1; v < 0.9; v += 0.01) {
+            const double b = Brightness(SkinAt(skin, cat.parts[2], 0.25, v));
+            lo = std::min(lo, b);
+            hi = std::max(hi, b);
+        }
+        return hi - lo;
+    };
+    EXPECT_GT(swing(Coat::GingerTabby), 0.2);
+    EXPECT_GT(swing(Coat::SilverTabby), 0.3);
+    EXPECT_LT(swing(Coat::Tuxedo), 0.15);
 }
 
 }  // namespace

@@ -35,10 +35,8 @@ const WalkClip* FindWalk(int clip) {
 }
 
 Story StoryOf(int clip, double seconds) {
-    if (const WalkClip* w = FindWalk(clip)) {
-        GaitStyle style = w->style();
-        style.gait = w->gait;
-        style.cycles = w->cycles;
+    if (IsWalkClip(clip)) {
+        const GaitStyle style = GaitOfClip(clip);
         return [style](double u, double s) { return GaitBody(style, u * s, s); };
     }
     const int breathsSleep = 2, sitSwishes = 2;
@@ -147,13 +145,8 @@ Story StoryOf(int clip, double seconds) {
 
 }  // namespace
 
-ClipKind KindOfClip(int clip) {
-    if (FindWalk(clip)) return ClipKind::Walk;
-    for (int t : toyClips)
-        if (t == clip) return ClipKind::Toy;
-    for (int i : idleClips)
-        if (i == clip) return ClipKind::Idle;
-    return ClipKind::Still;
+bool IsWalkClip(int clip) {
+    return FindWalk(clip) != nullptr;
 }
 
 GaitStyle GaitOfClip(int clip) {

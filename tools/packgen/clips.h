@@ -12,10 +12,8 @@ namespace packgen {
 
 constexpr int kFramesPerSecond = 30;
 
-// What kind of motion a clip of the table holds, for the generator and its reviewers.
-enum class ClipKind { Still, Walk, Toy, Idle };
-ClipKind KindOfClip(int clip);
-// The gait of a walking clip (its speed is the table's gait factor); only for ClipKind::Walk.
+// Whether a clip walks, and its gait (the speed is the walk table's gait factor).
+bool IsWalkClip(int clip);
 GaitStyle GaitOfClip(int clip);
 
 // Bodies for frames 0 .. the last frame of the table; frames that no clip covers stand still.

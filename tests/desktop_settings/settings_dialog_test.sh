@@ -15,6 +15,7 @@ for tool in Xvfb xdotool import; do
   command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps.sh --test)"
 done
 [[ -x $program ]] || { echo "FAIL: $program was not built"; exit 1; }
+real_program=$program
 real_saver="$(dirname "$program")/velmora"
 
 work=$(mktemp -d /tmp/velmora-settings-test.XXXXXX)
@@ -223,7 +224,8 @@ check "Cancel after a failed save ends the dialog" ended
 
 # The real saver drawing its live preview into the dialog, when it is built.
 if [[ -x $real_saver ]]; then
-  cp "$real_saver" "$work/bin/velmora"
+  # Run from the build tree, where the saver finds its resources.
+  program=$real_program
   rm -rf "$XDG_CONFIG_HOME/velmora"
   start_dialog
   sleep 4

@@ -6,8 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -224,5 +227,66 @@ TEST(KeyFileStore, DefaultPathFollowsTheConfigFolderVariable) {
         setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
     } else {
         unsetenv("XDG_CONFIG_HOME");
+    }
+}
+
+// Whatever a damaged or hostile file holds, loading never fails and every value ends up inside
+// the bounds the scene relies on.
+TEST(KeyFileStore, AnyFileContentLoadsIntoBoundedSettings) {
+    TempFolder temp;
+    const std::string path = temp / "VelmoraSaver.ini";
+    const std::vector<std::string> pieces = {"[VelmoraSaver]\n",
+                                             "version=1.01\n",
+                                             "version=1.0\n",
+                                             "NumDogs=",
+                                             "DogSize=",
+                                             "NumFootprints=",
+                                             "BGType=",
+                                             "BGRes=",
+                                             "BGPath=",
+                                             "TileBG=",
+                                             "MainMonitorOnly=",
+                                             "-",
+                                             "9999999999999",
+                                             "2",
+                                             "0x10",
+                                             "\n",
+                                             "\\",
+                                             "\xff\xfe",
+                                             "[",
+                                             "]",
+                                             "=",
+                                             "true",
+                                             " ",
+                                             "#",
+                                             std::string("\0", 1)};
+    uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;  // a fixed sequence: failures repeat exactly
+        return seed >> 8;
+    };
+    for (int round = 0; round < 400; ++round) {
+        std::string content = round % 2 ? "[VelmoraSaver]\nversion=1.01\n" : "";
+        const int count = static_cast<int>(next() % 40);
+        for (int i = 0; i < count; ++i) content += pieces[next() % pieces.size()];
+        if (round % 7 == 0) content += "BGPath=" + std::string(next() % 3000, 'q') + "\n";
+        WriteFile(path, content);
+        KeyFileStore store(path);
+        SETTINGS s;
+        bool mainOnly = false;
+        LoadSettings(store, s, mainOnly);
+        SCOPED_TRACE(content);
+        ASSERT_GE(s.NUM_DOGS, 0);
+        ASSERT_LE(s.NUM_DOGS, 3);
+        ASSERT_GE(s.LDOGSIZE, 10);
+        ASSERT_LE(s.LDOGSIZE, 500);
+        ASSERT_FLOAT_EQ(s.dogSize, static_cast<float>(s.LDOGSIZE / 100.0));
+        ASSERT_GE(s.NUM_FOOTPRINTS, 1);
+        ASSERT_LE(s.NUM_FOOTPRINTS, 100000);
+        ASSERT_GE(s.BGTYPE, 0);
+        ASSERT_LE(s.BGTYPE, 2);
+        ASSERT_GE(s.BGRES, 0);
+        ASSERT_LE(s.BGRES, 2);
+        ASSERT_LT(std::strlen(s.BGPath), sizeof(s.BGPath));
     }
 }

@@ -246,6 +246,11 @@ void SettingsDialog::ChooseFolder() {
 }
 
 void SettingsDialog::Save() {
+    // A number typed but not yet confirmed (the field still has focus when Save is pressed
+    // from the keyboard) counts as the user's choice.
+    for (GtkWidget* spin : {numDogs_, dogSize_, numFootprints_}) {
+        gtk_spin_button_update(GTK_SPIN_BUTTON(spin));
+    }
     ReadControls();
     if (sheet_.configureSheet_save()) {
         gtk_main_quit();

@@ -187,16 +187,19 @@ $(value NumFootprints) $(value TileBG) $(value MainMonitorOnly) $(value BGType) 
 check "the chosen folder is in the store" test "$(value BGPath)" = "$work/my pictures"
 check "the preview ends with the dialog" test ! -e "/proc/$changed_preview"
 
-# Second run: the dialog shows what was saved. Saving again without touching anything writes
-# exactly what the controls show into a store emptied behind the dialog's back.
+# Second run: the dialog shows what was saved. Saving again writes exactly what the controls
+# show into a store emptied behind the dialog's back; the footprints are typed and saved at once,
+# without leaving the field first.
 start_dialog
 import -window root "$shots/settings-second-run.png"
 : >"$store"
+keys alt+f ctrl+a
+xdotool type --delay 40 777
 keys alt+s
 check "the second run ends on Save" ended
 check "the second run showed the saved values" test "$(value NumDogs) $(value DogSize) \
-$(value NumFootprints) $(value TileBG) $(value MainMonitorOnly) $(value BGType) $(value BGRes)" \
-  = "2 150 500 false true 2 1"
+$(value TileBG) $(value MainMonitorOnly) $(value BGType) $(value BGRes)" = "2 150 false true 2 1"
+check "a number typed just before Save is saved" test "$(value NumFootprints)" = 777
 check "the second run showed the saved folder" test "$(value BGPath)" = "$work/my pictures"
 
 # Defaults then Cancel: nothing is stored.

@@ -11,8 +11,8 @@
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
 #include "scene/ground.h"
-#include "toys/one_toy.h"
 #include "scene_fixture.h"
+#include "toys/one_toy.h"
 
 namespace {
 

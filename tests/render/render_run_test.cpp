@@ -39,7 +39,10 @@ std::string Slurp(const std::string& path) {
 
 std::string Temp() {
     char pattern[] = "/tmp/velmora-render-XXXXXX";
-    return mkdtemp(pattern);
+    const char* made = mkdtemp(pattern);
+    if (!made) return "/nonexistent";
+    RemoveAtExit(made);
+    return made;
 }
 
 }  // namespace

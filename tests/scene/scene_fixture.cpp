@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #pragma GCC diagnostic push
@@ -146,6 +147,19 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
+void RemoveAtExit(const std::string& folder) {
+    // Removes every registered folder when the test program ends.
+    struct Folders {
+        std::vector<std::string> list;
+        ~Folders() {
+            std::error_code ignored;
+            for (const std::string& f : list) std::filesystem::remove_all(f, ignored);
+        }
+    };
+    static Folders folders;
+    folders.list.push_back(folder);
+}
+
 void ScenePictureColour(int i, uint8_t rgb[3]) {
     rgb[0] = static_cast<uint8_t>(40 + 15 * i);
     rgb[1] = static_cast<uint8_t>(200 - 10 * i);
@@ -175,7 +189,9 @@ std::string WriteTestPacks(const TestPackOptions& o) {
     char pattern[] = "/tmp/velmora-scene-XXXXXX";
     const char* made = mkdtemp(pattern);
     EXPECT_NE(made, nullptr);
-    const std::string dir = std::string(made ? made : "/tmp") + "/";
+    if (!made) return "/nonexistent/";
+    const std::string dir = std::string(made) + "/";
+    RemoveAtExit(dir);
     if (o.scenePack) {
         PackWriter pack;
         for (int i = 0; i < o.sceneLumps; ++i) {

@@ -34,7 +34,11 @@ void ScenePictureColour(int i, uint8_t rgb[3]);
 void CoatColour(int k, uint8_t rgb[3]);
 void GroundColour(uint8_t rgb[3]);
 
-// Writes the packs into a fresh folder and returns it, ending in "/".
+// Removes `folder` and all it holds when the test program ends.
+void RemoveAtExit(const std::string& folder);
+
+// Writes the packs into a fresh folder and returns it, ending in "/"; the folder goes when the
+// test program ends.
 std::string WriteTestPacks(const TestPackOptions& options = {});
 
 // A JPEG of w x h in one colour.

@@ -133,6 +133,9 @@ bool ParseSaverOptions(int argc, const char* const* argv, const char* xscreensav
             }
             options.mode = SaverMode::WindowId;
             modeGiven = true;
+        } else if (name == "stats") {
+            if (!flag()) return false;
+            options.stats = true;
         } else if (name == "preview") {
             if (!flag()) return false;
             options.preview = true;
@@ -235,6 +238,8 @@ std::string SaverUsage() {
            "\n"
            "  --resources DIR        folder of the resource packs (default: share/velmora\n"
            "                         beside the program's bin/ folder)\n"
+           "  --stats                at exit, print the frames drawn and the frame rate on\n"
+           "                         standard error\n"
            "  --help                 show this text\n"
            "\n"
            "The saver ends on SIGTERM or SIGINT, and in its own windows when they are closed.\n";

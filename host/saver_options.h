@@ -20,6 +20,7 @@ struct SaverOptions {
     unsigned long windowId = 0;
     bool preview = false;
     bool help = false;
+    bool stats = false;  // print the frames drawn and the frame rate at exit (for benchmarks)
     std::string resources;  // empty: share/velmora beside the program's bin/
     // Settings for this run; unset ones come from the preferences store.
     std::optional<int> cats;

@@ -40,8 +40,28 @@ int OnXError(Display* display, XErrorEvent* event) {
     return 0;
 }
 
+// Counts the frames a view presents, for --stats.
+class CountingSurface : public GLSurface {
+  public:
+    explicit CountingSurface(GLSurface* inner) : inner_(inner) {}
+    bool MakeCurrent() override { return inner_->MakeCurrent(); }
+    void Present() override {
+        inner_->Present();
+        ++presented;
+    }
+    int Width() const override { return inner_->Width(); }
+    int Height() const override { return inner_->Height(); }
+    ScreenRect Frame() const override { return inner_->Frame(); }
+
+    long presented = 0;
+
+  private:
+    GLSurface* inner_;
+};
+
 struct Target {
     std::unique_ptr<GlxWindow> window;
+    std::unique_ptr<CountingSurface> counted;
     std::unique_ptr<ScreenCapture> capture;
     std::unique_ptr<VelmoraView> view;
 };
@@ -61,6 +81,7 @@ class SaverProgram {
     void HideCursorAndTakeKeyboard();
     void HandleEvent(const XEvent& event);
     void Loop();
+    void PrintStats(double seconds) const;
 
     const SaverRun& run_;
     const std::atomic<bool>& stop_;
@@ -154,7 +175,8 @@ bool SaverProgram::OpenTargets() {
 bool SaverProgram::CreateViews() {
     for (Target& target : targets_) {
         ViewEnvironment environment;
-        environment.surface = target.window.get();
+        target.counted = std::make_unique<CountingSurface>(target.window.get());
+        environment.surface = target.counted.get();
         environment.screens = screens_.get();
         environment.clock = &clock_;
         environment.capture = target.capture.get();
@@ -275,8 +297,20 @@ int SaverProgram::Run() {
     if (run_.options.mode == SaverMode::Fullscreen) HideCursorAndTakeKeyboard();
     for (Target& target : targets_) target.view->StartAnimation();
     XFlush(display_);
+    // The black frame of the start is not one of the frames the scene draws.
+    for (Target& target : targets_) target.counted->presented = 0;
+    const double started = clock_.Now();
     Loop();
+    if (run_.options.stats) PrintStats(clock_.Now() - started);
     return 0;
+}
+
+void SaverProgram::PrintStats(double seconds) const {
+    long frames = 0;
+    for (const Target& target : targets_) frames += target.counted->presented;
+    const double rate = seconds > 0.0 ? double(frames) / seconds : 0.0;
+    std::fprintf(stderr, "velmora: frames drawn: %ld in %.2f s, %.2f per second\n", frames, seconds,
+                 rate);
 }
 
 }  // namespace

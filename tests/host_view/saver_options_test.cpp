@@ -19,6 +19,7 @@ TEST(SaverOptions, WhereToDraw) {
     ASSERT_TRUE(Parse({}, options, error));
     EXPECT_EQ(options.mode, SaverMode::Window);
     EXPECT_FALSE(options.preview);
+    EXPECT_FALSE(options.stats);
 
     ASSERT_TRUE(Parse({"--fullscreen"}, options, error));
     EXPECT_EQ(options.mode, SaverMode::Fullscreen);
@@ -54,6 +55,10 @@ TEST(SaverOptions, WhereToDraw) {
     EXPECT_NE(error.find("needs a value"), std::string::npos);
     EXPECT_FALSE(Parse({}, options, error, "junk"));
     EXPECT_FALSE(Parse({"--fullscreen=yes"}, options, error));
+    ASSERT_TRUE(Parse({"--root", "-stats"}, options, error));
+    EXPECT_TRUE(options.stats);
+    EXPECT_EQ(options.mode, SaverMode::Root);
+    EXPECT_FALSE(Parse({"--stats=1"}, options, error));
     EXPECT_FALSE(Parse({"--bogus"}, options, error));
     EXPECT_EQ(error, "unknown option \"--bogus\"");
     EXPECT_FALSE(Parse({"stray"}, options, error));
@@ -134,7 +139,7 @@ TEST(SaverOptions, HelpNamesEveryOption) {
     for (const char* name :
          {"--window", "--fullscreen", "--root", "--window-id", "--preview", "--resources", "--cats",
           "--size", "--footprints", "--background", "--folder", "--tile", "--no-tile",
-          "--resolution", "--main-monitor-only", "XSCREENSAVER_WINDOW"}) {
+          "--resolution", "--main-monitor-only", "--stats", "XSCREENSAVER_WINDOW"}) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
 }

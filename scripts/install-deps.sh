@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package that building, running and testing Velmora needs.
-# Usage: scripts/install-deps.sh [--test]   (--test adds the desktop-test and fuzzing tools)
+# Usage: scripts/install-deps.sh [--test]   (--test adds the desktop-test, fuzzing and profiling tools)
 set -euo pipefail
 
 build_packages=(
@@ -15,6 +15,7 @@ test_packages=(
   xvfb xdotool x11-utils x11-xserver-utils imagemagick
   xscreensaver xscreensaver-gl xscreensaver-data
   clang libclang-rt-14-dev
+  valgrind
 )
 
 packages=("${build_packages[@]}")

@@ -1,0 +1,292 @@
+// velmora-soak: the scene left running for a simulated day (or any length) at 35 frames a second
+// with three cats, checked as it goes. Every frame runs the whole simulation; the scene is drawn
+// only every K-th frame, so that a day passes in well under an hour.
+//
+// Every frame: all positions, angles and rope masses finite; cats within a few body lengths of
+// the ground, the toy near it, the footprint ring's cursors in range. At each checkpoint: every
+// vertex finite, each cat's mesh within 1e-3 model units of a fresh copy posed with the same
+// joints, and resident memory no larger than after the first simulated minute (plus a small
+// slack for the allocator). Exit status 0 when everything held, 1 otherwise, 2 for a bad command
+// line.
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "assets/background_pictures.h"
+#include "cats/dog_control.h"
+#include "cats/one_dog.h"
+#include "host/memory_store.h"
+#include "host/settings.h"
+#include "platform/headless_gl.h"
+#include "platform/stb_image_decoder.h"
+#include "scene/ssmain.h"
+#include "soak_checks.h"
+
+namespace {
+
+constexpr double kFramesPerSecond = 35.0;
+constexpr long kFirstMinute = 60 * 35;
+
+struct SoakOptions {
+    double hours = 24.0;
+    int width = 64;
+    int height = 48;
+    unsigned seed = 1;
+    long drawEvery = 35;
+    double checkpointMinutes = 60.0;
+    long rssSlackKb = 2048;
+    std::string resources;
+};
+
+const char kUsage[] =
+    "Usage: velmora-soak [--hours H] [--size WxH] [--seed N] [--draw-every K]\n"
+    "                    [--checkpoint-minutes M] [--rss-slack-kb N] [--resources DIR]\n"
+    "Runs the scene with three cats for H simulated hours (default 24) at 35 frames a second,\n"
+    "drawing every K-th frame (default 35) at WxH (default 64x48), and checks it as it goes.\n";
+
+bool ParseNumber(const char* text, double low, double high, double& out) {
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(value >= low && value <= high)) return false;
+    out = value;
+    return true;
+}
+
+bool ParseOptions(int argc, char** argv, SoakOptions& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        double number = 0.0;
+        if (!value) return false;
+        ++i;
+        if (arg == "--hours" && ParseNumber(value, 1.0 / 60.0, 24.0 * 365.0, number)) {
+            o.hours = number;
+        } else if (arg == "--size" && std::sscanf(value, "%dx%d", &o.width, &o.height) == 2 &&
+                   o.width > 0 && o.height > 0 && o.width <= 4096 && o.height <= 4096) {
+        } else if (arg == "--seed" && ParseNumber(value, 0, UINT_MAX, number)) {
+            o.seed = static_cast<unsigned>(number);
+        } else if (arg == "--draw-every" && ParseNumber(value, 1, 1e9, number)) {
+            o.drawEvery = static_cast<long>(number);
+        } else if (arg == "--checkpoint-minutes" && ParseNumber(value, 1, 1e9, number)) {
+            o.checkpointMinutes = number;
+        } else if (arg == "--rss-slack-kb" && ParseNumber(value, 0, 1e9, number)) {
+            o.rssSlackKb = static_cast<long>(number);
+        } else if (arg == "--resources") {
+            o.resources = value;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// share/velmora beside the bin/ folder of the build or installed tree.
+std::string DefaultResources() {
+    char exe[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+    if (n <= 0) return "share/velmora/";
+    std::string path(exe, static_cast<size_t>(n));
+    for (int i = 0; i < 2; ++i) path = path.substr(0, path.rfind('/'));
+    return path + "/share/velmora/";
+}
+
+// The user's defaults with three cats, through the normal loading code.
+SETTINGS SoakSettings() {
+    MemoryStore store;
+    SaveSettings(store, DefaultSettings(), false);
+    store.WriteString("version", kSettingsVersion);
+    store.WriteInteger("NumDogs", 3);
+    SETTINGS settings;
+    bool mainMonitorOnly = false;
+    LoadSettings(store, settings, mainMonitorOnly);
+    return settings;
+}
+
+void InitialiseGL(int width, int height) {
+    glViewport(0, 0, width, height);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+}
+
+std::string SimulatedTime(long frame) {
+    const long seconds = static_cast<long>(static_cast<double>(frame) / kFramesPerSecond);
+    char text[32];
+    std::snprintf(text, sizeof(text), "%ldh%02ldm", seconds / 3600, seconds / 60 % 60);
+    return text;
+}
+
+class Soak {
+  public:
+    explicit Soak(const SoakOptions& o) : o_(o) {}
+
+    int Run() {
+        if (!gl_.Create(o_.width, o_.height)) {
+            std::fprintf(stderr, "velmora-soak: no OpenGL context: %s\n", gl_.Error().c_str());
+            return 1;
+        }
+        SetImageDecoder(&decoder_);
+        InitialiseGL(o_.width, o_.height);
+        std::string resources = o_.resources.empty() ? DefaultResources() : o_.resources;
+        if (resources.back() != '/') resources += '/';
+        settings_ = SoakSettings();
+        std::srand(o_.seed);
+        if (!scene_.Setup(false, o_.width, o_.height, &settings_, resources.c_str())) {
+            std::fprintf(stderr, "velmora-soak: the scene cannot be set up from %s\n",
+                         resources.c_str());
+            return 1;
+        }
+        Texture ground;
+        if (loadPicFile((resources + "fallback.jpg").c_str(), &ground)) {
+            scene_.groundTexture = ground.texID;
+            ground.texID = 0;  // the scene owns it now
+        }
+        const int result = Loop();
+        scene_.Cleanup();
+        SetImageDecoder(nullptr);
+        return result;
+    }
+
+  private:
+    int Loop() {
+        const long frames = std::lround(o_.hours * 3600.0 * kFramesPerSecond);
+        const long checkpointEvery =
+            std::max(1L, std::lround(o_.checkpointMinutes * 60.0 * kFramesPerSecond));
+        const double dt = 1.0 / kFramesPerSecond;
+        start_ = Clock::now();
+        for (long frame = 1; frame <= frames; ++frame) {
+            Step(frame, dt);
+            if (!scene_.dogControl) {
+                std::fprintf(stderr, "velmora-soak: the scene lost its cats at frame %ld\n", frame);
+                return 1;
+            }
+            DOGCONTROL& dc = *scene_.dogControl;
+            if (frame == kFirstMinute) FirstMinute(dc);
+            if (bodyLength_ > 0.0f) {
+                CheckFrame(dc, bodyLength_, limits_, problems_);
+                toyExcursion_ = std::max(toyExcursion_, ToyExcursion(dc));
+            }
+            if (frame % checkpointEvery == 0 || frame == frames) Checkpoint(dc, frame);
+            if (problems_.size() > 20) break;  // enough to go on
+        }
+        return Report(frames);
+    }
+
+    // One frame. A drawn frame is the view's own: Update, then the scene's Draw, which also moves
+    // everything. An undrawn frame makes the same moves in the same order without sending
+    // anything to OpenGL but the matrices the moves read (drawing costs most of a frame, even
+    // into a tiny picture).
+    void Step(long frame, double dt) {
+        scene_.Update(dt);
+        if (frame % o_.drawEvery == 0 || !scene_.catsReady) {
+            scene_.Draw();
+            gl_.Finish();
+        } else {
+            Simulate(*scene_.dogControl);
+        }
+    }
+
+    void Simulate(DOGCONTROL& dc) {
+        const double dt = scene_.frameTime;
+        glLoadIdentity();
+        scene_.ReshapeAndZoom(1.0f);
+        dc.GetBounds();
+        dc.camera.Move(&dc, dt);
+        dc.frustum.ExtractFrustumFaster();
+        dc.Move(dt, scene_.resourcePath);
+        // The fading that drawing the footprints does: prints below full strength lose dt.
+        for (int i = 0; dc.footprints && i < dc.numFootprints; ++i) {
+            FOOTPRINT& print = dc.footprints[i];
+            if (print.life > 0.0f && print.life < 1.0f) {
+                print.life = static_cast<float>(print.life - dt);
+            }
+        }
+    }
+
+    void FirstMinute(DOGCONTROL& dc) {
+        baselineKb_ = ResidentKilobytes();
+        for (int i = 0; dc.dogs && i < dc.numDogs; ++i) {
+            if (dc.dogs[i].action > 0) bodyLength_ = std::max(bodyLength_, BodyLength(dc.dogs[i]));
+        }
+        if (bodyLength_ <= 0.0f) problems_.push_back("no cat was placed in the first minute");
+        std::printf("after 1 minute: rss %ld kB, cat body length %.3f, ground %.2f x %.2f\n",
+                    baselineKb_, double(bodyLength_), double(2 * dc.bounds.x),
+                    double(2 * dc.bounds.z));
+    }
+
+    void Checkpoint(DOGCONTROL& dc, long frame) {
+        const float drift = CheckMeshes(dc, limits_, problems_);
+        worstDrift_ = std::max(worstDrift_, drift);
+        const long rss = ResidentKilobytes();
+        if (baselineKb_ > 0 && rss > baselineKb_ + o_.rssSlackKb) {
+            char line[160];
+            std::snprintf(line, sizeof(line), "resident memory grew from %ld kB to %ld kB by %s",
+                          baselineKb_, rss, SimulatedTime(frame).c_str());
+            problems_.push_back(line);
+        }
+        const SCENESTATS& s = dc.stats;
+        std::printf(
+            "%s: frame %ld, rss %ld kB (%+ld), mesh drift %.3g, toy excursion %.3g, placed %lld, "
+            "footprints %lld, kicks %lld, hits %lld, throws %lld, ring %d/%d, wall %.1f s, "
+            "problems %zu\n",
+            SimulatedTime(frame).c_str(), frame, rss, baselineKb_ > 0 ? rss - baselineKb_ : 0,
+            double(drift), double(toyExcursion_), static_cast<long long>(s.catsPlaced),
+            static_cast<long long>(s.footprintsLaid), static_cast<long long>(s.toyKicks),
+            static_cast<long long>(s.toyHits), static_cast<long long>(s.toyThrows),
+            dc.nextFootprint, dc.numFootprints, WallSeconds(), problems_.size());
+        std::fflush(stdout);
+    }
+
+    int Report(long frames) {
+        std::printf(
+            "frames %ld (%s simulated), wall %.1f s, peak rss %ld kB, worst mesh drift "
+            "%.3g, largest toy excursion %.3g ground sizes\n",
+            frames, SimulatedTime(frames).c_str(), WallSeconds(), PeakResidentKilobytes(),
+            double(worstDrift_), double(toyExcursion_));
+        for (const std::string& p : problems_) std::printf("problem: %s\n", p.c_str());
+        std::printf(problems_.empty() ? "soak passed\n" : "soak FAILED\n");
+        return problems_.empty() ? 0 : 1;
+    }
+
+    using Clock = std::chrono::steady_clock;
+    double WallSeconds() const {
+        return std::chrono::duration<double>(Clock::now() - start_).count();
+    }
+
+    const SoakOptions o_;
+    SoakLimits limits_;
+    HeadlessGL gl_;
+    StbImageDecoder decoder_;
+    SETTINGS settings_;
+    SSMAIN scene_;
+    Clock::time_point start_;
+    long baselineKb_ = 0;
+    float bodyLength_ = 0.0f;
+    float worstDrift_ = 0.0f;
+    float toyExcursion_ = 0.0f;
+    std::vector<std::string> problems_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    SoakOptions options;
+    if (!ParseOptions(argc, argv, options)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    Soak soak(options);
+    return soak.Run();
+}

@@ -43,6 +43,15 @@ SettingsDialog::SettingsDialog(SettingsSheet& sheet, KeyFileStore& store, Previe
                      }),
                      this);
 
+    // Escape cancels, as in any dialog.
+    g_signal_connect(window_, "key-press-event",
+                     G_CALLBACK(+[](GtkWidget*, GdkEventKey* event, gpointer self) -> gboolean {
+                         if (event->keyval != GDK_KEY_Escape) return FALSE;
+                         static_cast<SettingsDialog*>(self)->Cancel();
+                         return TRUE;
+                     }),
+                     this);
+
     GtkWidget* columns = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 18);
     gtk_box_pack_start(GTK_BOX(columns), BuildPreview(), FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(columns), BuildControls(), TRUE, TRUE, 0);

@@ -41,6 +41,7 @@ bool PreviewProcess::Available() const {
 bool PreviewProcess::Restart(const std::vector<std::string>& arguments) {
     Stop();
     error_.clear();
+    exitStatus_.clear();
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program_.c_str()));
     for (const std::string& argument : arguments)
@@ -86,6 +87,22 @@ bool PreviewProcess::Restart(const std::vector<std::string>& arguments) {
     }
     pid_ = pid;
     return true;
+}
+
+bool PreviewProcess::Running() {
+    if (pid_ <= 0) return false;
+    int status = 0;
+    const pid_t done = waitpid(pid_, &status, WNOHANG);
+    if (done == 0) return true;
+    if (done == pid_ && WIFEXITED(status)) {
+        exitStatus_ = "exit status " + std::to_string(WEXITSTATUS(status));
+    } else if (done == pid_ && WIFSIGNALED(status)) {
+        exitStatus_ = std::string("signal ") + strsignal(WTERMSIG(status));
+    } else {
+        exitStatus_ = "unknown";
+    }
+    pid_ = -1;
+    return false;
 }
 
 void PreviewProcess::Stop() {

@@ -21,6 +21,10 @@ class PreviewProcess {
     bool Restart(const std::vector<std::string>& arguments);
     // Ends the child with SIGTERM (SIGKILL if it lingers) and reaps it.
     void Stop();
+    // True while the child runs; once it has ended by itself it is reaped, and ExitStatus()
+    // tells how it ended.
+    bool Running();
+    std::string ExitStatus() const { return exitStatus_; }
 
     pid_t Pid() const { return pid_; }
     const std::string& Error() const { return error_; }
@@ -28,6 +32,7 @@ class PreviewProcess {
   private:
     std::string program_;
     std::string error_;
+    std::string exitStatus_;
     pid_t pid_ = -1;
 };
 

@@ -7,6 +7,7 @@ namespace {
 constexpr int kPreviewWidth = 320;
 constexpr int kPreviewHeight = 240;
 constexpr guint kPreviewDelayMs = 400;
+constexpr guint kPreviewCheckMs = 2000;
 
 // Connects a GTK signal to a member function without a lambda per signal.
 template <void (SettingsDialog::*Method)()>
@@ -70,6 +71,7 @@ SettingsDialog::SettingsDialog(SettingsSheet& sheet, KeyFileStore& store, Previe
 
 SettingsDialog::~SettingsDialog() {
     if (previewTimer_) g_source_remove(previewTimer_);
+    if (previewCheck_) g_source_remove(previewCheck_);
     preview_.Stop();
     if (window_) gtk_widget_destroy(window_);
 }
@@ -299,6 +301,7 @@ void SettingsDialog::OpenWebPage() {
 }
 
 void SettingsDialog::ShowMessage(const std::string& text, bool error) {
+    previewMessage_ = false;
     gchar* escaped = g_markup_escape_text(text.c_str(), -1);
     const std::string markup =
         error ? std::string("<span foreground=\"#b00000\">") + escaped + "</span>" : escaped;
@@ -331,7 +334,24 @@ void SettingsDialog::StartPreview() {
     const unsigned long id = GDK_WINDOW_XID(area);
     if (!preview_.Restart(sheet_.PreviewArguments(id))) {
         ShowMessage("The preview could not be started: " + preview_.Error(), true);
+        return;
     }
+    // A new preview replaces what was said about the last one.
+    if (previewMessage_) ShowMessage("", false);
+    if (previewCheck_) g_source_remove(previewCheck_);
+    previewCheck_ = g_timeout_add(kPreviewCheckMs, &SettingsDialog::PreviewCheck, this);
+}
+
+gboolean SettingsDialog::PreviewCheck(gpointer self) {
+    auto* dialog = static_cast<SettingsDialog*>(self);
+    dialog->previewCheck_ = 0;
+    if (!dialog->preview_.Running() && !dialog->preview_.ExitStatus().empty()) {
+        dialog->ShowMessage("The preview ended (" + dialog->preview_.ExitStatus() +
+                                "); its messages are on the standard error of velmora-settings.",
+                            true);
+        dialog->previewMessage_ = true;
+    }
+    return G_SOURCE_REMOVE;
 }
 
 void SettingsDialog::Run() {

@@ -44,12 +44,16 @@ class SettingsDialog {
     void SchedulePreview();
     void StartPreview();
     static gboolean PreviewTimeout(gpointer self);
+    // Tells the user when the saver ended soon after it was started (bad resources, no GL).
+    static gboolean PreviewCheck(gpointer self);
 
     SettingsSheet& sheet_;
     KeyFileStore& store_;
     PreviewProcess& preview_;
     bool filling_ = false;  // set while controls are filled, so their signals are ignored
     guint previewTimer_ = 0;
+    guint previewCheck_ = 0;
+    bool previewMessage_ = false;  // the message shown is about the preview
 
     GtkWidget* window_ = nullptr;
     GtkWidget* mainMonitorOnly_ = nullptr;

@@ -112,3 +112,19 @@ TEST(PreviewProcess, APreviewDoesNotOutliveAKilledDialog) {
     if (!ended) kill(child, SIGKILL);  // not left running after a failure
     unlink(marker.c_str());
 }
+
+TEST(PreviewProcess, ASaverThatEndsByItselfIsReapedAndItsEndTold) {
+    PreviewProcess preview("/bin/sh");
+    ASSERT_TRUE(preview.Restart({"-c", "exit 3"}));
+    const pid_t child = preview.Pid();
+    for (int i = 0; i < 500 && preview.Running(); ++i) usleep(10 * 1000);
+    EXPECT_FALSE(preview.Running());
+    EXPECT_EQ(preview.ExitStatus(), "exit status 3");
+    EXPECT_TRUE(Reaped(child));
+    ASSERT_TRUE(preview.Restart({"-c", "kill -9 $$"}));
+    for (int i = 0; i < 500 && preview.Running(); ++i) usleep(10 * 1000);
+    EXPECT_NE(preview.ExitStatus().find("signal"), std::string::npos) << preview.ExitStatus();
+    ASSERT_TRUE(preview.Restart({"-c", "exec sleep 600"}));
+    EXPECT_TRUE(preview.Running());
+    EXPECT_EQ(preview.ExitStatus(), "");
+}

@@ -13,6 +13,10 @@
 #define STBI_ONLY_PNG
 #define STBI_ONLY_GIF
 #define STBI_NO_STDIO
+// stb_image's own limit on a side (STBI_MAX_DIMENSIONS) is left at its default, far above ours:
+// below the size a header states, stb would fail to measure the picture and report only "unknown
+// image type", where our own check names the size and the limit.
+//
 // stb leaves its decoder state uninitialised; zeroed memory makes a Huffman table that a file
 // never defines harmless instead of a read through whatever the heap held.
 #define STBI_MALLOC(size) calloc(1, size)
@@ -171,10 +175,6 @@ bool Fill(StbPixels pixels, int width, int height, int channels, DecodedImage& o
 }
 
 }  // namespace
-
-// stb_image's own limit on a side (STBI_MAX_DIMENSIONS) is left at its default, far above ours:
-// below the size a header states, stb would fail to measure the picture and report only "unknown
-// image type", where our own check names the size and the limit.
 
 bool StbImageDecoder::DecodeFile(const char* path, DecodedImage& out, std::string& error) {
     if (path == nullptr) {

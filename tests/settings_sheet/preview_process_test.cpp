@@ -39,8 +39,10 @@ TEST(PreviewProcess, EachRestartEndsAndReapsThePreviousChild) {
     PreviewProcess preview("/bin/sh");
     ASSERT_TRUE(preview.Available());
     // The options arrive unchanged, one argument each (no shell splits them).
-    ASSERT_TRUE(preview.Restart(
-        {"-c", "printf '%s' \"$0\" > " + marker + "1; exec sleep 600", "a folder/with spaces"}));
+    ASSERT_TRUE(preview.Restart({"-c",
+                                 "printf '%s' \"$0\" > " + marker + "1.tmp; mv " + marker +
+                                     "1.tmp " + marker + "1; exec sleep 600",
+                                 "a folder/with spaces"}));
     const pid_t first = preview.Pid();
     ASSERT_TRUE(Appears(marker + "1"));
     std::string written;

@@ -44,7 +44,14 @@ void CheckCat(const ONEDOG& cat, int i, const DOGCONTROL& dc, float bodyLength,
     const float margin = limits.catMarginBodies * bodyLength;
     if (std::fabs(cat.position.x) > dc.bounds.x + margin ||
         std::fabs(cat.position.z) > dc.bounds.z + margin || std::fabs(cat.position.y) > margin) {
-        problems.push_back(Describe("far from the ground: cat", i, cat.position));
+        char line[200];
+        std::snprintf(line, sizeof(line),
+                      "far from the ground: cat %d at (%g, %g, %g), action %d, clip %d, target "
+                      "(%g, %g), heading (%g, %g)",
+                      i, double(cat.position.x), double(cat.position.y), double(cat.position.z),
+                      cat.action, cat.clip, double(cat.target.x), double(cat.target.z),
+                      double(cat.heading.x), double(cat.heading.z));
+        problems.push_back(line);
     }
     if (cat.animTime < cat.startTime - 1e-3f || cat.animTime > cat.endTime + 1e-3f) {
         problems.push_back(Describe("clip time outside its clip: cat", i, cat.position));
@@ -166,6 +173,18 @@ float ToyExcursion(const DOGCONTROL& dc) {
     const float beyondX = (std::fabs(p.x) - dc.bounds.x) / (2.0f * dc.bounds.x);
     const float beyondZ = (std::fabs(p.z) - dc.bounds.z) / (2.0f * dc.bounds.z);
     return std::max({0.0f, beyondX, beyondZ});
+}
+
+float CatExcursion(const DOGCONTROL& dc, float bodyLength) {
+    float farthest = 0.0f;
+    for (int i = 0; dc.dogs && bodyLength > 0.0f && i < dc.numDogs; ++i) {
+        const ONEDOG& cat = dc.dogs[i];
+        if (cat.action < 0) continue;
+        const float beyondX = (std::fabs(cat.position.x) - dc.bounds.x) / bodyLength;
+        const float beyondZ = (std::fabs(cat.position.z) - dc.bounds.z) / bodyLength;
+        farthest = std::max({farthest, beyondX, beyondZ});
+    }
+    return farthest;
 }
 
 long ResidentKilobytes() {

@@ -10,7 +10,7 @@ class DOGCONTROL;
 class ONEMODEL;
 
 struct SoakLimits {
-    float catMarginBodies = 4.0f;  // how far beyond the ground's edge a cat may be, in body lengths
+    float catMarginBodies = 20.0f;  // how far beyond the ground's edge a cat may be, in body lengths
     float toyMarginGround =
         1.0f;  // how far beyond the ground's edge the toy may be, in ground sizes
     float meshTolerance = 1e-3f;  // largest drift of a posed vertex, in model units
@@ -27,8 +27,11 @@ float CheckMeshes(DOGCONTROL& dc, const SoakLimits& limits, std::vector<std::str
 // The horizontal size of a posed cat: the larger of its mesh's x and z extents.
 float BodyLength(const ONEMODEL& cat);
 
-// The largest distance, in ground sizes, that the toy has been seen beyond the ground's edge.
+// How far the toy is beyond the ground's edge, in ground sizes (0 inside).
 float ToyExcursion(const DOGCONTROL& dc);
+
+// How far the farthest placed cat is beyond the ground's edge, in body lengths (0 inside).
+float CatExcursion(const DOGCONTROL& dc, float bodyLength);
 
 // Resident and peak resident memory of this process in kilobytes (0 when unreadable).
 long ResidentKilobytes();

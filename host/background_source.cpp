@@ -5,9 +5,55 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 #include "assets/background_pictures.h"
+#include "host/alert.h"
+#include "host/image_decoder.h"
 #include "host/settings.h"
+
+namespace {
+
+// Why the picture at `path` could not be shown, in words for the user.
+std::string PictureProblem(const std::string& path) {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) return path + " is a folder, not a picture";
+    ImageDecoder* decoder = CurrentImageDecoder();
+    DecodedImage image;
+    std::string reason;
+    if (decoder && !decoder->DecodeFile(path.c_str(), image, reason)) {
+        return "cannot read the picture " + path + ": " + reason;
+    }
+    return "cannot make a texture of the picture " + path;
+}
+
+// Loads a random picture of the folder; false with the reason in `problem`.
+bool LoadFolderPicture(const char* folder, Texture& tex, std::string& problem) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        const bool exists = std::filesystem::exists(folder, error);
+        problem = std::string("the picture folder ") + folder +
+                  (exists ? " is not a folder" : " does not exist");
+        return false;
+    }
+    char name[kPicturePathSize];
+    if (!ChooseRandomImageFile(folder, name)) {
+        problem = std::string("the picture folder ") + folder + " holds no .jpg, .png or .gif file";
+        return false;
+    }
+    char path[kPicturePathSize];
+    if (!JoinPicturePath(folder, name, path)) {
+        problem = std::string("the path of ") + name + " in " + folder + " is too long";
+        return false;
+    }
+    if (loadPicFile(path, &tex)) return true;
+    problem = PictureProblem(path);
+    return false;
+}
+
+}  // namespace
 
 int CaptureSideLimit(int detail, int maxTextureSize) {
     if (detail == 0) return 512;
@@ -83,7 +129,10 @@ std::string DesktopPicturePath(DesktopPictureLookup* lookup, int screenNumber,
 bool LoadGroundPicture(const SETTINGS& settings, int screenNumber, DesktopPictureLookup* lookup,
                        const std::string& fallbackPath, Texture& deskTex) {
     if (settings.BGTYPE == 2) {
-        if (LoadPicture(settings.BGPath, &deskTex)) return true;
+        std::string problem;
+        if (LoadFolderPicture(settings.BGPath, deskTex, problem)) return true;
+        // The user chose this folder, so say once why its pictures are not shown.
+        CurrentAlert().Report((problem + "; showing the shipped picture instead").c_str());
         return loadPicFile(fallbackPath.c_str(), &deskTex);
     }
     const std::string path = DesktopPicturePath(lookup, screenNumber, fallbackPath);

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <string>
+
+#include "host/alert.h"
 
 namespace {
 
@@ -81,15 +84,22 @@ void LoadSettings(PreferencesStore& store, SETTINGS& settings, bool& mainMonitor
     // An absent path leaves the field as it was. One that does not fit is ignored rather than
     // cut (a cut path names another folder): the default folder is used.
     const std::optional<std::string> path = store.ReadString("BGPath");
-    if (path && !SetBackgroundFolder(settings, *path)) {
-        SetBackgroundFolder(settings, kDefaultPictureFolder);
-    }
+    const bool pathRefused = path && !SetBackgroundFolder(settings, *path);
+    if (pathRefused) SetBackgroundFolder(settings, kDefaultPictureFolder);
     settings.TILEBG = store.ReadBool("TileBG");
 
     if (!version || *version != kSettingsVersion) {
         WriteDefaults(store);
         settings = DefaultSettings();
         mainMonitorOnly = kDefaultMainMonitorOnly;
+    } else if (pathRefused) {
+        // The user's folder is silently replaced otherwise; the path itself may be thousands of
+        // characters, so only its length is named.
+        const std::string text = "the picture folder in the settings is too long (" +
+                                 std::to_string(path->size()) + " characters, at most " +
+                                 std::to_string(kMaxPathLength) + ") or holds a NUL; using " +
+                                 kDefaultPictureFolder;
+        CurrentAlert().Report(text.c_str());
     }
 
     ApplyBounds(settings);

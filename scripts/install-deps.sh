@@ -11,7 +11,7 @@ build_packages=(
   libstb-dev fonts-dejavu-core
 )
 test_packages=(
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
   xvfb xdotool x11-utils x11-xserver-utils imagemagick
   xscreensaver xscreensaver-gl xscreensaver-data
   clang libclang-rt-14-dev

@@ -52,6 +52,7 @@ bool SSMAIN::Setup(bool preview, int w, int h, SETTINGS* s, const char* path) {
     }
     dogControl = new DOGCONTROL;
     FreeTextures();
+    groundCache.Invalidate();
 
     catsReady = false;
     std::string folder = path ? path : "";
@@ -153,7 +154,13 @@ void SSMAIN::DrawGround() {
     glNormal3f(0.0f, 1.0f, 0.0f);
     glBindTexture(GL_TEXTURE_2D, groundTexture);
     const bool tiled = settings && settings->TILEBG;
-    DrawGroundQuads(dogControl->bounds, tiled);
+    if (groundCache.Restore(groundTexture, dogControl->bounds, tiled, width, height)) {
+        // The texture coordinate the quads leave current, as later drawing may inherit it.
+        glTexCoord2f(0.0f, 1.0f);
+    } else {
+        DrawGroundQuads(dogControl->bounds, tiled);
+        groundCache.Drawn();
+    }
     glDisable(GL_FOG);
     glEnable(GL_DEPTH_TEST);
 }
@@ -207,6 +214,7 @@ void SSMAIN::Cleanup() {
     }
     catsReady = false;
     FreeTextures();
+    groundCache.Cleanup();
     if (groundTexture != 0) {
         const GLuint name = groundTexture;
         glDeleteTextures(1, &name);

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "math/vector3d.h"
+#include "scene/ground_cache.h"
 
 struct SETTINGS;
 struct Texture;
@@ -48,6 +49,8 @@ class SSMAIN {
     bool catsReady = false;
     SETTINGS* settings = nullptr;  // the view's record; read every frame (TILEBG)
     uint32_t groundTexture = 0;    // owned once handed over
+    // The ground as last drawn, copied back while the view holds still.
+    GroundCache groundCache;
 
     SSMAIN() = default;
     ~SSMAIN();

@@ -147,8 +147,9 @@ Renders the Velmora scene without a display (EGL, software OpenGL) and writes PN
                     folder is made if needed)
   --every K         with --out, write every K-th frame only (default 1)
   --stats           print a summary at the end: cats placed, footprints laid, toy kicks and
-                    hits, camera shots entered, frames drawn, and the time of update, draw
-                    and whole frame in milliseconds as min, median and max
+                    hits, camera shots entered, frames drawn, the time of update, draw
+                    and whole frame in milliseconds as min, median and max, and the first
+                    frame in which cats were drawn with its time since the program started
   --help            this text
 
 The ground shows fallback.jpg of the resources folder. A missing or broken pack is named on

@@ -59,6 +59,7 @@ TEST(RenderRun, DrawsTheSceneWritesEveryKthFrameAndReportsWhatHappened) {
     EXPECT_EQ(run.out.find("footprints laid: 0\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("update ms: min "), std::string::npos);
     EXPECT_NE(run.out.find("frame ms: min "), std::string::npos);
+    EXPECT_NE(run.out.find("first frame with cats: frame "), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("cannot"), std::string::npos) << run.out;
     const std::string first = Slurp(out + "/frame-000300.png");
     EXPECT_EQ(first.substr(1, 3), "PNG");
@@ -101,6 +102,7 @@ TEST(RenderRun, PreferencesApplyForTheRunOnly) {
         Render("--resources " + packs +
                " --size 64x48 --frames 200 --dt 0.03 --seed 3 --stats --set NumDogs=0");
     EXPECT_NE(none.out.find("cats placed: 0\n"), std::string::npos) << none.out;
+    EXPECT_NE(none.out.find("first frame with cats: none\n"), std::string::npos) << none.out;
 }
 
 TEST(RenderRun, MissingPacksAreNamedWithTheirReasonAndTheSceneGoesOn) {

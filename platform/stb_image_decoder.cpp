@@ -44,8 +44,13 @@ class JpegTableCheck {
     JpegTableCheck(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
     bool Sound(std::string& error) {
-        if (size_ < 2 || data_[0] != 0xff || data_[1] != 0xd8) return true;  // not a JPEG
-        size_t p = 2;
+        // stb takes any run of 0xff fill bytes before the start-of-image marker, as before every
+        // marker, so the walk must too: "ff ff ff d8" is a JPEG to stb.
+        if (size_ < 2 || data_[0] != 0xff) return true;  // not a JPEG
+        size_t p = 1;
+        while (p < size_ && data_[p] == 0xff) ++p;
+        if (p >= size_ || data_[p] != 0xd8) return true;  // not a JPEG
+        ++p;
         while (p < size_) {
             if (data_[p] != 0xff) {
                 ++p;  // stb skips stray bytes between segments
@@ -134,6 +139,28 @@ class JpegTableCheck {
     bool defined_[2][4] = {};
 };
 
+// stb_image 2.27 copies a PNG's first image-data chunk into a buffer it has not allocated when
+// that chunk is empty (a copy of nothing to a null pointer, which C does not allow). Such files
+// are refused; an encoder never writes an empty chunk before the image data begins.
+bool PngDataSound(const uint8_t* data, size_t size, std::string& error) {
+    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (size < 8 || std::memcmp(data, kSignature, 8) != 0) return true;  // not a PNG
+    size_t p = 8;
+    while (p + 8 <= size) {
+        const uint32_t length = uint32_t(data[p]) << 24 | uint32_t(data[p + 1]) << 16 |
+                                uint32_t(data[p + 2]) << 8 | data[p + 3];
+        const bool imageData = std::memcmp(data + p + 4, "IDAT", 4) == 0;
+        if (imageData && length == 0) {
+            error = "damaged PNG: an empty image data chunk comes before the image data";
+            return false;
+        }
+        if (imageData || std::memcmp(data + p + 4, "IEND", 4) == 0) return true;
+        if (length > size - p - 8) return true;  // stb refuses the overrun itself
+        p += 12 + size_t(length);                // length, type, data, checksum
+    }
+    return true;
+}
+
 struct StbFree {
     void operator()(stbi_uc* pixels) const { stbi_image_free(pixels); }
 };
@@ -219,7 +246,9 @@ bool StbImageDecoder::DecodeMemory(const void* bytes, size_t length, DecodedImag
     }
     const auto* data = static_cast<const stbi_uc*>(bytes);
     const int size = static_cast<int>(length);
-    if (!JpegTableCheck(data, length).Sound(error)) return false;
+    if (!JpegTableCheck(data, length).Sound(error) || !PngDataSound(data, length, error)) {
+        return false;
+    }
     int width = 0, height = 0, stored = 0;
     if (!stbi_info_from_memory(data, size, &width, &height, &stored)) {
         error = Reason("cannot read picture");

@@ -35,6 +35,8 @@ cmake --build "$build" -j"$jobs" --target "${targets[@]/%/_fuzzer}"
 
 # Reading an EGL context on llvmpipe: one rendering thread is enough and keeps runs comparable.
 export LP_NUM_THREADS=${LP_NUM_THREADS:-0}
+# An undefined-behaviour report stops the run like a crash, so that its input is kept.
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 failed=0
 summary=()
 for target in "${targets[@]}"; do

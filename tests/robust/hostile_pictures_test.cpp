@@ -267,3 +267,50 @@ TEST_F(HostilePictures, AFolderOfTenThousandFilesFindsItsOnePicture) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<uint8_t> CorpusFile(const std::string& name) {
+    std::ifstream in(std::string(VELMORA_SOURCE_DIR) + "/fuzz/picture_file/corpus/" + name,
+                     std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// Files the fuzzer found that stb_image 2.27 would read outside its tables or copy to a null
+// pointer; the decoder refuses them, and still reads the sound files that look alike.
+TEST(HostileDecoding, FilesThatWouldDerailStbAreRefused) {
+    StbImageDecoder decoder;
+    DecodedImage image;
+    std::string error;
+
+    // stb skips 0xff fill bytes before the start marker too, so the table check must.
+    for (const char* name :
+         {"jpeg-after-fill-bytes-huffman-overrun", "jpeg-after-fill-bytes-huffman-overrun-2"}) {
+        SCOPED_TRACE(name);
+        const std::vector<uint8_t> bytes = CorpusFile(name);
+        ASSERT_GT(bytes.size(), 100u);
+        EXPECT_FALSE(decoder.DecodeMemory(bytes.data(), bytes.size(), image, error));
+        EXPECT_NE(error.find("Huffman"), std::string::npos) << error;
+    }
+    std::vector<uint8_t> filled = {0xff, 0xff, 0xff};
+    const std::vector<uint8_t> jpeg = SmallJpeg();
+    filled.insert(filled.end(), jpeg.begin() + 1, jpeg.end());
+    error.clear();
+    EXPECT_TRUE(decoder.DecodeMemory(filled.data(), filled.size(), image, error)) << error;
+    EXPECT_EQ(image.width, 32);
+
+    const std::vector<uint8_t> emptyData = CorpusFile("png-empty-first-image-data");
+    ASSERT_GT(emptyData.size(), 40u);
+    EXPECT_FALSE(decoder.DecodeMemory(emptyData.data(), emptyData.size(), image, error));
+    EXPECT_NE(error.find("empty image data"), std::string::npos) << error;
+    // An empty chunk after the image data has begun is harmless and still read.
+    std::vector<uint8_t> png = OneColourPng(16);
+    const std::vector<uint8_t> emptyChunk = {0,   0,   0,    0,    'I',  'D',
+                                             'A', 'T', 0x35, 0xaf, 0x06, 0x1e};
+    png.insert(png.end() - 12, emptyChunk.begin(), emptyChunk.end());  // before IEND
+    error.clear();
+    EXPECT_TRUE(decoder.DecodeMemory(png.data(), png.size(), image, error)) << error;
+    EXPECT_EQ(image.width, 16);
+}
+
+}  // namespace

@@ -3,7 +3,7 @@
 // only every K-th frame, so that a day passes in well under an hour.
 //
 // Every frame: all positions, angles and rope masses finite; cats within 20 body lengths of the
-// ground's edge, the toy within one ground size of it, the footprint ring's cursors in range. At
+// ground's edge, the toy within two ground sizes of it, the footprint ring's cursors in range. At
 // each checkpoint: every vertex finite, each cat's mesh within 1e-3 model units of a fresh copy
 // posed with the same joints, and resident memory at most 4 MB above its size after the first
 // simulated minute (room for what the driver makes the first time a new kind of drawing appears,
@@ -13,7 +13,9 @@
 // seconds, and a cat that avoids another heads for a point ten times their distance away; both
 // may lie off the ground, and a cat steering towards a point close beside it can circle it until
 // its ten-second timer picks a new target. Runs of several simulated hours see cats up to about 17
-// body lengths out before they come back; one that never came back would fail.
+// body lengths out before they come back; one that never came back would fail. A kicked toy may
+// fly a ground's width past the edge before it is thrown back (it is, once out of view for 5 to 14
+// seconds); one that kept going would fail.
 //
 // Exit status 0 when everything held, 1 otherwise, 2 for a bad command line.
 #include <GL/gl.h>

@@ -10,7 +10,8 @@ class DOGCONTROL;
 class ONEMODEL;
 
 struct SoakLimits {
-    float catMarginBodies = 20.0f;  // how far beyond the ground's edge a cat may be, in body lengths
+    float catMarginBodies =
+        20.0f;  // how far beyond the ground's edge a cat may be, in body lengths
     float toyMarginGround =
         1.0f;  // how far beyond the ground's edge the toy may be, in ground sizes
     float meshTolerance = 1e-3f;  // largest drift of a posed vertex, in model units

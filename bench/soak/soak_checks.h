@@ -10,11 +10,12 @@ class DOGCONTROL;
 class ONEMODEL;
 
 struct SoakLimits {
-    float catMarginBodies =
-        20.0f;  // how far beyond the ground's edge a cat may be, in body lengths
-    float toyMarginGround =
-        1.0f;  // how far beyond the ground's edge the toy may be, in ground sizes
-    float meshTolerance = 1e-3f;  // largest drift of a posed vertex, in model units
+    // How far beyond the ground's edge a cat may be, in body lengths.
+    float catMarginBodies = 20.0f;
+    // How far beyond the ground's edge the toy may be, in ground sizes.
+    float toyMarginGround = 2.0f;
+    // The largest drift of a posed vertex, in model units.
+    float meshTolerance = 1e-3f;
 };
 
 // Checks made every frame: cheap ones. Problems are appended to `problems` as one line each.

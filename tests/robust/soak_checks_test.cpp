@@ -1,0 +1,102 @@
+// The soak's checks must see what they look for: a scene run for a while passes them, and each
+// kind of damage put into it afterwards is reported.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "cats/dog_control.h"
+#include "cats/one_dog.h"
+#include "hostile_scene.h"
+#include "platform/headless_gl.h"
+#include "platform/stb_image_decoder.h"
+#include "scene/ssmain.h"
+#include "soak_checks.h"
+#include "toys/one_toy.h"
+
+namespace {
+
+bool Mentions(const std::vector<std::string>& problems, const std::string& words) {
+    for (const std::string& p : problems) {
+        if (p.find(words) != std::string::npos) return true;
+    }
+    return false;
+}
+
+TEST(SoakChecks, ASoundScenePassesAndEachKindOfDamageIsReported) {
+    HeadlessGL gl;
+    ASSERT_TRUE(gl.Create(64, 48)) << gl.Error();
+    StbImageDecoder decoder;
+    SetImageDecoder(&decoder);
+    glEnable(GL_DEPTH_TEST);
+    std::srand(5);
+    SETTINGS settings = DefaultSettings();
+    SSMAIN scene;
+    const std::string resources = std::string(VELMORA_RESOURCE_DIR) + "/";
+    ASSERT_TRUE(scene.Setup(false, 64, 48, &settings, resources.c_str()));
+    for (int frame = 0; frame < 400; ++frame) {
+        scene.Update(1.0 / 35.0);
+        scene.Draw();
+    }
+    ASSERT_NE(scene.dogControl, nullptr);
+    DOGCONTROL& dc = *scene.dogControl;
+    ASSERT_EQ(dc.numDogs, 3);
+    ASSERT_NE(dc.toys, nullptr);
+    ONEDOG& cat = dc.dogs[0];
+    ASSERT_GT(cat.action, 0);
+    const float body = BodyLength(cat);
+    ASSERT_GT(body, 0.0f);
+    const SoakLimits limits;
+
+    std::vector<std::string> problems;
+    CheckFrame(dc, body, limits, problems);
+    EXPECT_EQ(CheckMeshes(dc, limits, problems), 0.0f);
+    EXPECT_TRUE(problems.empty()) << problems.front();
+
+    const VECTOR3D placed = cat.position;
+    cat.position.x = std::numeric_limits<float>::quiet_NaN();
+    CheckFrame(dc, body, limits, problems);
+    EXPECT_TRUE(Mentions(problems, "not a finite state: cat 0")) << problems.size();
+    cat.position = placed;
+
+    problems.clear();
+    cat.position.z = dc.bounds.z + (limits.catMarginBodies + 1.0f) * body;
+    CheckFrame(dc, body, limits, problems);
+    EXPECT_TRUE(Mentions(problems, "far from the ground: cat 0"));
+    EXPECT_GT(CatExcursion(dc, body), limits.catMarginBodies);
+    cat.position = placed;
+
+    problems.clear();
+    ONETOY& toy = dc.toys[0];
+    const VECTOR3D toyAt = toy.position;
+    toy.position.x = dc.bounds.x * (3.0f + 2.0f * limits.toyMarginGround);
+    CheckFrame(dc, body, limits, problems);
+    EXPECT_TRUE(Mentions(problems, "far from the ground: toy"));
+    toy.position = toyAt;
+
+    problems.clear();
+    const int next = dc.nextFootprint;
+    dc.nextFootprint = dc.numFootprints;
+    CheckFrame(dc, body, limits, problems);
+    EXPECT_TRUE(Mentions(problems, "footprint cursors out of range"));
+    dc.nextFootprint = next;
+
+    // A vertex moved off its pose by more than the tolerance, then one made non-finite.
+    problems.clear();
+    cat.vertices[7].position[1] += 0.01f;
+    EXPECT_NEAR(CheckMeshes(dc, limits, problems), 0.01f, 1e-4f);
+    EXPECT_TRUE(Mentions(problems, "cat 0's mesh drifted"));
+    problems.clear();
+    cat.vertices[7].normal[2] = std::numeric_limits<float>::infinity();
+    CheckMeshes(dc, limits, problems);
+    EXPECT_TRUE(Mentions(problems, "not a finite vertex of cat 0"));
+
+    scene.Cleanup();
+    SetImageDecoder(nullptr);
+}
+
+}  // namespace

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -134,68 +133,7 @@ void ExpectBufferEquals(const ONEMODEL& instance, const std::vector<MODELVERTEX>
     for (size_t i = 0; i < indices.size(); ++i) ASSERT_EQ(instance.indices[i], indices[i]) << i;
 }
 
-// A cube of 8 corner points. With face normals every face has its own 4 vertices; with one
-// normal and texture coordinate per corner point the 8 points suffice.
-MS3D Box(bool faceNormals) {
-    MS3D m;
-    for (int i = 0; i < 8; ++i)
-        m.vertices.push_back(
-            Vertex(i & 1 ? 1.f : -1.f, i & 2 ? 1.f : -1.f, i & 4 ? 1.f : -1.f, -1));
-    // Each face: an axis, a side and its four corners in order around it.
-    const int faces[6][4] = {{0, 2, 6, 4}, {1, 5, 7, 3}, {0, 4, 5, 1},
-                             {2, 3, 7, 6}, {0, 1, 3, 2}, {4, 6, 7, 5}};
-    const VECTOR3D normals[6] = {MakePoint(-1, 0, 0), MakePoint(1, 0, 0),  MakePoint(0, -1, 0),
-                                 MakePoint(0, 1, 0),  MakePoint(0, 0, -1), MakePoint(0, 0, 1)};
-    const float faceS[4] = {0, 1, 1, 0}, faceT[4] = {0, 0, 1, 1};
-    MS3DGROUP g;
-    g.materialIndex = 0;
-    for (int f = 0; f < 6; ++f)
-        for (const auto& tri : {std::array<int, 3>{0, 1, 2}, std::array<int, 3>{0, 2, 3}}) {
-            float s[3], t[3];
-            uint16_t v[3];
-            VECTOR3D normal[3];
-            for (int k = 0; k < 3; ++k) {
-                v[k] = uint16_t(faces[f][tri[k]]);
-                const float* p = m.vertices[v[k]].position;
-                if (faceNormals) {
-                    s[k] = faceS[tri[k]], t[k] = faceT[tri[k]], normal[k] = normals[f];
-                } else {
-                    s[k] = p[0] * 0.5f + 0.5f, t[k] = p[1] * 0.25f + p[2] * 0.5f;
-                    normal[k] = MakePoint(p[0], p[1], p[2]);
-                }
-            }
-            MS3DTRIANGLE triangle = Triangle(v[0], v[1], v[2], normal[0], s, t);
-            for (int k = 0; k < 3; ++k) {
-                triangle.normals[k][0] = normal[k].x, triangle.normals[k][1] = normal[k].y;
-                triangle.normals[k][2] = normal[k].z;
-            }
-            g.triangleIndices.push_back(uint16_t(m.triangles.size()));
-            m.triangles.push_back(triangle);
-        }
-    m.groups = {g};
-    m.materials = {Material("box", 0)};
-    m.fps = 30.0f;
-    SyncCounts(&m);
-    return m;
-}
-
 }  // namespace
-
-TEST(ModelInstance, BoxesDeduplicateByPositionNormalAndTextureCoordinates) {
-    Built faces(Box(true));
-    ASSERT_TRUE(faces.ok);
-    EXPECT_EQ(faces.instance.vertexCount, 24);
-    EXPECT_EQ(faces.instance.triangleCount, 12);
-    Built smooth(Box(false));
-    ASSERT_TRUE(smooth.ok);
-    EXPECT_EQ(smooth.instance.vertexCount, 8);
-    for (const Built* b : {&faces, &smooth}) {
-        std::vector<MODELVERTEX> vertices;
-        std::vector<uint16_t> indices;
-        LinearScan(CornersOf(b->model), &vertices, &indices);
-        ExpectBufferEquals(b->instance, vertices, indices);
-    }
-}
 
 TEST(ModelInstance, AddVertToBufferMatchesExactlyAndNeverMatchesNaN) {
     ONEMODEL m;
@@ -214,13 +152,7 @@ TEST(ModelInstance, AddVertToBufferMatchesExactlyAndNeverMatchesNaN) {
     EXPECT_EQ(m.AddVertToBuffer(nan, n, 0.5f, 0.25f, 0), 5);
     EXPECT_EQ(m.AddVertToBuffer(p, n, kNaN, 0.25f, 0), 6);
     EXPECT_EQ(m.vertexCount, 7);
-    const MODELVERTEX& v = m.vertices[1];
-    EXPECT_EQ(v.position[2], 3.0f);
-    EXPECT_EQ(v.normal[1], 1.0f);
-    EXPECT_EQ(v.s, 0.5f);
-    EXPECT_EQ(v.t, 0.25f);
-    EXPECT_EQ(v.jointIndex, 1);
-    EXPECT_EQ(reinterpret_cast<const int8_t*>(&v)[34], 1);
+    EXPECT_EQ(reinterpret_cast<const int8_t*>(&m.vertices[1])[34], 1);  // joint after s, t
 
     // The buffer changed in place (as skinning does) is searched as it now stands.
     const float moved[3] = {9, 2, 3};
@@ -254,26 +186,16 @@ TEST(ModelInstance, SetupFillsGroupsMaterialsAndFlipsT) {
     m.animTime = 5.0f;
     ASSERT_TRUE(m.Setup(&animTemplate, &model, &texture));
     texture = 7;  // read once, at set-up
-    EXPECT_EQ(m.animTemplate, &animTemplate);
-    EXPECT_EQ(m.jointCount, 3);
     EXPECT_EQ(m.joints[2].parent, 1);
-    EXPECT_EQ(m.joints[2].flags, 8);
     EXPECT_EQ(m.joints[0].lastRotationKey, -1);
     EXPECT_EQ(m.animTime, 0.0f);
     EXPECT_EQ(m.blendRate, 2.0f);  // kept
-    EXPECT_EQ(m.timeScale, 1000.0f);
     ASSERT_EQ(m.materialCount, 2);
-    EXPECT_EQ(m.materials[0].texID, 42u);
     EXPECT_EQ(m.materials[1].texID, 42u);
     EXPECT_EQ(m.materials[1].mode, -128);
-    EXPECT_EQ(m.materials[0].ambient[2], 0.4f);
-    EXPECT_EQ(m.materials[0].transparency, 1.0f);
     ASSERT_EQ(m.groupCount, 2);
-    EXPECT_EQ(m.triangleCount, 3);
-    EXPECT_EQ(m.groups[0].firstIndex, 0u);
-    EXPECT_EQ(m.groups[1].firstIndex, 3u * m.groups[0].triangleCount);
+    EXPECT_EQ(m.groups[1].firstIndex, 6u);
     EXPECT_EQ(m.groups[1].materialIndex, 1);
-    EXPECT_EQ(m.groups[1].triangleCount, 1);
     // Corner 0 of triangle 0 has file t 0.25.
     EXPECT_EQ(m.vertices[m.indices[0]].t, 0.75f);
     EXPECT_EQ(m.vertices[m.indices[0]].jointIndex, 0);
@@ -339,20 +261,13 @@ TEST(ModelInstance, CopyMakesAnIndependentInstanceOfTheSameModel) {
     ONEMODEL copy;
     copy.blendRate = 6.0f;
     ASSERT_TRUE(copy.CopyFrom(source));
-    EXPECT_EQ(copy.animTemplate, source.animTemplate);
-    EXPECT_EQ(copy.jointCount, 3);
-    EXPECT_NE(copy.joints.get(), source.joints.get());
     EXPECT_EQ(copy.joints[1].translation.x, 0.0f);  // fresh joints
     EXPECT_EQ(copy.joints[2].parent, 1);
     EXPECT_EQ(copy.position.x, 0.0f);
     EXPECT_EQ(copy.blendRate, 6.0f);
     EXPECT_EQ(copy.materials[0].texID, 31u);
-    EXPECT_EQ(copy.materials[1].mode, -128);
-    EXPECT_EQ(copy.groupCount, source.groupCount);
     EXPECT_EQ(copy.groups[1].firstIndex, source.groups[1].firstIndex);
-    EXPECT_EQ(copy.triangleCount, source.triangleCount);
     ASSERT_EQ(copy.vertexCount, source.vertexCount);
-    EXPECT_NE(copy.vertices, source.vertices);
     EXPECT_EQ(std::memcmp(copy.vertices, source.vertices, 36u * source.vertexCount), 0);
     EXPECT_EQ(std::memcmp(copy.indices.get(), source.indices.get(), 6u * source.triangleCount), 0);
     // Changing one leaves the other alone.
@@ -381,5 +296,4 @@ TEST(ModelInstance, CopyMakesAnIndependentInstanceOfTheSameModel) {
     copy.Cleanup();
     copy.Cleanup();
     EXPECT_EQ(copy.vertices, nullptr);
-    EXPECT_EQ(copy.vertexCount, 0);
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -279,8 +278,6 @@ TEST(Playback, ClipTimesAdvanceEndAndLoop) {
     Instance in(TailRig().file);
     ONEMODEL& m = in.m;
     m.SetAnimation(10, 20, 1000.0, false, false);
-    EXPECT_EQ(m.startTime, float(10 * 1000.0 / 30));
-    EXPECT_EQ(m.endTime, float(20 * 1000.0 / 30));
     EXPECT_NEAR(m.startTime, 333.333f, 1e-3f);
     EXPECT_NEAR(m.endTime, 666.667f, 1e-3f);
     EXPECT_EQ(m.animTime, m.startTime);
@@ -442,38 +439,29 @@ TEST(Playback, AHandBuiltBufferIsRevertedWithTheInverseOfItsJoints) {
     EXPECT_NEAR(m.vertices[0].normal[2], 1.0f, 1e-6f);
 }
 
-TEST(Playback, HeldPosesDoNotDriftOverManyFrames) {
+TEST(Playback, HeldAndLoopingPosesDoNotDriftOverManyFrames) {
     // Keys 0.002 rad apart: interpolating between them takes the linear blend, whose quaternion
     // is a little shorter than unit length.
     Rig rig = TailRig();
     rig.file.joints[1].rotationKeys = {Key(0, 0.3f, 0, 0.5f), Key(2, 0.302f, 0, 0.5f)};
     for (const double end : {60.0, 35.0}) {  // held at a key, then between keys
+        SCOPED_TRACE(end);
         Instance in(rig.file);
-        ONEMODEL& m = in.m;
-        m.SetAnimation(0, end, 1000.0, false, false);
+        in.m.SetAnimation(0, end, 1000.0, false, false);
         in.Frame(5.0);
-        ASSERT_EQ(m.animTime, m.endTime);
-        const std::vector<float> first = Positions(m);
+        ASSERT_EQ(in.m.animTime, in.m.endTime);
+        const std::vector<float> first = Positions(in.m);
         for (int i = 0; i < 100000; ++i) in.Frame(1.0 / 35.0);
-        const double drift = MaxDifference(Positions(m), first);
-        std::printf("held at frame %.0f: drift after 100000 frames %.3g model units\n", end, drift);
-        EXPECT_LT(drift, 1e-3);
+        EXPECT_LT(MaxDifference(Positions(in.m), first), 1e-3);
     }
-}
-
-TEST(Playback, APlayingLoopDoesNotDriftOverManyFrames) {
-    Rig rig = TailRig();
-    rig.file.joints[1].rotationKeys = {Key(0, 0.3f, 0, 0.5f), Key(2, 0.302f, 0, 0.5f)};
+    // A looping clip against a fresh instance posed once at the same clip time.
     Instance looping(rig.file);
     looping.m.SetAnimation(0, 60, 1000.0, true, false);
     for (int i = 0; i < 100000; ++i) looping.Frame(1.0 / 35.0);
-    // A fresh instance posed once at the same clip time.
     Instance fresh(rig.file);
     fresh.m.SetAnimation(0, 60, 1000.0, false, false);
     fresh.m.animTime = looping.m.animTime;
     fresh.Frame(0.0);
     ASSERT_EQ(fresh.m.animTime, looping.m.animTime);
-    const double drift = MaxDifference(Positions(looping.m), Positions(fresh.m));
-    std::printf("looping clip: drift after 100000 frames %.3g model units\n", drift);
-    EXPECT_LT(drift, 1e-5);
+    EXPECT_LT(MaxDifference(Positions(looping.m), Positions(fresh.m)), 1e-5);
 }

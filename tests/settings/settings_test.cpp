@@ -34,17 +34,18 @@ Loaded Load(RecordingStore& store) {
     return loaded;
 }
 
-void ExpectDefaults(const Loaded& loaded) {
-    EXPECT_EQ(loaded.settings.NUM_FOOTPRINTS, 1000);
-    EXPECT_EQ(loaded.settings.NUM_DOGS, 3);
-    EXPECT_EQ(loaded.settings.LDOGSIZE, 100);
-    EXPECT_FLOAT_EQ(loaded.settings.dogSize, 1.0f);
-    EXPECT_TRUE(loaded.settings.TILEBG);
-    EXPECT_EQ(loaded.settings.BGTYPE, 0);
-    EXPECT_EQ(loaded.settings.BGRES, 1);
-    EXPECT_STREQ(loaded.settings.BGPath, "/usr/share/backgrounds/");
-    EXPECT_FALSE(loaded.mainMonitorOnly);
+// Every loaded value in one line, so that a whole record is compared at once.
+std::string Describe(const Loaded& l) {
+    const SETTINGS& s = l.settings;
+    return "dogs=" + std::to_string(s.NUM_DOGS) + " size=" + std::to_string(s.LDOGSIZE) + "/" +
+           std::to_string(int(s.dogSize * 100 + 0.5f)) +
+           " prints=" + std::to_string(s.NUM_FOOTPRINTS) + " tile=" + std::to_string(s.TILEBG) +
+           " type=" + std::to_string(s.BGTYPE) + " res=" + std::to_string(s.BGRES) +
+           " path=" + s.BGPath + " main=" + std::to_string(l.mainMonitorOnly);
 }
+
+const std::string kDefaults =
+    "dogs=3 size=100/100 prints=1000 tile=1 type=0 res=1 path=/usr/share/backgrounds/ main=0";
 
 const std::vector<std::string> kDefaultWrites = {
     "version", "MainMonitorOnly", "DogSize", "NumDogs", "NumFootprints",
@@ -64,8 +65,7 @@ const std::map<std::string, std::string> kDefaultValues = {{"version", "1.01"},
 
 TEST(LoadSettings, FirstRunStoresAndUsesEveryDefault) {
     RecordingStore store;
-    const Loaded loaded = Load(store);
-    ExpectDefaults(loaded);
+    EXPECT_EQ(Describe(Load(store)), kDefaults);
     EXPECT_EQ(store.values, kDefaultValues);
     EXPECT_EQ(store.writes, kDefaultWrites);
 }
@@ -73,9 +73,8 @@ TEST(LoadSettings, FirstRunStoresAndUsesEveryDefault) {
 TEST(LoadSettings, AnotherVersionDiscardsEveryStoredValue) {
     for (const char* version : {"1.0", "1.010", "", "1.01 "}) {
         RecordingStore store = StoredUser({{"version", version}});
-        const Loaded loaded = Load(store);
         SCOPED_TRACE(version);
-        ExpectDefaults(loaded);
+        EXPECT_EQ(Describe(Load(store)), kDefaults);
         EXPECT_EQ(store.values, kDefaultValues);
         EXPECT_EQ(store.writes, kDefaultWrites);
     }
@@ -83,16 +82,8 @@ TEST(LoadSettings, AnotherVersionDiscardsEveryStoredValue) {
 
 TEST(LoadSettings, SameVersionKeepsStoredValuesAndWritesNothing) {
     RecordingStore store = StoredUser({{"DogSize", "150"}});
-    const Loaded loaded = Load(store);
-    EXPECT_TRUE(loaded.mainMonitorOnly);
-    EXPECT_EQ(loaded.settings.LDOGSIZE, 150);
-    EXPECT_FLOAT_EQ(loaded.settings.dogSize, 1.5f);
-    EXPECT_EQ(loaded.settings.NUM_DOGS, 2);
-    EXPECT_EQ(loaded.settings.NUM_FOOTPRINTS, 250);
-    EXPECT_EQ(loaded.settings.BGTYPE, 2);
-    EXPECT_EQ(loaded.settings.BGRES, 0);
-    EXPECT_STREQ(loaded.settings.BGPath, "/home/me/Pictures");
-    EXPECT_FALSE(loaded.settings.TILEBG);
+    EXPECT_EQ(Describe(Load(store)),
+              "dogs=2 size=150/150 prints=250 tile=0 type=2 res=0 path=/home/me/Pictures main=1");
     EXPECT_TRUE(store.writes.empty());
 }
 
@@ -140,17 +131,8 @@ TEST(LoadSettings, ValuesNoUserCouldMeanAreBroughtIntoRange) {
 TEST(LoadSettings, AbsentKeysUnderTheRightVersionReadAsZeroThenBounded) {
     RecordingStore store;
     store.values = {{"version", "1.01"}};
-    const Loaded loaded = Load(store);
-    EXPECT_FALSE(loaded.mainMonitorOnly);
-    EXPECT_FALSE(loaded.settings.TILEBG);
-    EXPECT_EQ(loaded.settings.NUM_DOGS, 0);
-    EXPECT_EQ(loaded.settings.LDOGSIZE, 10);
-    EXPECT_FLOAT_EQ(loaded.settings.dogSize, 0.1f);
-    EXPECT_EQ(loaded.settings.NUM_FOOTPRINTS, 1);
-    EXPECT_EQ(loaded.settings.BGTYPE, 0);
-    EXPECT_EQ(loaded.settings.BGRES, 0);
     // An absent path leaves the field as it was: empty in a new record, kept in a used one.
-    EXPECT_STREQ(loaded.settings.BGPath, "");
+    EXPECT_EQ(Describe(Load(store)), "dogs=0 size=10/10 prints=1 tile=0 type=0 res=0 path= main=0");
     SETTINGS used;
     std::strcpy(used.BGPath, "/srv/pictures");
     bool mainOnly = true;
@@ -205,16 +187,8 @@ TEST(SaveSettings, WritesEveryValueButTheVersionInOrderThenFlushes) {
     EXPECT_EQ(store.values["version"], "1.01");
 
     // Loading again keeps the saved values, with the size factor derived from them.
-    const Loaded loaded = Load(store);
-    EXPECT_TRUE(loaded.mainMonitorOnly);
-    EXPECT_EQ(loaded.settings.NUM_FOOTPRINTS, 42);
-    EXPECT_EQ(loaded.settings.NUM_DOGS, 1);
-    EXPECT_EQ(loaded.settings.LDOGSIZE, 230);
-    EXPECT_FLOAT_EQ(loaded.settings.dogSize, 2.3f);
-    EXPECT_FALSE(loaded.settings.TILEBG);
-    EXPECT_EQ(loaded.settings.BGTYPE, 1);
-    EXPECT_EQ(loaded.settings.BGRES, 2);
-    EXPECT_STREQ(loaded.settings.BGPath, "/mnt/art");
+    EXPECT_EQ(Describe(Load(store)),
+              "dogs=1 size=230/230 prints=42 tile=0 type=1 res=2 path=/mnt/art main=1");
 }
 
 TEST(SaveSettings, ReportsAFailedFlushAndStoresValuesAsGiven) {

@@ -12,36 +12,21 @@
 namespace {
 
 TEST(CaptureSize, PowersOfTwoNearestInLogarithmLimitedByDetail) {
-    const int glMax = 16384;
-    auto size = CaptureTextureSize(1440, 900, 1, glMax);
-    EXPECT_EQ(size.width, 1024);
-    EXPECT_EQ(size.height, 1024);
-    size = CaptureTextureSize(1440, 900, 2, glMax);
-    EXPECT_EQ(size.width, 1024);
-    EXPECT_EQ(size.height, 1024);
-    size = CaptureTextureSize(1440, 900, 0, glMax);
-    EXPECT_EQ(size.width, 512);
-    EXPECT_EQ(size.height, 512);
-    size = CaptureTextureSize(1920, 1200, 2, 2048);
-    EXPECT_EQ(size.width, 2048);
-    EXPECT_EQ(size.height, 1024);
-    size = CaptureTextureSize(1920, 1200, 1, 2048);
-    EXPECT_EQ(size.width, 1024);
-    EXPECT_EQ(size.height, 1024);
-    // Any level above 1 means the GL maximum.
-    size = CaptureTextureSize(1920, 1200, 7, 1024);
-    EXPECT_EQ(size.width, 1024);
-
+    const struct {
+        int width, height, detail, glMax, expectedWidth, expectedHeight;
+    } cases[] = {{1440, 900, 1, 16384, 1024, 1024}, {1440, 900, 2, 16384, 1024, 1024},
+                 {1440, 900, 0, 16384, 512, 512},   {1920, 1200, 2, 2048, 2048, 1024},
+                 {1920, 1200, 1, 2048, 1024, 1024}, {1920, 1200, 7, 1024, 1024, 1024}};
+    for (const auto& c : cases) {
+        const auto size = CaptureTextureSize(c.width, c.height, c.detail, c.glMax);
+        EXPECT_EQ(std::make_pair(size.width, size.height),
+                  std::make_pair(c.expectedWidth, c.expectedHeight))
+            << c.width << "x" << c.height << " detail " << c.detail << " max " << c.glMax;
+    }
     // The rounding point lies at 2^(n + 0.5): 1448 rounds down, 1449 up.
-    EXPECT_EQ(NearestPowerOfTwo(1448), 1024);
-    EXPECT_EQ(NearestPowerOfTwo(1449), 2048);
-    EXPECT_EQ(NearestPowerOfTwo(1024), 1024);
-    EXPECT_EQ(NearestPowerOfTwo(1), 1);
-    EXPECT_EQ(NearestPowerOfTwo(0), 1);
-    EXPECT_EQ(NearestPowerOfTwo(3), 4);
-    EXPECT_EQ(CaptureSideLimit(0, 8192), 512);
-    EXPECT_EQ(CaptureSideLimit(1, 8192), 1024);
-    EXPECT_EQ(CaptureSideLimit(2, 8192), 8192);
+    const std::pair<int, int> nearest[] = {{1448, 1024}, {1449, 2048}, {1024, 1024},
+                                           {1, 1},       {0, 1},       {3, 4}};
+    for (const auto& n : nearest) EXPECT_EQ(NearestPowerOfTwo(n.first), n.second) << n.first;
 }
 
 TEST(CaptureBlackTest, OnlyColourCountsNotAlpha) {
@@ -139,14 +124,12 @@ TEST(DesktopPicture, DesktopChoiceOrTheShippedPicture) {
     FixedLookup named("/home/u/Pictures/sea.png");
     EXPECT_EQ(DesktopPicturePath(&named, 3, fallback), "/home/u/Pictures/sea.png");
     EXPECT_EQ(named.lastScreen, 3);
-    FixedLookup none("");
-    EXPECT_EQ(DesktopPicturePath(&none, 0, fallback), fallback);
-    FixedLookup tooShort("/a.j");
-    EXPECT_EQ(DesktopPicturePath(&tooShort, 0, fallback), fallback);
-    FixedLookup justLongEnough("/a.jp");
-    EXPECT_EQ(DesktopPicturePath(&justLongEnough, 0, fallback), "/a.jp");
-    FixedLookup huge("/" + std::string(2000, 'x') + ".png");
-    EXPECT_EQ(DesktopPicturePath(&huge, 0, fallback), fallback);
+    // Too short to be a picture's path ("/a.jp" is the shortest taken), or too long.
+    for (const std::string& path : {std::string(), std::string("/a.j"), std::string("/a.jp"),
+                                    "/" + std::string(2000, 'x') + ".png"}) {
+        FixedLookup lookup(path);
+        EXPECT_EQ(DesktopPicturePath(&lookup, 0, fallback), path == "/a.jp" ? path : fallback);
+    }
     EXPECT_EQ(DesktopPicturePath(nullptr, 0, fallback), fallback);
 }
 

@@ -15,24 +15,11 @@ namespace {
 // The 18-byte head of a TGA file: 12-byte prefix of `type`, then size, depth and descriptor.
 std::vector<uint8_t> Head(uint8_t type, uint32_t width, uint32_t height, uint8_t bpp,
                           uint8_t descriptor = 0) {
-    return {0,
-            0,
-            type,
-            0,
-            0,
-            0,
-            0,
-            0,
-            0,
-            0,
-            0,
-            0,
-            static_cast<uint8_t>(width),
-            static_cast<uint8_t>(width >> 8),
-            static_cast<uint8_t>(height),
-            static_cast<uint8_t>(height >> 8),
-            bpp,
-            descriptor};
+    std::vector<uint8_t> head(12, 0);
+    head[2] = type;
+    for (const uint32_t v : {width, height}) head.insert(head.end(), {uint8_t(v), uint8_t(v >> 8)});
+    head.insert(head.end(), {bpp, descriptor});
+    return head;
 }
 
 std::vector<uint8_t> Join(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
@@ -103,12 +90,11 @@ TEST_F(Tga, UnsupportedFormatsAreRefusedWithTheirAlerts) {
     EXPECT_EQ(OnlyAlert(), "ERROR|Invalid texture information");
     EXPECT_EQ(texture.bpp, 16u);  // the values read stay in the record
 
-    alerts.lines.clear();
-    EXPECT_FALSE(Load(Join(Head(2, 0, 5, 24), {})));
-    EXPECT_EQ(OnlyAlert(), "ERROR|Invalid texture information");
-    alerts.lines.clear();
-    EXPECT_FALSE(Load(Join(Head(10, 5, 0, 32), {})));
-    EXPECT_EQ(OnlyAlert(), "ERROR|Invalid texture information");
+    for (const auto& empty : {Head(2, 0, 5, 24), Head(10, 5, 0, 32)}) {
+        alerts.lines.clear();
+        EXPECT_FALSE(Load(empty));
+        EXPECT_EQ(OnlyAlert(), "ERROR|Invalid texture information");
+    }
 
     // Colour-mapped (type 1), an image-ID field, and a colour map on a true-colour image.
     std::vector<uint8_t> colourMapped = Join(Head(1, 1, 1, 24), {1, 2, 3});

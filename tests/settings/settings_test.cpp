@@ -10,6 +10,7 @@
 
 #include "platform/system_clock.h"
 #include "tests/settings/recording_store.h"
+#include "tests/settings/settings_text.h"
 
 namespace {
 
@@ -34,14 +35,8 @@ Loaded Load(RecordingStore& store) {
     return loaded;
 }
 
-// Every loaded value in one line, so that a whole record is compared at once.
 std::string Describe(const Loaded& l) {
-    const SETTINGS& s = l.settings;
-    return "dogs=" + std::to_string(s.NUM_DOGS) + " size=" + std::to_string(s.LDOGSIZE) + "/" +
-           std::to_string(int(s.dogSize * 100 + 0.5f)) +
-           " prints=" + std::to_string(s.NUM_FOOTPRINTS) + " tile=" + std::to_string(s.TILEBG) +
-           " type=" + std::to_string(s.BGTYPE) + " res=" + std::to_string(s.BGRES) +
-           " path=" + s.BGPath + " main=" + std::to_string(l.mainMonitorOnly);
+    return SettingsText(l.settings, l.mainMonitorOnly);
 }
 
 const std::string kDefaults =

@@ -6,46 +6,54 @@
 #include <vector>
 
 #include "tests/settings/recording_store.h"
+#include "tests/settings/settings_text.h"
 
 namespace {
 
-// A view's settings as loaded from a store, with a sheet over them.
+// A view's settings as loaded from a store, with a sheet over them, opened.
 struct View {
     explicit View(RecordingStore& s) : store(s) {
         LoadSettings(store, settings, mainMonitorOnly);
         store.writes.clear();
+        sheet.configureSheet();
     }
+    std::string Settings() const { return SettingsText(settings, mainMonitorOnly); }
     RecordingStore& store;
     SETTINGS settings;
     bool mainMonitorOnly = false;
     SettingsSheet sheet{settings, mainMonitorOnly, store};
 };
 
-void ExpectDefaultControls(const SettingsSheet& sheet) {
-    EXPECT_FALSE(sheet.oMainMonitorOnly);
-    EXPECT_EQ(sheet.oDogSize, 100);
-    EXPECT_EQ(sheet.oNumDogs, 3);
-    EXPECT_EQ(sheet.oNumFootprints, 1000);
-    EXPECT_TRUE(sheet.oTileBG);
-    EXPECT_EQ(sheet.oBGType, 0);
-    EXPECT_EQ(sheet.oBGRes, 1);
-    EXPECT_TRUE(sheet.oBGResEnabled);
-    EXPECT_FALSE(sheet.oBGPathEnabled);
+// Every control of the sheet on one line.
+std::string Controls(const SettingsSheet& s) {
+    return "main=" + std::to_string(s.oMainMonitorOnly) + " size=" + std::to_string(s.oDogSize) +
+           " dogs=" + std::to_string(s.oNumDogs) + " prints=" + std::to_string(s.oNumFootprints) +
+           " tile=" + std::to_string(s.oTileBG) + " type=" + std::to_string(s.oBGType) +
+           " res=" + std::to_string(s.oBGRes) + " path=" + s.oBGPath +
+           " enabled=" + std::to_string(s.oBGPathEnabled) + std::to_string(s.oBGResEnabled);
 }
+
+// Sets the controls a user changes by hand; the source goes through its own handler.
+void Change(SettingsSheet& s, bool mainOnly, int size, int dogs, int prints, bool tile, int type,
+            int res) {
+    s.oMainMonitorOnly = mainOnly, s.oDogSize = size, s.oNumDogs = dogs;
+    s.oNumFootprints = prints, s.oTileBG = tile;
+    s.configureSheet_update(type);
+    s.oBGRes = res;
+}
+
+const std::string kDefaultControls =
+    "main=0 size=100 dogs=3 prints=1000 tile=1 type=0 res=1 path=/usr/share/backgrounds/ "
+    "enabled=01";
 
 }  // namespace
 
-TEST(SettingsSheet, AfterAFirstRunShowsTheDefaults) {
+TEST(SettingsSheet, ShowsTheViewsCurrentSettingsOrTheFirstRunDefaults) {
     RecordingStore store;
-    View view(store);
-    view.sheet.configureSheet();
-    EXPECT_TRUE(view.sheet.IsOpen());
-    ExpectDefaultControls(view.sheet);
-    EXPECT_EQ(view.sheet.oBGPath, "/usr/share/backgrounds/");
-}
+    View first(store);
+    EXPECT_TRUE(first.sheet.IsOpen());
+    EXPECT_EQ(Controls(first.sheet), kDefaultControls);
 
-TEST(SettingsSheet, ShowsTheViewsCurrentSettings) {
-    RecordingStore store;
     View view(store);
     view.mainMonitorOnly = true;
     view.settings.LDOGSIZE = 75;
@@ -56,29 +64,15 @@ TEST(SettingsSheet, ShowsTheViewsCurrentSettings) {
     view.settings.BGRES = 2;
     SetBackgroundFolder(view.settings, "/srv/cats");
     view.sheet.configureSheet();
-    EXPECT_TRUE(view.sheet.oMainMonitorOnly);
-    EXPECT_EQ(view.sheet.oDogSize, 75);
-    EXPECT_EQ(view.sheet.oNumDogs, 1);
-    EXPECT_EQ(view.sheet.oNumFootprints, 20);
-    EXPECT_FALSE(view.sheet.oTileBG);
-    EXPECT_EQ(view.sheet.oBGType, 2);
-    EXPECT_EQ(view.sheet.oBGRes, 2);
-    EXPECT_EQ(view.sheet.oBGPath, "/srv/cats");
-    EXPECT_TRUE(view.sheet.oBGPathEnabled);
-    EXPECT_FALSE(view.sheet.oBGResEnabled);
-}
+    EXPECT_EQ(Controls(view.sheet),
+              "main=1 size=75 dogs=1 prints=20 tile=0 type=2 res=2 path=/srv/cats enabled=10");
 
-TEST(SettingsSheet, TheFolderAndResolutionDependOnTheBackgroundSource) {
-    RecordingStore store;
-    View view(store);
-    view.sheet.configureSheet();
-    struct Case {
+    // The folder goes with the folder source, the resolution with the captured screen.
+    const struct {
         int source;
-        bool folder;
-        bool resolution;
-    };
-    for (const Case c : {Case{2, true, false}, Case{1, false, false}, Case{0, false, true},
-                         Case{2, true, false}}) {
+        bool folder, resolution;
+    } cases[] = {{2, true, false}, {1, false, false}, {0, false, true}, {2, true, false}};
+    for (const auto& c : cases) {
         view.sheet.configureSheet_update(c.source);
         EXPECT_EQ(view.sheet.oBGType, c.source);
         EXPECT_EQ(view.sheet.oBGPathEnabled, c.folder) << c.source;
@@ -90,100 +84,60 @@ TEST(SettingsSheet, TheFolderAndResolutionDependOnTheBackgroundSource) {
 TEST(SettingsSheet, SaveCopiesTheControlsIntoTheSettingsAndTheStoreInOrder) {
     RecordingStore store;
     View view(store);
-    view.sheet.configureSheet();
-    view.sheet.oMainMonitorOnly = true;
-    view.sheet.oDogSize = 250;
-    view.sheet.oNumDogs = 2;
-    view.sheet.oNumFootprints = 77;
-    view.sheet.oTileBG = false;
-    view.sheet.configureSheet_update(2);
-    view.sheet.oBGRes = 0;
+    Change(view.sheet, true, 250, 2, 77, false, 2, 0);
     ASSERT_TRUE(view.sheet.configureSheet_bgpath("/home/me/Cats"));
-    ASSERT_TRUE(view.sheet.configureSheet_save());
-    EXPECT_FALSE(view.sheet.IsOpen());
-
-    const std::vector<std::string> order = {"MainMonitorOnly", "DogSize", "NumDogs",
-                                            "NumFootprints",   "TileBG",  "BGType",
-                                            "BGRes",           "BGPath",  "<sync>"};
-    EXPECT_EQ(store.writes, order);
-    EXPECT_EQ(store.values["DogSize"], "250");
-    EXPECT_EQ(store.values["BGPath"], "/home/me/Cats");
-    EXPECT_EQ(store.values["MainMonitorOnly"], "true");
-    EXPECT_TRUE(view.mainMonitorOnly);
-    EXPECT_EQ(view.settings.LDOGSIZE, 250);
-    EXPECT_EQ(view.settings.NUM_DOGS, 2);
-    EXPECT_EQ(view.settings.NUM_FOOTPRINTS, 77);
-    EXPECT_FALSE(view.settings.TILEBG);
-    EXPECT_EQ(view.settings.BGTYPE, 2);
-    EXPECT_EQ(view.settings.BGRES, 0);
-    // The size factor follows only at the next loading, when a new view is made.
-    EXPECT_FLOAT_EQ(view.settings.dogSize, 1.0f);
-    View next(store);
-    EXPECT_FLOAT_EQ(next.settings.dogSize, 2.5f);
-    EXPECT_STREQ(next.settings.BGPath, "/home/me/Cats");
-}
-
-TEST(SettingsSheet, AFailedSaveIsReportedAndKeepsTheSheetOpen) {
-    RecordingStore store;
-    View view(store);
-    view.sheet.configureSheet();
-    view.sheet.oNumDogs = 1;
+    // A failed flush is reported and keeps the sheet open with the user's changes to retry.
     store.syncSucceeds = false;
     EXPECT_FALSE(view.sheet.configureSheet_save());
     EXPECT_TRUE(view.sheet.IsOpen());
-    EXPECT_EQ(view.sheet.oNumDogs, 1);  // the user's change is still there to retry
+    EXPECT_EQ(view.sheet.oNumDogs, 2);
     store.syncSucceeds = true;
-    EXPECT_TRUE(view.sheet.configureSheet_save());
+    store.writes.clear();
+    ASSERT_TRUE(view.sheet.configureSheet_save());
     EXPECT_FALSE(view.sheet.IsOpen());
-    EXPECT_EQ(store.values["NumDogs"], "1");
+
+    EXPECT_EQ(store.writes,
+              (std::vector<std::string>{"MainMonitorOnly", "DogSize", "NumDogs", "NumFootprints",
+                                        "TileBG", "BGType", "BGRes", "BGPath", "<sync>"}));
+    EXPECT_EQ(store.values["DogSize"], "250");
+    EXPECT_EQ(store.values["MainMonitorOnly"], "true");
+    // The size factor follows only at the next loading, when a new view is made.
+    EXPECT_EQ(view.Settings(),
+              "dogs=2 size=250/100 prints=77 tile=0 type=2 res=0 path=/home/me/Cats main=1");
+    EXPECT_EQ(View(store).Settings(),
+              "dogs=2 size=250/250 prints=77 tile=0 type=2 res=0 path=/home/me/Cats main=1");
 }
 
-TEST(SettingsSheet, DefaultsThenCancelStoresNothingAndKeepsTheFolder) {
+TEST(SettingsSheet, DefaultsOrAChosenFolderThenCancelStoreNothing) {
     RecordingStore store;
     View view(store);
-    view.sheet.configureSheet();
     ASSERT_TRUE(view.sheet.configureSheet_bgpath("/data/pictures"));
-    view.sheet.oNumDogs = 1;
-    view.sheet.oDogSize = 300;
-    view.sheet.oMainMonitorOnly = true;
-    view.sheet.oTileBG = false;
-    view.sheet.oNumFootprints = 5;
-    view.sheet.configureSheet_update(2);
-    view.sheet.oBGRes = 2;
+    Change(view.sheet, true, 300, 1, 5, false, 2, 2);
     const auto storedBefore = store.values;
     store.writes.clear();
 
+    // Defaults reset every control but the folder, which only the folder button changes.
     view.sheet.configureSheet_defaults();
-    ExpectDefaultControls(view.sheet);
-    EXPECT_EQ(view.sheet.oBGPath, "/data/pictures");
+    EXPECT_EQ(Controls(view.sheet),
+              "main=0 size=100 dogs=3 prints=1000 tile=1 type=0 res=1 path=/data/pictures "
+              "enabled=01");
     view.sheet.configureSheet_cancel();
     EXPECT_FALSE(view.sheet.IsOpen());
     EXPECT_TRUE(store.writes.empty());
     EXPECT_EQ(store.values, storedBefore);
-    EXPECT_EQ(view.settings.NUM_DOGS, 3);
-    EXPECT_EQ(view.settings.LDOGSIZE, 100);
-}
-
-TEST(SettingsSheet, AChosenFolderThenCancelChangesTheViewButNotTheStore) {
-    RecordingStore store;
-    View view(store);
+    // The chosen folder reached the view at once and stays for the next opening; nothing else
+    // did.
+    EXPECT_EQ(view.Settings(),
+              "dogs=3 size=100/100 prints=1000 tile=1 type=0 res=1 path=/data/pictures main=0");
     view.sheet.configureSheet();
-    ASSERT_TRUE(view.sheet.configureSheet_bgpath("/media/usb/wallpapers"));
-    EXPECT_EQ(view.sheet.oBGPath, "/media/usb/wallpapers");
-    EXPECT_STREQ(view.settings.BGPath, "/media/usb/wallpapers");
-    view.sheet.configureSheet_cancel();
-    EXPECT_EQ(store.values["BGPath"], "/usr/share/backgrounds/");
-    EXPECT_TRUE(store.writes.empty());
-    view.sheet.configureSheet();
-    EXPECT_EQ(view.sheet.oBGPath, "/media/usb/wallpapers");
+    EXPECT_EQ(view.sheet.oBGPath, "/data/pictures");
 }
 
 TEST(SettingsSheet, AFolderPathTooLongToKeepWholeIsRefused) {
     RecordingStore store;
     View view(store);
-    view.sheet.configureSheet();
     EXPECT_FALSE(view.sheet.configureSheet_bgpath("/" + std::string(1100, 'd')));
-    EXPECT_EQ(view.sheet.oBGPath, "/usr/share/backgrounds/");
+    EXPECT_EQ(Controls(view.sheet), kDefaultControls);
     EXPECT_STREQ(view.settings.BGPath, "/usr/share/backgrounds/");
     const std::string longest = "/" + std::string(1022, 'd');
     EXPECT_TRUE(view.sheet.configureSheet_bgpath(longest));
@@ -207,25 +161,19 @@ TEST(SettingsSheet, TheWebButtonHandsTheProjectAddressToTheOpener) {
 TEST(SettingsSheet, PreviewArgumentsShowTheControlsWithoutSaving) {
     RecordingStore store;
     View view(store);
-    view.sheet.configureSheet();
-    EXPECT_EQ(
-        view.sheet.PreviewArguments(4194311),
-        (std::vector<std::string>{"--preview", "--window-id", "4194311", "--cats", "3", "--size",
-                                  "100", "--footprints", "1000", "--background", "screen", "--tile",
-                                  "--resolution", "1", "--folder", "/usr/share/backgrounds/"}));
-    view.sheet.oNumDogs = 0;
-    view.sheet.oDogSize = 480;
-    view.sheet.oNumFootprints = 12;
-    view.sheet.oTileBG = false;
-    view.sheet.oMainMonitorOnly = true;
-    view.sheet.configureSheet_update(2);
-    view.sheet.oBGRes = 2;
+    const auto joined = [&](unsigned long window) {
+        std::string text;
+        for (const std::string& word : view.sheet.PreviewArguments(window)) text += word + "|";
+        return text;
+    };
+    EXPECT_EQ(joined(4194311),
+              "--preview|--window-id|4194311|--cats|3|--size|100|--footprints|1000|--background|"
+              "screen|--tile|--resolution|1|--folder|/usr/share/backgrounds/|");
+    Change(view.sheet, true, 480, 0, 12, false, 2, 2);
     ASSERT_TRUE(view.sheet.configureSheet_bgpath("/a folder/with spaces"));
-    EXPECT_EQ(view.sheet.PreviewArguments(7),
-              (std::vector<std::string>{"--preview", "--window-id", "7", "--cats", "0", "--size",
-                                        "480", "--footprints", "12", "--background", "folder",
-                                        "--no-tile", "--resolution", "2", "--folder",
-                                        "/a folder/with spaces", "--main-monitor-only"}));
+    EXPECT_EQ(joined(7),
+              "--preview|--window-id|7|--cats|0|--size|480|--footprints|12|--background|folder|"
+              "--no-tile|--resolution|2|--folder|/a folder/with spaces|--main-monitor-only|");
     view.sheet.configureSheet_update(1);
     EXPECT_EQ(view.sheet.PreviewArguments(7)[10], "desktop");
     // Only the chosen folder reached the view; the store saw nothing.

@@ -39,122 +39,100 @@ std::string Describe(const Loaded& l) {
     return SettingsText(l.settings, l.mainMonitorOnly);
 }
 
+// The stored values in key order, and the writes in the order made.
+std::string Stored(const RecordingStore& store) {
+    std::string text;
+    for (const auto& [key, value] : store.values) text += key + "=" + value + " ";
+    return text;
+}
+std::string Writes(const RecordingStore& store) {
+    std::string text;
+    for (const std::string& key : store.writes) text += key + " ";
+    return text;
+}
+
 const std::string kDefaults =
     "dogs=3 size=100/100 prints=1000 tile=1 type=0 res=1 path=/usr/share/backgrounds/ main=0";
-
-const std::vector<std::string> kDefaultWrites = {
-    "version", "MainMonitorOnly", "DogSize", "NumDogs", "NumFootprints",
-    "BGType",  "BGRes",           "BGPath",  "TileBG",  "<sync>"};
-
-const std::map<std::string, std::string> kDefaultValues = {{"version", "1.01"},
-                                                           {"MainMonitorOnly", "false"},
-                                                           {"DogSize", "100"},
-                                                           {"NumDogs", "3"},
-                                                           {"NumFootprints", "1000"},
-                                                           {"BGType", "0"},
-                                                           {"BGRes", "1"},
-                                                           {"BGPath", "/usr/share/backgrounds/"},
-                                                           {"TileBG", "true"}};
+const std::string kSaveOrder =
+    "MainMonitorOnly DogSize NumDogs NumFootprints TileBG BGType BGRes BGPath <sync> ";
 
 }  // namespace
 
-TEST(LoadSettings, FirstRunStoresAndUsesEveryDefault) {
-    RecordingStore store;
-    EXPECT_EQ(Describe(Load(store)), kDefaults);
-    EXPECT_EQ(store.values, kDefaultValues);
-    EXPECT_EQ(store.writes, kDefaultWrites);
-}
-
-TEST(LoadSettings, AnotherVersionDiscardsEveryStoredValue) {
-    for (const char* version : {"1.0", "1.010", "", "1.01 "}) {
-        RecordingStore store = StoredUser({{"version", version}});
-        SCOPED_TRACE(version);
+TEST(LoadSettings, AFirstRunOrAnotherVersionStoresAndUsesEveryDefault) {
+    std::vector<RecordingStore> stores(1);  // nothing stored yet
+    for (const char* version : {"1.0", "1.010", "", "1.01 "})
+        stores.push_back(StoredUser({{"version", version}}));
+    for (RecordingStore& store : stores) {
+        SCOPED_TRACE(Stored(store));
         EXPECT_EQ(Describe(Load(store)), kDefaults);
-        EXPECT_EQ(store.values, kDefaultValues);
-        EXPECT_EQ(store.writes, kDefaultWrites);
+        EXPECT_EQ(Stored(store),
+                  "BGPath=/usr/share/backgrounds/ BGRes=1 BGType=0 DogSize=100 "
+                  "MainMonitorOnly=false NumDogs=3 NumFootprints=1000 TileBG=true version=1.01 ");
+        EXPECT_EQ(Writes(store),
+                  "version MainMonitorOnly DogSize NumDogs NumFootprints BGType "
+                  "BGRes BGPath TileBG <sync> ");
     }
 }
 
-TEST(LoadSettings, SameVersionKeepsStoredValuesAndWritesNothing) {
-    RecordingStore store = StoredUser({{"DogSize", "150"}});
-    EXPECT_EQ(Describe(Load(store)),
+TEST(LoadSettings, TheSameVersionKeepsStoredValuesAndWritesNothing) {
+    RecordingStore user = StoredUser({{"DogSize", "150"}});
+    EXPECT_EQ(Describe(Load(user)),
               "dogs=2 size=150/150 prints=250 tile=0 type=2 res=0 path=/home/me/Pictures main=1");
-    EXPECT_TRUE(store.writes.empty());
-}
+    EXPECT_TRUE(user.writes.empty());
 
-TEST(LoadSettings, ValuesNoUserCouldMeanAreBroughtIntoRange) {
-    struct Case {
-        const char* key;
-        std::string stored;
-        int32_t SETTINGS::*field;
-        int32_t expected;
-    };
-    const std::string huge = std::to_string(LONG_MAX);
-    const std::string tiny = std::to_string(LONG_MIN);
-    const std::vector<Case> cases = {
-        {"NumDogs", "7", &SETTINGS::NUM_DOGS, 3},
-        {"NumDogs", "-2", &SETTINGS::NUM_DOGS, 0},
-        {"NumDogs", "0", &SETTINGS::NUM_DOGS, 0},
-        {"NumDogs", huge, &SETTINGS::NUM_DOGS, 3},
-        {"DogSize", "0", &SETTINGS::LDOGSIZE, 10},
-        {"DogSize", "9", &SETTINGS::LDOGSIZE, 10},
-        {"DogSize", "10", &SETTINGS::LDOGSIZE, 10},
-        {"DogSize", "500", &SETTINGS::LDOGSIZE, 500},
-        {"DogSize", "501", &SETTINGS::LDOGSIZE, 500},
-        {"DogSize", tiny, &SETTINGS::LDOGSIZE, 10},
-        {"NumFootprints", "0", &SETTINGS::NUM_FOOTPRINTS, 1},
-        {"NumFootprints", "-40", &SETTINGS::NUM_FOOTPRINTS, 1},
-        {"NumFootprints", "100000", &SETTINGS::NUM_FOOTPRINTS, 100000},
-        {"NumFootprints", "100001", &SETTINGS::NUM_FOOTPRINTS, 100000},
-        {"NumFootprints", "4294967297", &SETTINGS::NUM_FOOTPRINTS, 100000},
-        {"BGType", "1", &SETTINGS::BGTYPE, 1},
-        {"BGType", "3", &SETTINGS::BGTYPE, 0},
-        {"BGType", "-1", &SETTINGS::BGTYPE, 0},
-        {"BGRes", "2", &SETTINGS::BGRES, 2},
-        {"BGRes", "9", &SETTINGS::BGRES, 2},
-        {"BGRes", "-1", &SETTINGS::BGRES, 2},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.key) + "=" + c.stored);
-        RecordingStore store = StoredUser({{c.key, c.stored}});
-        const Loaded loaded = Load(store);
-        EXPECT_EQ(loaded.settings.*(c.field), c.expected);
-        EXPECT_TRUE(store.writes.empty());
-    }
-}
-
-TEST(LoadSettings, AbsentKeysUnderTheRightVersionReadAsZeroThenBounded) {
-    RecordingStore store;
-    store.values = {{"version", "1.01"}};
-    // An absent path leaves the field as it was: empty in a new record, kept in a used one.
-    EXPECT_EQ(Describe(Load(store)), "dogs=0 size=10/10 prints=1 tile=0 type=0 res=0 path= main=0");
+    // Absent keys read as zero, then bounded; an absent path leaves the field as it was: empty
+    // in a new record, kept in a used one.
+    RecordingStore bare;
+    bare.values = {{"version", "1.01"}};
+    EXPECT_EQ(Describe(Load(bare)), "dogs=0 size=10/10 prints=1 tile=0 type=0 res=0 path= main=0");
     SETTINGS used;
     std::strcpy(used.BGPath, "/srv/pictures");
     bool mainOnly = true;
-    LoadSettings(store, used, mainOnly);
+    LoadSettings(bare, used, mainOnly);
     EXPECT_STREQ(used.BGPath, "/srv/pictures");
-    EXPECT_TRUE(store.writes.empty());
+    EXPECT_TRUE(bare.writes.empty());
+}
+
+TEST(LoadSettings, ValuesNoUserCouldMeanAreBroughtIntoRange) {
+    const std::string huge = std::to_string(LONG_MAX), tiny = std::to_string(LONG_MIN);
+    // Per key: the field it loads into and pairs of stored text and loaded value.
+    const struct {
+        const char* key;
+        int32_t SETTINGS::*field;
+        std::vector<std::pair<std::string, int32_t>> values;
+    } keys[] = {
+        {"NumDogs", &SETTINGS::NUM_DOGS, {{"7", 3}, {"-2", 0}, {"0", 0}, {huge, 3}}},
+        {"DogSize",
+         &SETTINGS::LDOGSIZE,
+         {{"0", 10}, {"9", 10}, {"10", 10}, {"500", 500}, {"501", 500}, {tiny, 10}}},
+        {"NumFootprints",
+         &SETTINGS::NUM_FOOTPRINTS,
+         {{"0", 1}, {"-40", 1}, {"100000", 100000}, {"100001", 100000}, {"4294967297", 100000}}},
+        {"BGType", &SETTINGS::BGTYPE, {{"1", 1}, {"3", 0}, {"-1", 0}}},
+        {"BGRes", &SETTINGS::BGRES, {{"2", 2}, {"9", 2}, {"-1", 2}}}};
+    for (const auto& k : keys)
+        for (const auto& [stored, expected] : k.values) {
+            SCOPED_TRACE(std::string(k.key) + "=" + stored);
+            RecordingStore store = StoredUser({{k.key, stored}});
+            EXPECT_EQ(Load(store).settings.*(k.field), expected);
+            EXPECT_TRUE(store.writes.empty());
+        }
 }
 
 TEST(LoadSettings, AFolderPathThatDoesNotFitIsIgnoredNeverCut) {
     const std::string fits = "/" + std::string(1022, 'p');
-    const std::string tooLong = "/" + std::string(1023, 'p');
-    const std::string huge = "/" + std::string(4999, 'p');
-    {
-        RecordingStore store = StoredUser({{"BGPath", fits}});
-        EXPECT_EQ(std::string(Load(store).settings.BGPath), fits);
+    RecordingStore store = StoredUser({{"BGPath", fits}});
+    EXPECT_EQ(std::string(Load(store).settings.BGPath), fits);
+    for (const size_t length : {1024, 5000}) {
+        const std::string path = "/" + std::string(length - 1, 'p');
+        RecordingStore tooLong = StoredUser({{"BGPath", path}});
+        // The default folder instead; everything else still loads; the store is not touched.
+        EXPECT_EQ(Describe(Load(tooLong)),
+                  "dogs=2 size=80/80 prints=250 tile=0 type=2 res=0 "
+                  "path=/usr/share/backgrounds/ main=1");
+        EXPECT_EQ(tooLong.values["BGPath"], path);
     }
-    for (const std::string& path : {tooLong, huge}) {
-        RecordingStore store = StoredUser({{"BGPath", path}});
-        const Loaded loaded = Load(store);
-        EXPECT_STREQ(loaded.settings.BGPath, "/usr/share/backgrounds/");
-        // Everything else still loads, and the stored value is not touched.
-        EXPECT_EQ(loaded.settings.NUM_FOOTPRINTS, 250);
-        EXPECT_EQ(store.values["BGPath"], path);
-    }
-}
-
-TEST(SetBackgroundFolder, RefusesPathsThatWouldBeShortened) {
+    // Setting a folder refuses the same lengths, and inner NULs, keeping the old folder.
     SETTINGS s;
     EXPECT_TRUE(SetBackgroundFolder(s, "/a"));
     EXPECT_FALSE(SetBackgroundFolder(s, std::string(1024, 'x')));
@@ -175,33 +153,26 @@ TEST(SaveSettings, WritesEveryValueButTheVersionInOrderThenFlushes) {
     s.BGRES = 2;
     SetBackgroundFolder(s, "/mnt/art");
     EXPECT_TRUE(SaveSettings(store, s, true));
-    const std::vector<std::string> order = {"MainMonitorOnly", "DogSize", "NumDogs",
-                                            "NumFootprints",   "TileBG",  "BGType",
-                                            "BGRes",           "BGPath",  "<sync>"};
-    EXPECT_EQ(store.writes, order);
+    EXPECT_EQ(Writes(store), kSaveOrder);
     EXPECT_EQ(store.values["version"], "1.01");
-
     // Loading again keeps the saved values, with the size factor derived from them.
     EXPECT_EQ(Describe(Load(store)),
               "dogs=1 size=230/230 prints=42 tile=0 type=1 res=2 path=/mnt/art main=1");
-}
 
-TEST(SaveSettings, ReportsAFailedFlushAndStoresValuesAsGiven) {
-    RecordingStore store;
-    store.syncSucceeds = false;
-    SETTINGS s = DefaultSettings();
-    s.NUM_DOGS = 9;  // saving does not clamp; the next loading does
-    EXPECT_FALSE(SaveSettings(store, s, false));
-    EXPECT_EQ(store.values["NumDogs"], "9");
-    store.syncSucceeds = true;
-    EXPECT_TRUE(SaveSettings(store, s, false));
+    // A failed flush is reported; values are stored as given (the next loading clamps them).
+    RecordingStore failing;
+    failing.syncSucceeds = false;
+    s.NUM_DOGS = 9;
+    EXPECT_FALSE(SaveSettings(failing, s, false));
+    EXPECT_EQ(failing.values["NumDogs"], "9");
+    failing.syncSucceeds = true;
+    EXPECT_TRUE(SaveSettings(failing, s, false));
 }
 
 TEST(SystemClock, MonotonicSecondsAndTheWallClockSecond) {
     SystemClock clock;
     const double first = clock.Now();
-    const double second = clock.Now();
-    EXPECT_GE(second, first);
+    EXPECT_GE(clock.Now(), first);
     const time_t before = std::time(nullptr);
     const uint32_t wall = clock.WallSeconds();
     const time_t after = std::time(nullptr);

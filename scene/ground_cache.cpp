@@ -125,22 +125,24 @@ bool GroundCache::Usable(const Key& k) {
 
 bool GroundCache::MakeCopyTarget(int width, int height) {
     if (framebuffer_ != 0 && width == width_ && height == height_) return true;
-    GLint boundRenderbuffer = 0;
+    GLint boundTexture = 0;
     GLint boundDraw = 0;
-    glGetIntegerv(GL_RENDERBUFFER_BINDING, &boundRenderbuffer);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &boundDraw);
     if (framebuffer_ == 0) {
         glGenFramebuffers(1, &framebuffer_);
-        glGenRenderbuffers(1, &colourBuffer_);
+        glGenTextures(1, &colourTexture_);
     }
-    glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    glBindTexture(GL_TEXTURE_2D, colourTexture_);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer_);
-    glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              colourBuffer_);
+    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colourTexture_,
+                           0);
     const bool complete = glCheckFramebufferStatus(GL_DRAW_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, GLuint(boundDraw));
-    glBindRenderbuffer(GL_RENDERBUFFER, GLuint(boundRenderbuffer));
+    glBindTexture(GL_TEXTURE_2D, GLuint(boundTexture));
     if (!complete) {
         // Without a place to copy to, draw the ground every frame from now on.
         Cleanup();
@@ -194,9 +196,9 @@ void GroundCache::Invalidate() {
 void GroundCache::Cleanup() {
     Invalidate();
     if (framebuffer_ != 0) glDeleteFramebuffers(1, &framebuffer_);
-    if (colourBuffer_ != 0) glDeleteRenderbuffers(1, &colourBuffer_);
+    if (colourTexture_ != 0) glDeleteTextures(1, &colourTexture_);
     framebuffer_ = 0;
-    colourBuffer_ = 0;
+    colourTexture_ = 0;
     width_ = 0;
     height_ = 0;
     support_ = support_ == 0 ? 0 : -1;

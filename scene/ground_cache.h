@@ -86,7 +86,7 @@ class GroundCache {
     bool haveSaved_ = false;
     int support_ = -1;  // -1 not yet asked, 0 no blits, 1 blits
     uint32_t framebuffer_ = 0;
-    uint32_t colourBuffer_ = 0;
+    uint32_t colourTexture_ = 0;
     int width_ = 0;
     int height_ = 0;
 };

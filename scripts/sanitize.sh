@@ -13,7 +13,10 @@ build=${SANITIZE_BUILD:-build-asan}
 jobs=${SANITIZE_JOBS:-$(nproc)}
 
 start=$(date +%s)
+# GCC's may-be-uninitialised analysis misfires on instrumented code (here inside <regex>); the
+# normal build keeps the warning as an error.
 cmake -S . -B "$build" -DVELMORA_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS="-Wno-maybe-uninitialized" \
   > "$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
 rm -f "$build.configure.log"
 cmake --build "$build" -j"$jobs"

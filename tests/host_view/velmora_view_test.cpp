@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,7 @@ namespace {
 class FakeSurface : public GLSurface {
   public:
     FakeSurface(HeadlessGL& gl, ScreenRect frame) : gl_(gl), frame_(frame) {}
-    bool MakeCurrent() override {
-        ++makeCurrentCalls;
-        return gl_.MakeCurrent();
-    }
+    bool MakeCurrent() override { return gl_.MakeCurrent(); }
     void Present() override {
         gl_.Finish();
         ++presented;
@@ -31,7 +29,6 @@ class FakeSurface : public GLSurface {
 
     int width = 64;
     int height = 48;
-    int makeCurrentCalls = 0;
     int presented = 0;
     std::vector<uint8_t> lastFrame;
 
@@ -57,11 +54,8 @@ class FakeClock : public Clock {
 
 struct SceneLog {
     int setups = 0;
-    bool setupPreview = false;
-    int setupWidth = 0;
-    int setupHeight = 0;
+    std::string setup;  // the last set-up's arguments
     SETTINGS* setupSettings = nullptr;
-    std::string resourcePath;
     int firstRandAfterSeed = -1;
     std::vector<std::pair<int, int>> sizes;
     std::vector<double> updates;
@@ -79,11 +73,9 @@ class FakeScene : public SceneDriver {
     bool Setup(bool isPreview, int width, int height, SETTINGS* settings,
                const char* resourcePath) override {
         ++log_.setups;
-        log_.setupPreview = isPreview;
-        log_.setupWidth = width;
-        log_.setupHeight = height;
+        log_.setup = std::string(isPreview ? "preview " : "") + std::to_string(width) + "x" +
+                     std::to_string(height) + " " + resourcePath;
         log_.setupSettings = settings;
-        log_.resourcePath = resourcePath;
         log_.firstRandAfterSeed = std::rand();
         return log_.setupResult;
     }
@@ -131,15 +123,11 @@ class FakeDecoder : public ImageDecoder {
   public:
     bool DecodeFile(const char* path, DecodedImage& out, std::string&) override {
         paths.emplace_back(path);
-        out.width = 4;
-        out.height = 4;
+        out.width = out.height = 4;
         out.channels = 3;
         out.bytesPerRow = 12;
-        out.pixels.assign(48, 0);
-        for (int i = 0; i < 16; ++i) {
-            out.pixels[i * 3] = 255;
-            out.pixels[i * 3 + 1] = 128;
-        }
+        out.pixels.clear();
+        for (int i = 0; i < 16; ++i) out.pixels.insert(out.pixels.end(), {255, 128, 0});
         return true;
     }
     bool DecodeMemory(const void*, size_t, DecodedImage&, std::string&) override { return false; }
@@ -151,12 +139,8 @@ CapturedImage SolidImage(int width, int height, uint8_t red, uint8_t green, uint
     image.width = width;
     image.height = height;
     image.rgba.resize(std::size_t(width) * height * 4);
-    for (std::size_t i = 0; i < image.rgba.size(); i += 4) {
-        image.rgba[i] = red;
-        image.rgba[i + 1] = green;
-        image.rgba[i + 2] = blue;
-        image.rgba[i + 3] = 255;
-    }
+    const uint8_t colour[4] = {red, green, blue, 255};
+    for (std::size_t i = 0; i < image.rgba.size(); i += 4) std::memcpy(&image.rgba[i], colour, 4);
     return image;
 }
 
@@ -165,6 +149,13 @@ bool AllBlack(const std::vector<uint8_t>& rgba) {
         if (rgba[i] | rgba[i + 1] | rgba[i + 2]) return false;
     }
     return !rgba.empty();
+}
+
+int TextureWidth(uint32_t name) {
+    GLint width = 0;
+    glBindTexture(GL_TEXTURE_2D, name);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    return width;
 }
 
 class ViewTest : public ::testing::Test {
@@ -192,6 +183,25 @@ class ViewTest : public ::testing::Test {
         return environment;
     }
 
+    // Creates the view over `surface` and starts its animation.
+    bool Start(VelmoraView& view, FakeSurface& surface, bool preview, bool mainOnly) {
+        if (!view.InitWithFrame(Environment(surface), preview, settings_, mainOnly)) return false;
+        view.StartAnimation();
+        return true;
+    }
+    // Lets `dt` seconds pass, then asks the view for a frame.
+    void Advance(VelmoraView& view, double dt) {
+        clock_.now += dt;
+        view.AnimateOneFrame();
+    }
+    // The scene's and the surface's counters on one line.
+    std::string Counts(const FakeSurface& surface) const {
+        return "setups=" + std::to_string(log_.setups) +
+               " updates=" + std::to_string(log_.updates.size()) +
+               " draws=" + std::to_string(log_.draws) +
+               " presented=" + std::to_string(surface.presented);
+    }
+
     HeadlessGL gl_;
     FakeScreens screens_;
     FakeClock clock_;
@@ -209,9 +219,7 @@ TEST_F(ViewTest, LifeCycleFromCreationToRelease) {
         VelmoraView view;
         EXPECT_FALSE(view.InitWithFrame(ViewEnvironment{}, false, settings_, false));
         ASSERT_TRUE(view.InitWithFrame(Environment(surface), false, settings_, false));
-        EXPECT_TRUE(view.viewAllocated);
-        EXPECT_FALSE(view.glReady);
-        EXPECT_FALSE(view.initialized);
+        EXPECT_TRUE(view.viewAllocated && !view.glReady && !view.initialized);
         EXPECT_FLOAT_EQ(view.ScrnWidth, 64.0f);
         EXPECT_EQ(capture_.calls, 0) << "only the screen source captures";
 
@@ -220,22 +228,15 @@ TEST_F(ViewTest, LifeCycleFromCreationToRelease) {
         glClear(GL_COLOR_BUFFER_BIT);
         view.StartAnimation();
         EXPECT_TRUE(view.IsAnimating());
-        EXPECT_EQ(surface.presented, 1);
+        EXPECT_EQ(Counts(surface), "setups=0 updates=0 draws=0 presented=1");
         EXPECT_TRUE(AllBlack(surface.lastFrame));
-        EXPECT_EQ(log_.setups, 0);
 
         // The first frame initialises GL and the scene, but draws nothing: the clock just started.
         view.AnimateOneFrame();
-        EXPECT_TRUE(view.glReady);
-        EXPECT_TRUE(view.initialized);
-        EXPECT_EQ(log_.setups, 1);
-        EXPECT_FALSE(log_.setupPreview);
-        EXPECT_EQ(log_.setupWidth, 64);
-        EXPECT_EQ(log_.setupHeight, 48);
+        EXPECT_TRUE(view.glReady && view.initialized);
+        EXPECT_EQ(Counts(surface), "setups=1 updates=0 draws=0 presented=1");
+        EXPECT_EQ(log_.setup, "64x48 /res/velmora/");
         EXPECT_EQ(log_.setupSettings, &view.mySettings);
-        EXPECT_EQ(log_.resourcePath, "/res/velmora/");
-        EXPECT_TRUE(log_.updates.empty());
-        EXPECT_EQ(surface.presented, 1);
         // The random generator was seeded with the wall-clock second before the scene set up.
         std::srand(clock_.wall);
         EXPECT_EQ(log_.firstRandAfterSeed, std::rand());
@@ -246,24 +247,19 @@ TEST_F(ViewTest, LifeCycleFromCreationToRelease) {
         EXPECT_TRUE(glIsTexture(log_.groundTextures[0]));
         EXPECT_EQ(view.DeskTex.texID, 0u) << "the view must not keep a name the scene deletes";
 
-        clock_.now += 0.03;
-        view.AnimateOneFrame();
-        ASSERT_EQ(log_.updates.size(), 1u);
+        Advance(view, 0.03);
+        EXPECT_EQ(Counts(surface), "setups=1 updates=1 draws=1 presented=2");
         EXPECT_NEAR(log_.updates[0], 0.03, 1e-9);
-        EXPECT_EQ(log_.draws, 1);
-        EXPECT_EQ(surface.presented, 2);
         ASSERT_FALSE(surface.lastFrame.empty());
         EXPECT_EQ(surface.lastFrame[1], 255) << "the scene's drawing is what is presented";
 
         // Stopping keeps the scene; starting again continues it without a new set-up.
         view.StopAnimation();
-        clock_.now += 0.03;
-        view.AnimateOneFrame();
+        Advance(view, 0.03);
         EXPECT_EQ(log_.draws, 1);
         view.StartAnimation();
         view.AnimateOneFrame();
-        EXPECT_EQ(log_.draws, 2);
-        EXPECT_EQ(log_.setups, 1);
+        EXPECT_EQ(Counts(surface), "setups=1 updates=2 draws=2 presented=4");
     }
     // Destruction releases the scene once, with the context current.
     EXPECT_EQ(log_.cleanups, 1);
@@ -273,81 +269,56 @@ TEST_F(ViewTest, LifeCycleFromCreationToRelease) {
 TEST_F(ViewTest, FrameTimingDropsLongGapsAndSkipsShortCalls) {
     FakeSurface surface(gl_, {0, 0, 64, 48});
     VelmoraView view;
-    ASSERT_TRUE(view.InitWithFrame(Environment(surface), false, settings_, false));
-    view.StartAnimation();
-    view.AnimateOneFrame();  // set-up; animtime := now
-    ASSERT_TRUE(log_.updates.empty());
-
-    // Less than a sixtieth of a second: nothing, and the time keeps running.
-    clock_.now += 0.0166;
-    view.AnimateOneFrame();
-    EXPECT_TRUE(log_.updates.empty());
-    clock_.now += 0.001;  // 0.0176 since the last drawn frame
-    view.AnimateOneFrame();
-    ASSERT_EQ(log_.updates.size(), 1u);
-    EXPECT_NEAR(log_.updates.back(), 0.0176, 1e-9);
-
-    // Just past the single-precision sixtieth draws; just below does not.
-    clock_.now += 0.0166666;
-    view.AnimateOneFrame();
-    EXPECT_EQ(log_.updates.size(), 1u);
-    clock_.now += 0.0166667676 - 0.0166666;
-    view.AnimateOneFrame();
-    EXPECT_EQ(log_.updates.size(), 2u);
-
-    // A gap of more than 2 s is dropped, and the next call measures from the end of the gap.
-    const int presentedBefore = surface.presented;
-    clock_.now += 2.5;
-    view.AnimateOneFrame();
-    EXPECT_EQ(log_.updates.size(), 2u);
-    EXPECT_EQ(surface.presented, presentedBefore);
-    clock_.now += 0.03;
-    view.AnimateOneFrame();
-    ASSERT_EQ(log_.updates.size(), 3u);
-    EXPECT_NEAR(log_.updates.back(), 0.03, 1e-9);
-
-    // Exactly 2 s is not a long gap.
-    clock_.now += 2.0;
-    view.AnimateOneFrame();
-    ASSERT_EQ(log_.updates.size(), 4u);
-    EXPECT_NEAR(log_.updates.back(), 2.0, 1e-9);
-
-    // At the requested 35 calls a second, every call draws.
-    for (int i = 0; i < 35; ++i) {
-        clock_.now += VelmoraView::kFrameInterval;
-        view.AnimateOneFrame();
+    ASSERT_TRUE(Start(view, surface, false, false));
+    view.AnimateOneFrame();  // set-up; the frame clock starts now
+    const struct {
+        double dt;
+        size_t updates;
+        double last;  // the last update's dt
+        const char* why;
+    } steps[] = {
+        {0.0166, 0, 0, "less than a sixtieth of a second: nothing, and the time keeps running"},
+        {0.001, 1, 0.0176, "0.0176 s since the last drawn frame"},
+        {0.0166666, 1, 0.0176, "just below the single-precision sixtieth"},
+        {0.0166667676 - 0.0166666, 2, 0.0166667676, "just past it"},
+        {2.5, 2, 0.0166667676, "a gap of more than 2 s is dropped"},
+        {0.03, 3, 0.03, "and the next call measures from the end of the gap"},
+        {2.0, 4, 2.0, "exactly 2 s is not a long gap"}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.why);
+        Advance(view, step.dt);
+        ASSERT_EQ(log_.updates.size(), step.updates);
+        EXPECT_NEAR(step.updates ? log_.updates.back() : 0.0, step.last, 1e-9);
+        EXPECT_EQ(surface.presented, 1 + log_.draws);  // nothing presented without a draw
     }
-    EXPECT_EQ(log_.updates.size(), 39u);
-    EXPECT_EQ(log_.draws, 39);
+    // At the requested 35 calls a second, every call draws.
+    for (int i = 0; i < 35; ++i) Advance(view, VelmoraView::kFrameInterval);
+    EXPECT_EQ(Counts(surface), "setups=1 updates=39 draws=39 presented=40");
 }
 
 TEST_F(ViewTest, MainMonitorOnlyKeepsSecondaryScreensBlack) {
     FakeSurface secondary(gl_, {2000, 100, 64, 48});
     VelmoraView off;
-    ASSERT_TRUE(off.InitWithFrame(Environment(secondary), false, settings_, true));
-    off.StartAnimation();
+    ASSERT_TRUE(Start(off, secondary, false, true));
     EXPECT_FALSE(off.ThisScreenIsOn);
     EXPECT_EQ(secondary.presented, 1);
     EXPECT_TRUE(AllBlack(secondary.lastFrame));
     off.AnimateOneFrame();
     EXPECT_FALSE(off.IsAnimating()) << "a screen that does not animate stops its own frames";
-    clock_.now += 0.05;
-    off.AnimateOneFrame();
+    Advance(off, 0.05);
     EXPECT_EQ(log_.setups, 0);
     EXPECT_EQ(secondary.presented, 1);
 
     // The same secondary screen animates without the setting.
     VelmoraView on;
-    ASSERT_TRUE(on.InitWithFrame(Environment(secondary), false, settings_, false));
-    on.StartAnimation();
+    ASSERT_TRUE(Start(on, secondary, false, false));
     EXPECT_TRUE(on.ThisScreenIsOn);
 
     // With the setting, the primary monitor animates, even when it is not the first one.
     screens_.screens[0].primary = false;
     screens_.screens[1].primary = true;
     VelmoraView primary;
-    ASSERT_TRUE(primary.InitWithFrame(Environment(secondary), false, settings_, true));
-    primary.StartAnimation();
+    ASSERT_TRUE(Start(primary, secondary, false, true));
     EXPECT_TRUE(primary.ThisScreenIsOn);
     primary.AnimateOneFrame();
     EXPECT_TRUE(primary.IsAnimating());
@@ -356,16 +327,14 @@ TEST_F(ViewTest, MainMonitorOnlyKeepsSecondaryScreensBlack) {
     // A preview follows the screen its window is on.
     FakeSurface previewOnFirst(gl_, {10, 10, 64, 48});
     VelmoraView preview;
-    ASSERT_TRUE(preview.InitWithFrame(Environment(previewOnFirst), true, settings_, true));
-    preview.StartAnimation();
+    ASSERT_TRUE(Start(preview, previewOnFirst, true, true));
     EXPECT_FALSE(preview.ThisScreenIsOn);
 }
 
 TEST_F(ViewTest, ResizeReinitialisesGLAndTheSceneAdoptsTheSize) {
     FakeSurface surface(gl_, {0, 0, 64, 48});
     VelmoraView view;
-    ASSERT_TRUE(view.InitWithFrame(Environment(surface), false, settings_, false));
-    view.StartAnimation();
+    ASSERT_TRUE(Start(view, surface, false, false));
     view.AnimateOneFrame();
     EXPECT_TRUE(log_.sizes.empty()) << "the first glInit runs before the scene exists";
 
@@ -373,22 +342,19 @@ TEST_F(ViewTest, ResizeReinitialisesGLAndTheSceneAdoptsTheSize) {
     surface.height = 24;
     view.SetFrameSize();
     EXPECT_FALSE(view.glReady);
-    clock_.now += 0.03;
-    view.AnimateOneFrame();
+    Advance(view, 0.03);
     EXPECT_TRUE(view.glReady);
     ASSERT_EQ(log_.sizes.size(), 1u);
     EXPECT_EQ(log_.sizes[0], std::make_pair(32, 24));
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 32);
-    EXPECT_EQ(viewport[3], 24);
+    EXPECT_EQ(std::make_pair(viewport[2], viewport[3]), std::make_pair(32, 24));
     EXPECT_FLOAT_EQ(view.ScrnWidth, 32.0f);
 
     // A window shrunk to no height still gets a finite projection.
     surface.height = 0;
     view.SetFrameSize();
-    clock_.now += 0.03;
-    view.AnimateOneFrame();
+    Advance(view, 0.03);
     GLfloat projection[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     for (float value : projection) EXPECT_TRUE(std::isfinite(value));
@@ -408,10 +374,7 @@ TEST_F(ViewTest, CapturedScreenBecomesTheGroundOrGivesWayToTheDesktopPicture) {
         EXPECT_EQ(capture_.requested.x, 5);
         ASSERT_NE(view.DeskTex.texID, 0u);
         EXPECT_EQ(view.mySettings.BGTYPE, 0);
-        glBindTexture(GL_TEXTURE_2D, view.DeskTex.texID);
-        GLint width = 0;
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-        EXPECT_EQ(width, 1024);
+        EXPECT_EQ(TextureWidth(view.DeskTex.texID), 1024);
         const uint32_t captured = view.DeskTex.texID;
         view.StartAnimation();
         view.AnimateOneFrame();
@@ -424,10 +387,7 @@ TEST_F(ViewTest, CapturedScreenBecomesTheGroundOrGivesWayToTheDesktopPicture) {
     {
         VelmoraView preview;
         ASSERT_TRUE(preview.InitWithFrame(Environment(surface), true, settings_, false));
-        glBindTexture(GL_TEXTURE_2D, preview.DeskTex.texID);
-        GLint width = 0;
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-        EXPECT_EQ(width, 512);
+        EXPECT_EQ(TextureWidth(preview.DeskTex.texID), 512);
     }
 
     // A black screen gives no texture: this run uses the desktop picture instead, with the
@@ -455,12 +415,10 @@ TEST_F(ViewTest, FailedSceneSetUpStillRunsFrames) {
     // No scene can be made at all.
     sceneAvailable_ = false;
     VelmoraView view;
-    ASSERT_TRUE(view.InitWithFrame(Environment(surface), false, settings_, false));
-    view.StartAnimation();
+    ASSERT_TRUE(Start(view, surface, false, false));
     EXPECT_FALSE(view.mainSetup());
     view.AnimateOneFrame();
-    clock_.now += 0.03;
-    view.AnimateOneFrame();
+    Advance(view, 0.03);
     EXPECT_TRUE(view.IsAnimating());
     EXPECT_GE(surface.presented, 1);
 
@@ -468,14 +426,11 @@ TEST_F(ViewTest, FailedSceneSetUpStillRunsFrames) {
     sceneAvailable_ = true;
     log_.setupResult = false;
     VelmoraView failing;
-    ASSERT_TRUE(failing.InitWithFrame(Environment(surface), false, settings_, false));
-    failing.StartAnimation();
+    ASSERT_TRUE(Start(failing, surface, false, false));
     failing.AnimateOneFrame();
     EXPECT_TRUE(log_.groundTextures.empty()) << "no ground handed to a scene that failed";
-    clock_.now += 0.03;
-    failing.AnimateOneFrame();
-    clock_.now += 0.03;
-    failing.AnimateOneFrame();
+    Advance(failing, 0.03);
+    Advance(failing, 0.03);
     EXPECT_GE(log_.draws, 1);
     failing.Release();
     failing.Release();

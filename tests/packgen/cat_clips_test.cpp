@@ -7,7 +7,6 @@
 
 #include "tests/packgen/generated_art.h"
 
-using generated_art::Cat;
 using generated_art::ClipSeconds;
 using generated_art::JointOrigins;
 using generated_art::LoadedCat;
@@ -15,6 +14,8 @@ using generated_art::Paws;
 using generated_art::PoseAt;
 
 namespace {
+
+using GeneratedClips = generated_art::CatTest;
 
 constexpr double kFootDown = 0.175;  // world units: below it a paw lays a footprint
 constexpr int kSamplesPerFrame = 2;
@@ -55,9 +56,7 @@ std::vector<VECTOR3D> EndPose(ONEMODEL& cat, int clip) {
     return JointOrigins(cat);
 }
 
-TEST(GeneratedClips, WalkingPawsPlantAtTheGaitSpeedAndLiftOncePerStep) {
-    Cat* cat = LoadedCat();
-    ASSERT_NE(cat, nullptr);
+TEST_F(GeneratedClips, WalkingPawsPlantAtTheGaitSpeedAndLiftOncePerStep) {
     PoseAt(cat->instance, 0, 0.0);
     const auto standing = Paws(cat->instance);
     for (const WALKCLIP& walk : walkClips) {
@@ -114,15 +113,12 @@ TEST(GeneratedClips, WalkingPawsPlantAtTheGaitSpeedAndLiftOncePerStep) {
             EXPECT_LT(worstRate, walk.gait * 0.05) << "foot " << foot << " drifts";
         }
         // Every paw takes the same number of steps in a clip.
-        EXPECT_EQ(steps[0], steps[1]);
-        EXPECT_EQ(steps[0], steps[2]);
-        EXPECT_EQ(steps[0], steps[3]);
+        EXPECT_TRUE(steps[0] == steps[1] && steps[0] == steps[2] && steps[0] == steps[3])
+            << steps[0] << " " << steps[1] << " " << steps[2] << " " << steps[3];
     }
 }
 
-TEST(GeneratedClips, LoopsEndAsTheyStartAndChainsJoinWithoutAJump) {
-    Cat* cat = LoadedCat();
-    ASSERT_NE(cat, nullptr);
+TEST_F(GeneratedClips, LoopsEndAsTheyStartAndChainsJoinWithoutAJump) {
     ONEMODEL& m = cat->instance;
     constexpr double kBound = 0.01;  // world units, about a tenth of a paw
     for (int c = 0; c < kDogAnimCount; ++c) {
@@ -137,9 +133,7 @@ TEST(GeneratedClips, LoopsEndAsTheyStartAndChainsJoinWithoutAJump) {
     }
 }
 
-TEST(GeneratedClips, IdleChainsStartAndEndStanding) {
-    Cat* cat = LoadedCat();
-    ASSERT_NE(cat, nullptr);
+TEST_F(GeneratedClips, IdleChainsStartAndEndStanding) {
     ONEMODEL& m = cat->instance;
     // The standing pose is where the walk blends from and the idle clips return to: the pose
     // between clips, before the first one.
@@ -156,9 +150,7 @@ TEST(GeneratedClips, IdleChainsStartAndEndStanding) {
     }
 }
 
-TEST(GeneratedClips, TheStrikingPawReachesForwardInsideEachHitWindow) {
-    Cat* cat = LoadedCat();
-    ASSERT_NE(cat, nullptr);
+TEST_F(GeneratedClips, TheStrikingPawReachesForwardInsideEachHitWindow) {
     ONEMODEL& m = cat->instance;
     PoseAt(m, 0, 0.0);
     const auto rest = Paws(m);

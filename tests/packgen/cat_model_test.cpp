@@ -8,14 +8,13 @@
 
 #include "tests/packgen/generated_art.h"
 
-using generated_art::Cat;
 using generated_art::LoadedCat;
 
 namespace {
 
-TEST(GeneratedCat, SkeletonHasTheFootJointsAndParentsFirst) {
-    Cat* cat = LoadedCat();
-    ASSERT_NE(cat, nullptr) << "the cat model does not load";
+using GeneratedCat = generated_art::CatTest;
+
+TEST_F(GeneratedCat, SkeletonHasTheFootJointsAndParentsFirst) {
     const MS3D& m = cat->bind;
     ASSERT_GE(m.jointCount, 68);
     for (int j = 0; j < m.jointCount; ++j) {
@@ -38,9 +37,7 @@ TEST(GeneratedCat, SkeletonHasTheFootJointsAndParentsFirst) {
     EXPECT_EQ(corners.size(), 4u);
 }
 
-TEST(GeneratedCat, TimelineRunsAtThirtyFramesASecondOverEveryClip) {
-    Cat* cat = LoadedCat();
-    ASSERT_NE(cat, nullptr);
+TEST_F(GeneratedCat, TimelineRunsAtThirtyFramesASecondOverEveryClip) {
     EXPECT_FLOAT_EQ(cat->bind.fps, float(kDogAnimFps));
     EXPECT_GE(cat->bind.totalFrames, kDogAnimLastFrame);
     // Every joint is keyed up to the last frame that a clip uses.
@@ -51,30 +48,21 @@ TEST(GeneratedCat, TimelineRunsAtThirtyFramesASecondOverEveryClip) {
     }
 }
 
-TEST(GeneratedCat, MeshIsRigidlySkinnedAndOfModestSize) {
-    Cat* cat = LoadedCat();
-    ASSERT_NE(cat, nullptr);
+TEST_F(GeneratedCat, MeshIsRigidlySkinnedAndOfModestSize) {
     const MS3D& m = cat->bind;
     EXPECT_GE(m.triangleCount, 1500);
     EXPECT_LE(m.triangleCount, 4000);
-    for (const MS3DVERTEX& v : m.vertices) {
-        ASSERT_GE(v.jointIndex, 0) << "a vertex attached to no joint";
-        ASSERT_LT(v.jointIndex, m.jointCount);
-    }
+    for (const MS3DVERTEX& v : m.vertices)
+        ASSERT_TRUE(v.jointIndex >= 0 && v.jointIndex < m.jointCount) << "a vertex on no joint";
     ASSERT_EQ(m.groupCount, 1);
     EXPECT_GE(m.groups[0].materialIndex, 0);
     for (const MS3DTRIANGLE& t : m.triangles)
-        for (int k = 0; k < 3; ++k) {
-            EXPECT_GE(t.s[k], 0.0f);
-            EXPECT_LE(t.s[k], 1.0f);
-            EXPECT_GE(t.t[k], 0.0f);
-            EXPECT_LE(t.t[k], 1.0f);
-        }
+        for (int k = 0; k < 3; ++k)
+            ASSERT_TRUE(t.s[k] >= 0 && t.s[k] <= 1 && t.t[k] >= 0 && t.t[k] <= 1)
+                << "texture coordinates outside the skin";
 }
 
-TEST(GeneratedCat, SizeAndFacingAtTheDefaultScale) {
-    Cat* cat = LoadedCat();
-    ASSERT_NE(cat, nullptr);
+TEST_F(GeneratedCat, SizeAndFacingAtTheDefaultScale) {
     const MS3D& m = cat->bind;  // model space, scaled by 0.25
     float minY = 1e9f, maxY = -1e9f;
     const MS3DVERTEX* front = &m.vertices[0];

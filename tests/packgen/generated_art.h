@@ -1,6 +1,8 @@
 // The art as the program generates it, read back through the engine's own loaders.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <memory>
 #include <string>
@@ -30,6 +32,15 @@ struct Cat {
 };
 // Null when the model does not load; loaded once and shared.
 Cat* LoadedCat();
+
+// Tests over the loaded cat: they fail at once when it does not load.
+class CatTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_NE(cat = LoadedCat(), nullptr) << "the cat model does not load";
+    }
+    Cat* cat = nullptr;
+};
 
 // The four paw joints of the instance in world space, the cat standing at the origin facing +z
 // (the model is drawn turned half round about y).

@@ -40,11 +40,7 @@ TEST(LegSolver, PlacesEveryPawOnItsGoalAndBendsTheJointsTheNaturalWay) {
                     const V3 low = Origin(abs[kLegs[leg].lower]);
                     const double side =
                         (low.y - up.y) * (mid.z - up.z) - (low.z - up.z) * (mid.y - up.y);
-                    if (kLegs[leg].front) {
-                        EXPECT_LT(side, 0.0);
-                    } else {
-                        EXPECT_GT(side, 0.0);
-                    }
+                    EXPECT_LT(kLegs[leg].front ? side : -side, 0.0);
                 }
             }
         }
@@ -70,12 +66,8 @@ TEST(CatShape, SurfacesFaceOutwardsAndChartsDoNotOverlap) {
     // Each part paints its own rectangle of the skin and nobody else's.
     for (size_t i = 0; i < cat.parts.size(); ++i) {
         const Chart& a = cat.parts[i].chart;
-        EXPECT_GE(a.s0, 0.0);
-        EXPECT_LE(a.s1, 1.0);
-        EXPECT_GE(a.t0, 0.0);
-        EXPECT_LE(a.t1, 1.0);
-        EXPECT_LT(a.s0, a.s1);
-        EXPECT_LT(a.t0, a.t1);
+        EXPECT_TRUE(0 <= a.s0 && a.s0 < a.s1 && a.s1 <= 1 && 0 <= a.t0 && a.t0 < a.t1 && a.t1 <= 1)
+            << "part " << i;
         for (size_t j = i + 1; j < cat.parts.size(); ++j) {
             const Chart& b = cat.parts[j].chart;
             const bool apart = a.s1 <= b.s0 || b.s1 <= a.s0 || a.t1 <= b.t0 || b.t1 <= a.t0;
@@ -123,9 +115,7 @@ TEST(ScenePictures, TransparencyComesOutWhereTheSceneNeedsIt) {
     const Image keyed = MessageStrip(font, kMessages[3], StripBackground::Key);
     const Rgb key = StripKeyColour();
     const Rgb corner = keyed.At(0, keyed.height - 1);
-    EXPECT_EQ(corner.r, key.r);
-    EXPECT_EQ(corner.g, key.g);
-    EXPECT_EQ(corner.b, key.b);
+    EXPECT_TRUE(corner.r == key.r && corner.g == key.g && corner.b == key.b);
     int ink = 0, keyLike = 0;
     for (int y = 0; y < keyed.height; ++y)
         for (int x = 0; x < keyed.width; ++x) {

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 
 #include <cmath>
 #include <set>
@@ -34,33 +35,20 @@ Picture ReadPicture(RESFILE& pack, int n) {
     const RESENTRY& e = pack.directory[n];
     p.kind = e.kind;
     p.mode = e.mode;
+    void* data = nullptr;
+    if (!pack.LoadData(n, &data)) return p;
+    const std::unique_ptr<uint8_t[]> bytes(static_cast<uint8_t*>(data));
     if (e.kind == kLumpTGA) {
-        const std::vector<uint8_t> bytes = [&] {
-            void* data = nullptr;
-            std::vector<uint8_t> out;
-            if (pack.LoadData(n, &data)) {
-                out.assign(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + e.size);
-                delete[] static_cast<uint8_t*>(data);
-            }
-            return out;
-        }();
-        p.runLength = bytes.size() > 2 && bytes[2] == 10;
+        p.runLength = e.size > 2 && bytes[2] == 10;
         Texture t;
         pack.SeekLump(n);
         p.decoded = LoadTGA2(&t, &pack.stream, e.size);
-        p.width = t.width;
-        p.height = t.height;
-        p.bits = int(t.bpp);
+        p.width = t.width, p.height = t.height, p.bits = int(t.bpp);
     } else if (e.kind == kLumpJPEG) {
-        void* data = nullptr;
-        if (!pack.LoadData(n, &data)) return p;
-        StbImageDecoder decoder;
         DecodedImage image;
         std::string error;
-        p.decoded = decoder.DecodeMemory(data, e.size, image, error);
-        delete[] static_cast<uint8_t*>(data);
-        p.width = uint32_t(image.width);
-        p.height = uint32_t(image.height);
+        p.decoded = StbImageDecoder().DecodeMemory(bytes.get(), e.size, image, error);
+        p.width = uint32_t(image.width), p.height = uint32_t(image.height);
         p.bits = 8 * image.channels;
     }
     return p;
@@ -82,10 +70,8 @@ TEST(GeneratedPacks, SceneSlotsHoldThePicturesTheSceneExpects) {
     }
     EXPECT_EQ(slots[1].width, 256u);
     EXPECT_EQ(slots[1].height, 32u);
-    for (int n = 4; n <= 7; ++n) {
-        EXPECT_EQ(slots[n].width, 512u) << "message strip " << n;
-        EXPECT_EQ(slots[n].height, 32u) << "message strip " << n;
-    }
+    for (int n = 4; n <= 7; ++n)
+        EXPECT_TRUE(slots[n].width == 512u && slots[n].height == 32u) << "message strip " << n;
     // The footprint takes its alpha from its brightness.
     EXPECT_EQ(slots[8].kind, uint32_t(kLumpTGA));
     EXPECT_EQ(slots[8].mode, 2);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <random>
 #include <vector>
@@ -135,32 +136,19 @@ void ExpectBufferEquals(const ONEMODEL& instance, const std::vector<MODELVERTEX>
 
 }  // namespace
 
-TEST(ModelInstance, AddVertToBufferMatchesExactlyAndNeverMatchesNaN) {
+// Exact matching (signed zeros equal, NaN never) is compared with the linear scan below on
+// models full of both; here, the search after the buffer changed in place, as skinning does.
+TEST(ModelInstance, AddVertToBufferSearchesTheBufferAsItNowStands) {
     ONEMODEL m;
-    const float p[3] = {1, 2, 3}, n[3] = {0, 1, 0};
+    const float p[3] = {1, 2, 3}, n[3] = {0, 1, 0}, moved[3] = {9, 2, 3};
     EXPECT_EQ(m.AddVertToBuffer(p, n, 0.5f, 0.25f, 0), 0);
-    EXPECT_EQ(m.AddVertToBuffer(p, n, 0.5f, 0.25f, 1), 1);  // another joint
-    EXPECT_EQ(m.AddVertToBuffer(p, n, 0.5f, 0.25f, 0), 0);
-    EXPECT_EQ(m.vertexCount, 2);
-    EXPECT_EQ(m.AddVertToBuffer(p, n, 0.5f, 0.2500001f, 0), 2);
-    // Signed zeros are equal floats, so they are the same vertex.
-    const float zero[3] = {0.0f, 1.0f, 0.0f}, negativeZero[3] = {-0.0f, 1.0f, -0.0f};
-    EXPECT_EQ(m.AddVertToBuffer(p, zero, 0.0f, 0.0f, 0), 3);
-    EXPECT_EQ(m.AddVertToBuffer(p, negativeZero, -0.0f, 0.0f, 0), 3);
-    const float nan[3] = {1, kNaN, 3};
-    EXPECT_EQ(m.AddVertToBuffer(nan, n, 0.5f, 0.25f, 0), 4);
-    EXPECT_EQ(m.AddVertToBuffer(nan, n, 0.5f, 0.25f, 0), 5);
-    EXPECT_EQ(m.AddVertToBuffer(p, n, kNaN, 0.25f, 0), 6);
-    EXPECT_EQ(m.vertexCount, 7);
+    EXPECT_EQ(m.AddVertToBuffer(p, n, 0.5f, 0.25f, 1), 1);              // another joint
     EXPECT_EQ(reinterpret_cast<const int8_t*>(&m.vertices[1])[34], 1);  // joint after s, t
-
-    // The buffer changed in place (as skinning does) is searched as it now stands.
-    const float moved[3] = {9, 2, 3};
     m.vertices[0].position[0] = 9.0f;
     BASICJOINT none[2];
     m.UpdatePoints(none);  // no joints in the instance: nothing moves, but the buffer is new
     EXPECT_EQ(m.AddVertToBuffer(moved, n, 0.5f, 0.25f, 0), 0);
-    EXPECT_EQ(m.AddVertToBuffer(p, n, 0.5f, 0.25f, 0), 7);
+    EXPECT_EQ(m.AddVertToBuffer(p, n, 0.5f, 0.25f, 0), 2);
 }
 
 TEST(ModelInstance, SetupGivesTheLinearScansVerticesAndIndices) {
@@ -196,9 +184,6 @@ TEST(ModelInstance, SetupFillsGroupsMaterialsAndFlipsT) {
     ASSERT_EQ(m.groupCount, 2);
     EXPECT_EQ(m.groups[1].firstIndex, 6u);
     EXPECT_EQ(m.groups[1].materialIndex, 1);
-    // Corner 0 of triangle 0 has file t 0.25.
-    EXPECT_EQ(m.vertices[m.indices[0]].t, 0.75f);
-    EXPECT_EQ(m.vertices[m.indices[0]].jointIndex, 0);
     // Positions enter joint-local: vertex 0 sits at the origin, its joint half a unit up.
     EXPECT_EQ(m.vertices[m.indices[0]].position[1], -0.5f);
     // Texture names are left to the instance's owner: clear them before the instance goes.
@@ -210,41 +195,32 @@ TEST(ModelInstance, SetupRefusesModelsBeyondTheInstanceLimits) {
     model.InitialSetup();
     ANIMATIONTEMPLATE animTemplate;
     ASSERT_TRUE(animTemplate.Setup(&model));
+    const std::vector<std::pair<const char*, std::function<void(MS3D&)>>> cases = {
+        {"material index", [](MS3D& m) { m.groups[0].materialIndex = 5; }},
+        {"joint index", [](MS3D& m) { m.vertices[0].jointIndex = 3; }},
+        {"vertex index", [](MS3D& m) { m.triangles[0].vertexIndices[0] = 99; }},
+        {"more than 65535 triangles over all groups",
+         [](MS3D& m) {
+             m.groups[0].triangleIndices.assign(40000, 0);
+             m.groups[1].triangleIndices.assign(30000, 1);
+         }},
+        {"more distinct vertices than 16-bit indices can name", [](MS3D& m) {
+             m.triangles.resize(22000, m.triangles[0]);
+             m.groups[0].triangleIndices.clear();
+             for (int i = 0; i < 22000; ++i) {
+                 for (int k = 0; k < 3; ++k) m.triangles[i].s[k] = float(i) + 0.25f * float(k);
+                 m.groups[0].triangleIndices.push_back(uint16_t(i));
+             }
+         }}};
     unsigned long texture = 0;
     ONEMODEL m;
-    MS3D bad = SampleModel();
-    bad.groups[0].materialIndex = 5;
-    EXPECT_FALSE(m.Setup(&animTemplate, &bad, &texture));
-    bad = SampleModel();
-    bad.vertices[0].jointIndex = 3;
-    EXPECT_FALSE(m.Setup(&animTemplate, &bad, &texture));
-    bad = SampleModel();
-    bad.triangles[0].vertexIndices[0] = 99;
-    EXPECT_FALSE(m.Setup(&animTemplate, &bad, &texture));
-    EXPECT_EQ(m.vertices, nullptr);
-
-    // More than 65535 triangles over all groups.
-    bad = SampleModel();
-    bad.groups[0].triangleIndices.assign(40000, 0);
-    bad.groups[1].triangleIndices.assign(30000, 1);
-    SyncCounts(&bad);
-    EXPECT_FALSE(m.Setup(&animTemplate, &bad, &texture));
-    // More distinct vertices than 16-bit indices can name.
-    bad = SampleModel();
-    bad.triangles.resize(22000, bad.triangles[0]);
-    bad.groups[0].triangleIndices.clear();
-    for (int i = 0; i < 22000; ++i) {
-        bad.triangles[i].s[0] = float(i);
-        bad.triangles[i].s[1] = float(i) + 0.25f;
-        bad.triangles[i].s[2] = float(i) + 0.5f;
-        bad.groups[0].triangleIndices.push_back(uint16_t(i));
+    for (const auto& c : cases) {
+        MS3D bad = SampleModel();
+        c.second(bad);
+        SyncCounts(&bad);
+        EXPECT_FALSE(m.Setup(&animTemplate, &bad, &texture)) << c.first;
+        EXPECT_TRUE(m.vertexCount == 0 && m.vertices == nullptr) << c.first;
     }
-    bad.groups[1].triangleIndices = {0};
-    SyncCounts(&bad);
-    EXPECT_FALSE(m.Setup(&animTemplate, &bad, &texture));
-    EXPECT_EQ(m.vertexCount, 0);
-    EXPECT_EQ(m.vertices, nullptr);
-
     ANIMATIONTEMPLATE incomplete;
     incomplete.jointCount = 3;
     EXPECT_FALSE(m.Setup(&incomplete, &model, &texture));

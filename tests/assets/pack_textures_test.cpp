@@ -15,14 +15,6 @@
 
 namespace {
 
-std::vector<uint8_t> ReadBack(uint32_t texID, uint32_t width, uint32_t height) {
-    glBindTexture(GL_TEXTURE_2D, texID);
-    std::vector<uint8_t> out(static_cast<size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, out.data());
-    return out;
-}
-
 std::vector<uint8_t> Opaque(const std::vector<uint8_t>& rgb) {
     std::vector<uint8_t> out;
     for (size_t i = 0; i < rgb.size(); i += 3) {

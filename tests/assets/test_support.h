@@ -2,6 +2,7 @@
 // headless GL context for the texture tests, and small picture builders.
 #pragma once
 
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -52,6 +53,15 @@ class GLTest : public AlertTest {
     static inline HeadlessGL* gl = nullptr;
     static inline bool created = false;
 };
+
+// Level 0 of texture `texID` as RGBA bytes, read back from GL.
+inline std::vector<uint8_t> ReadBack(uint32_t texID, uint32_t width, uint32_t height) {
+    glBindTexture(GL_TEXTURE_2D, texID);
+    std::vector<uint8_t> out(static_cast<size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, out.data());
+    return out;
+}
 
 inline std::istringstream StreamOf(const std::vector<uint8_t>& bytes) {
     return std::istringstream(std::string(bytes.begin(), bytes.end()), std::ios::binary);

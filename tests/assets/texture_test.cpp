@@ -23,15 +23,6 @@ void Fill(Texture* t, const std::vector<uint8_t>& pixels, uint32_t width, uint32
     t->type = channels == 4 ? GL_RGBA : GL_RGB;
 }
 
-// The bound texture's level 0 as RGBA bytes.
-std::vector<uint8_t> ReadBack(uint32_t texID, uint32_t width, uint32_t height) {
-    glBindTexture(GL_TEXTURE_2D, texID);
-    std::vector<uint8_t> out(static_cast<size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, out.data());
-    return out;
-}
-
 std::vector<uint8_t> Alphas(const std::vector<uint8_t>& rgba) {
     std::vector<uint8_t> out;
     for (size_t i = 3; i < rgba.size(); i += 4) out.push_back(rgba[i]);
@@ -94,30 +85,25 @@ TEST_F(Textures, ModesDeriveAlphaFromRGBPixels) {
     EXPECT_EQ(Alphas(ReadBack(uniform.texID, 4, 4)), std::vector<uint8_t>(16, 0));
 }
 
-TEST_F(Textures, RGBAPixelsKeepTheirOwnAlphaUnderEveryMode) {
-    const std::vector<uint8_t> rgba = PatternPixels(5, 3, 4);
-    for (int mode : {0, 1, 2}) {
-        Texture t;
-        Fill(&t, rgba, 5, 3, 4);
-        ASSERT_TRUE(BuildTexture(&t, mode));
-        ExpectBuiltTexture(t, 5, 3);
-        EXPECT_EQ(ReadBack(t.texID, 5, 3), rgba) << "mode " << mode;
+TEST_F(Textures, RGBAPixelsKeepTheirOwnAlphaAndNoTranUploadsPixelsAsTheyAre) {
+    const std::vector<uint8_t> rgba = PatternPixels(5, 3, 4), rgb = PatternPixels(5, 3, 3);
+    // Modes 0 to 2, then the builder without transparency (-1 here), for both pixel kinds.
+    for (int mode : {0, 1, 2, -1}) {
+        Texture withAlpha, opaque;
+        Fill(&withAlpha, rgba, 5, 3, 4);
+        Fill(&opaque, rgb, 5, 3, 3);
+        const auto build = [mode](Texture* t) {
+            return mode < 0 ? BuildTextureNoTran(t) : BuildTexture(t, mode);
+        };
+        ASSERT_TRUE(build(&withAlpha));
+        ExpectBuiltTexture(withAlpha, 5, 3);
+        EXPECT_EQ(ReadBack(withAlpha.texID, 5, 3), rgba) << "mode " << mode;
+        if (mode < 0) {
+            ASSERT_TRUE(build(&opaque));
+            ExpectBuiltTexture(opaque, 5, 3);
+            EXPECT_EQ(ReadBack(opaque.texID, 5, 3), WithAlpha(rgb, std::vector<uint8_t>(15, 255)));
+        }
     }
-}
-
-TEST_F(Textures, NoTranUploadsPixelsAsTheyAre) {
-    const std::vector<uint8_t> rgb = PatternPixels(5, 3, 3);
-    Texture opaque;
-    Fill(&opaque, rgb, 5, 3, 3);
-    ASSERT_TRUE(BuildTextureNoTran(&opaque));
-    ExpectBuiltTexture(opaque, 5, 3);
-    EXPECT_EQ(ReadBack(opaque.texID, 5, 3), WithAlpha(rgb, std::vector<uint8_t>(15, 255)));
-
-    const std::vector<uint8_t> rgba = PatternPixels(3, 3, 4);
-    Texture clear;
-    Fill(&clear, rgba, 3, 3, 4);
-    ASSERT_TRUE(BuildTextureNoTran(&clear));
-    EXPECT_EQ(ReadBack(clear.texID, 3, 3), rgba);
 }
 
 TEST_F(Textures, BuildersRefuseRecordsWithoutPixelsOrThatGLCannotHold) {

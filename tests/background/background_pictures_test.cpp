@@ -58,14 +58,22 @@ DecodedImage CodedPicture(int width, int height, int channels) {
     return image;
 }
 
-std::vector<uint8_t> TextureTexels(uint32_t name, int& width, int& height) {
-    glBindTexture(GL_TEXTURE_2D, name);
+// The texels of a loaded picture's texture, which is always 512 x 512 RGBA.
+std::vector<uint8_t> TexelsOf(const Texture& tex) {
+    std::vector<uint8_t> texels(512 * 512 * 4);
+    GLint width = 0, height = 0;
+    glBindTexture(GL_TEXTURE_2D, tex.texID);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    std::vector<uint8_t> texels(std::size_t(width) * height * 4);
+    EXPECT_EQ(std::make_pair(width, height), std::make_pair(512, 512));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    if (width == 512 && height == 512)
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     return texels;
+}
+
+const uint8_t* At(const std::vector<uint8_t>& texels, int row, int column) {
+    return &texels[(std::size_t(row) * 512 + column) * 4];
 }
 
 struct Source {
@@ -93,6 +101,13 @@ class PictureTest : public ::testing::Test {
         fs::remove_all(folder_);
     }
     void Touch(const std::string& name) { std::ofstream(folder_ / name) << "x"; }
+    // Loads `image` as the decoder's picture and returns its texels.
+    std::vector<uint8_t> Texels(const DecodedImage& image) {
+        decoder_.image = image;
+        Texture tex;
+        EXPECT_TRUE(loadPicFile("picture.png", &tex));
+        return TexelsOf(tex);
+    }
 
     HeadlessGL gl_;
     FakeDecoder decoder_;
@@ -104,64 +119,43 @@ TEST_F(PictureTest, PictureIsResampledTo512BottomUpByNearestNeighbour) {
     Texture tex;
     ASSERT_TRUE(loadPicFile("/some/picture.jpg", &tex));
     EXPECT_EQ(decoder_.paths.back(), "/some/picture.jpg");
-    ASSERT_NE(tex.texID, 0u);
     EXPECT_EQ(tex.imageData, nullptr);
-
-    int width = 0, height = 0;
-    const auto texels = TextureTexels(tex.texID, width, height);
-    ASSERT_EQ(width, 512);
-    ASSERT_EQ(height, 512);
-    auto at = [&](int row, int column) {
-        return Decode(&texels[(std::size_t(row) * 512 + column) * 4]);
-    };
+    const auto texels = TexelsOf(tex);
     // Texel row 0 is the bottom: it comes from picture row trunc(511 * 1.5) = 766.
     const struct {
         int row, column, sourceRow, sourceColumn;
     } samples[] = {{0, 0, 766, 0}, {511, 511, 0, 1022}, {200, 3, int((511 - 200) * 1.5f), 6}};
     for (const auto& s : samples) {
-        EXPECT_EQ(at(s.row, s.column).row, s.sourceRow) << s.row << "," << s.column;
-        EXPECT_EQ(at(s.row, s.column).column, s.sourceColumn) << s.row << "," << s.column;
+        const Source source = Decode(At(texels, s.row, s.column));
+        EXPECT_EQ(source.row, s.sourceRow) << s.row << "," << s.column;
+        EXPECT_EQ(source.column, s.sourceColumn) << s.row << "," << s.column;
     }
     EXPECT_EQ(texels[3], 255) << "an RGB picture is opaque";
 }
 
 TEST_F(PictureTest, SmallAndOddPicturesAreEnlargedOrConvertedWithoutOverreading) {
-    // A 3 x 2 picture enlarged: every texel comes from inside it.
-    decoder_.image = CodedPicture(3, 2, 4);
-    Texture rgba;
-    ASSERT_TRUE(loadPicFile("small.png", &rgba));
-    int width = 0, height = 0;
-    auto texels = TextureTexels(rgba.texID, width, height);
-    ASSERT_EQ(width, 512);
-    EXPECT_EQ(Decode(&texels[0]).row, 1);
-    EXPECT_EQ(Decode(&texels[(511 * 512 + 511) * 4]).row, 0);
-    EXPECT_EQ(Decode(&texels[(511 * 512 + 511) * 4]).column, 2);
+    // A 3 x 2 picture enlarged: every texel comes from inside it; the alpha is not kept.
+    auto texels = Texels(CodedPicture(3, 2, 4));
+    EXPECT_EQ(Decode(At(texels, 0, 0)).row, 1);
+    EXPECT_EQ(Decode(At(texels, 511, 511)).row, 0);
+    EXPECT_EQ(Decode(At(texels, 511, 511)).column, 2);
     EXPECT_EQ(texels[3], 255) << "the fourth byte is opaque, not the picture's alpha";
 
     // Rows padded beyond their pixels are stepped over by bytesPerRow.
     DecodedImage padded = CodedPicture(2, 2, 3);
     padded.bytesPerRow = 8;
     padded.pixels = {10, 0, 0, 10, 0, 0, 99, 99, 20, 0, 0, 20, 0, 0, 99, 99};
-    decoder_.image = padded;
-    Texture paddedTex;
-    ASSERT_TRUE(loadPicFile("padded.png", &paddedTex));
-    texels = TextureTexels(paddedTex.texID, width, height);
-    EXPECT_EQ(texels[0], 20);                      // bottom row from the picture's last row
-    EXPECT_EQ(texels[(511 * 512) * 4], 10);        // top row from the first
-    EXPECT_NE(texels[(511 * 512 + 511) * 4], 99);  // padding is never read as a pixel
+    texels = Texels(padded);
+    EXPECT_EQ(At(texels, 0, 0)[0], 20);      // bottom row from the picture's last row
+    EXPECT_EQ(At(texels, 511, 0)[0], 10);    // top row from the first
+    EXPECT_NE(At(texels, 511, 511)[0], 99);  // padding is never read as a pixel
 
     // Grey pictures become grey RGB; grey with alpha becomes opaque RGBA.
-    decoder_.image = CodedPicture(4, 4, 1);
-    Texture grey;
-    ASSERT_TRUE(loadPicFile("grey.png", &grey));
-    texels = TextureTexels(grey.texID, width, height);
+    texels = Texels(CodedPicture(4, 4, 1));
     EXPECT_EQ(std::vector<uint8_t>(texels.begin(), texels.begin() + 4),
               (std::vector<uint8_t>{3, 3, 3, 255}));
-    decoder_.image = CodedPicture(4, 4, 2);
-    Texture greyAlpha;
-    ASSERT_TRUE(loadPicFile("grey-alpha.png", &greyAlpha));
-    texels = TextureTexels(greyAlpha.texID, width, height);
-    EXPECT_EQ(texels[(511 * 512) * 4 + 2], 0);
+    texels = Texels(CodedPicture(4, 4, 2));
+    EXPECT_EQ(At(texels, 511, 0)[2], 0);
     EXPECT_EQ(texels[3], 255);
 }
 

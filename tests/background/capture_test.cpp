@@ -1,6 +1,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -46,13 +47,11 @@ CapturedImage HalfRedHalfGreen(int width, int height) {
     image.width = width;
     image.height = height;
     image.rgba.resize(std::size_t(width) * height * 4);
-    for (int row = 0; row < height; ++row) {
+    for (int row = 0; row < height; ++row)
         for (int column = 0; column < width; ++column) {
             uint8_t* p = &image.rgba[(std::size_t(row) * width + column) * 4];
-            p[column < width / 2 ? 0 : 1] = 255;
-            p[3] = 255;
+            p[column < width / 2 ? 0 : 1] = p[3] = 255;
         }
-    }
     return image;
 }
 
@@ -78,10 +77,7 @@ TEST(CaptureTexture, ResampledUploadOrDeletionForBlackScreens) {
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     const uint8_t* left = &texels[(100 * std::size_t(width) + 10) * 4];
     const uint8_t* right = &texels[(100 * std::size_t(width) + width - 10) * 4];
-    EXPECT_EQ(left[0], 255);
-    EXPECT_EQ(left[1], 0);
-    EXPECT_EQ(right[0], 0);
-    EXPECT_EQ(right[1], 255);
+    EXPECT_TRUE(left[0] == 255 && left[1] == 0 && right[0] == 0 && right[1] == 255);
 
     // The same name is reused when one is given.
     const uint32_t given = name;
@@ -89,10 +85,8 @@ TEST(CaptureTexture, ResampledUploadOrDeletionForBlackScreens) {
     EXPECT_EQ(name, given);
 
     // A black screen (or one that could not be read) deletes the texture and reports 0.
-    CapturedImage black;
-    black.width = 320;
-    black.height = 200;
-    black.rgba.assign(std::size_t(320) * 200 * 4, 0);
+    CapturedImage black = HalfRedHalfGreen(320, 200);
+    std::fill(black.rgba.begin(), black.rgba.end(), 0);
     MakeCaptureTexture(black, 1, &name);
     EXPECT_EQ(name, 0u);
     EXPECT_FALSE(glIsTexture(given));
@@ -160,37 +154,34 @@ TEST(GroundPicture, SourcesFallBackToTheShippedPicture) {
     PathDecoder decoder;
     SetImageDecoder(&decoder);
     const std::string fallback = "/res/fallback.jpg";
-    decoder.readable = {fallback, "/desk/sea.png"};
-
-    SETTINGS settings = DefaultSettings();
-    settings.BGTYPE = 1;
-    FixedLookup desk("/desk/sea.png");
-    Texture fromDesktop;
-    EXPECT_TRUE(LoadGroundPicture(settings, 1, &desk, fallback, fromDesktop));
-    EXPECT_EQ(decoder.asked, std::vector<std::string>{"/desk/sea.png"});
-    EXPECT_NE(fromDesktop.texID, 0u);
-
-    // A desktop picture our decoder cannot read gives the shipped picture.
-    decoder.asked.clear();
-    FixedLookup slideShow("/usr/share/backgrounds/gnome/adwaita-timed.xml");
-    Texture fromShow;
-    EXPECT_TRUE(LoadGroundPicture(settings, 0, &slideShow, fallback, fromShow));
-    EXPECT_EQ(decoder.asked.back(), fallback);
-    EXPECT_NE(fromShow.texID, 0u);
-
-    // A folder with no pictures gives the shipped picture.
-    decoder.asked.clear();
-    settings.BGTYPE = 2;
-    std::snprintf(settings.BGPath, sizeof settings.BGPath, "%s", "/nonexistent/velmora/folder");
-    Texture fromFolder;
-    EXPECT_TRUE(LoadGroundPicture(settings, 0, &desk, fallback, fromFolder));
-    EXPECT_EQ(decoder.asked, std::vector<std::string>{fallback});
-
-    // Nothing readable at all: no texture, and no failure beyond the false result.
-    decoder.readable.clear();
-    Texture nothing;
-    EXPECT_FALSE(LoadGroundPicture(settings, 0, &desk, fallback, nothing));
-    EXPECT_EQ(nothing.texID, 0u);
+    const struct {
+        const char* what;
+        int source;           // 1 the desktop picture, 2 a picture folder (one that does not exist)
+        const char* desktop;  // the desktop's picture
+        bool readable;        // whether the desktop picture and the fallback decode
+        std::vector<std::string> asked;
+    } cases[] = {{"the desktop picture", 1, "/desk/sea.png", true, {"/desk/sea.png"}},
+                 {"a desktop picture our decoder cannot read",
+                  1,
+                  "/usr/share/backgrounds/gnome/adwaita-timed.xml",
+                  true,
+                  {"/usr/share/backgrounds/gnome/adwaita-timed.xml", fallback}},
+                 {"a folder with no pictures", 2, "/desk/sea.png", true, {fallback}},
+                 {"nothing readable at all", 2, "/desk/sea.png", false, {fallback}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SETTINGS settings = DefaultSettings();
+        settings.BGTYPE = c.source;
+        std::snprintf(settings.BGPath, sizeof settings.BGPath, "%s", "/nonexistent/velmora/folder");
+        decoder.asked.clear();
+        decoder.readable.clear();
+        if (c.readable) decoder.readable = {fallback, "/desk/sea.png"};
+        FixedLookup desk(c.desktop);
+        Texture ground;
+        EXPECT_EQ(LoadGroundPicture(settings, 1, &desk, fallback, ground), c.readable);
+        EXPECT_EQ(decoder.asked, c.asked);
+        EXPECT_EQ(ground.texID != 0, c.readable);
+    }
     SetImageDecoder(nullptr);
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/saver_options.h"
+#include "tests/settings/settings_text.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ TEST(SaverOptions, WhereToDraw) {
         std::string error;
         ASSERT_TRUE(Parse(c.args, options, error, c.env)) << error;
         EXPECT_EQ(options.mode, c.mode);
-        if (c.mode == SaverMode::WindowId) EXPECT_EQ(options.windowId, c.windowId);
+        EXPECT_EQ(c.mode == SaverMode::WindowId ? options.windowId : 0, c.windowId);
         EXPECT_EQ(options.preview, c.preview);
         EXPECT_EQ(options.stats, c.stats);
     }
@@ -78,33 +79,26 @@ TEST(SaverOptions, RunSettingsOverrideTheStoredOnesWithinRange) {
     SETTINGS settings = DefaultSettings();
     bool mainOnly = false;
     ASSERT_TRUE(ApplyRunSettings(options, settings, mainOnly, error));
-    EXPECT_EQ(settings.NUM_DOGS, 2);
-    EXPECT_EQ(settings.LDOGSIZE, 150);
-    EXPECT_FLOAT_EQ(settings.dogSize, 1.5f);
-    EXPECT_EQ(settings.NUM_FOOTPRINTS, 50);
-    EXPECT_EQ(settings.BGTYPE, 2);
-    EXPECT_STREQ(settings.BGPath, "/pics");
-    EXPECT_FALSE(settings.TILEBG);
-    EXPECT_EQ(settings.BGRES, 2);
-    EXPECT_TRUE(mainOnly);
+    EXPECT_EQ(SettingsText(settings, mainOnly),
+              "dogs=2 size=150/150 prints=50 tile=0 type=2 res=2 path=/pics main=1");
     EXPECT_EQ(options.resources, "/opt/v");
 
-    // Without options the stored settings stay as they are.
+    // Without options the stored settings stay as they are; each option changes its own value.
     SETTINGS stored = DefaultSettings();
     stored.NUM_DOGS = 1;
     stored.TILEBG = false;
-    ASSERT_TRUE(Parse({"--window"}, options, error));
-    SETTINGS copy = stored;
     bool storedMainOnly = true;
-    ASSERT_TRUE(ApplyRunSettings(options, copy, storedMainOnly, error));
-    EXPECT_EQ(std::memcmp(&copy, &stored, sizeof copy), 0);
-    EXPECT_TRUE(storedMainOnly);
-    ASSERT_TRUE(Parse({"--background", "screen", "--tile"}, options, error));
-    ASSERT_TRUE(ApplyRunSettings(options, copy, storedMainOnly, error));
-    EXPECT_EQ(copy.BGTYPE, 0);
-    EXPECT_TRUE(copy.TILEBG);
-    ASSERT_TRUE(Parse({"--background", "desktop"}, options, error));
-    EXPECT_EQ(options.background, 1);
+    const std::string unchanged = SettingsText(stored, storedMainOnly);
+    ASSERT_TRUE(Parse({"--window"}, options, error));
+    ASSERT_TRUE(ApplyRunSettings(options, stored, storedMainOnly, error));
+    EXPECT_EQ(SettingsText(stored, storedMainOnly), unchanged);
+    ASSERT_TRUE(Parse({"--background", "desktop", "--tile"}, options, error));
+    ASSERT_TRUE(ApplyRunSettings(options, stored, storedMainOnly, error));
+    EXPECT_EQ(SettingsText(stored, storedMainOnly),
+              "dogs=1 size=100/100 prints=1000 tile=1 type=1 res=1 path=/usr/share/backgrounds/ "
+              "main=1");
+    ASSERT_TRUE(Parse({"--background", "screen"}, options, error));
+    EXPECT_EQ(options.background, 0);
 
     // Values out of range or malformed are refused with a message naming the option.
     for (std::vector<const char*> bad : {std::vector<const char*>{"--cats", "4"},

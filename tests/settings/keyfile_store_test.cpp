@@ -1,6 +1,5 @@
 #include "platform/keyfile_store.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -11,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -50,14 +50,12 @@ void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
 }
 
+// The names in `folder`, sorted.
 std::vector<std::string> FolderEntries(const std::string& folder) {
     std::vector<std::string> names;
-    DIR* dir = opendir(folder.c_str());
-    while (dirent* entry = dir ? readdir(dir) : nullptr) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(name);
-    }
-    if (dir) closedir(dir);
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -155,9 +153,8 @@ TEST(KeyFileStore, SavingReplacesTheFileAtomicallyAndLeavesNoTemporaries) {
     ASSERT_TRUE(store.Synchronize()) << store.Error();
     EXPECT_EQ(ReadFile(link), "[VelmoraSaver]\nNumDogs=1\n");
     EXPECT_EQ(KeyFileStore(path).ReadInteger("NumDogs"), 2);
-    std::vector<std::string> names = FolderEntries(temp.Path());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"VelmoraSaver.ini", "old-copy"}));
+    EXPECT_EQ(FolderEntries(temp.Path()),
+              (std::vector<std::string>{"VelmoraSaver.ini", "old-copy"}));
 }
 
 TEST(KeyFileStore, AFailedSaveReportsFalseAndKeepsTheOldFile) {
@@ -186,7 +183,8 @@ TEST(KeyFileStore, AFailedSaveReportsFalseAndKeepsTheOldFile) {
     EXPECT_FALSE(saved);
     EXPECT_FALSE(store.Error().empty());
     EXPECT_EQ(ReadFile(path), "[VelmoraSaver]\nNumDogs=1\n");
-    EXPECT_EQ(FolderEntries(temp.Path()).size(), 2u);  // "plain" and the store, no temporary
+    EXPECT_EQ(FolderEntries(temp.Path()), (std::vector<std::string>{"VelmoraSaver.ini", "plain"}))
+        << "no temporary left behind";
 
     // A folder without write permission (meaningless for root, who may write anywhere).
     if (geteuid() != 0) {

@@ -31,13 +31,11 @@ class RecordingStore : public PreferencesStore {
     void WriteInteger(const char* key, long value) override { Write(key, std::to_string(value)); }
     bool Synchronize() override {
         writes.push_back("<sync>");
-        ++syncs;
         return syncSucceeds;
     }
 
     std::map<std::string, std::string> values;
     std::vector<std::string> writes;  // keys in the order written, "<sync>" for each flush
-    int syncs = 0;
     bool syncSucceeds = true;
 
   private:

@@ -8,8 +8,12 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "model/animation_template.h"
 #include "model/ms3d.h"
 #include "model/ms3d_writer.h"
+#include "model/one_model.h"
 
 namespace model_fixtures {
 
@@ -144,5 +148,29 @@ inline bool LoadBytes(const std::vector<uint8_t>& bytes, uint32_t lumpSize, MS3D
 inline bool Load(const std::vector<uint8_t>& bytes, MS3D* m) {
     return LoadBytes(bytes, uint32_t(bytes.size()), m);
 }
+
+// Template and instance from a model, the way the cat population makes them.
+struct Built {
+    MS3D model;
+    ANIMATIONTEMPLATE animTemplate;
+    ONEMODEL instance;
+    bool ok = false;
+    explicit Built(MS3D m, unsigned long texture = 0) : model(std::move(m)) {
+        model.InitialSetup();
+        ok = animTemplate.Setup(&model) && instance.Setup(&animTemplate, &model, &texture);
+        EXPECT_TRUE(ok) << "the model does not set up";
+    }
+    // One frame of skinning, in the fixed order.
+    void Frame(double dt) {
+        instance.RevertPoints(instance.joints.get());
+        instance.Animate(dt);
+        Pose();
+    }
+    // Moves the buffer to the joints' current pose.
+    void Pose() {
+        instance.UpdateSkeleton();
+        instance.UpdatePoints(instance.joints.get());
+    }
+};
 
 }  // namespace model_fixtures

@@ -82,6 +82,12 @@ std::vector<std::vector<FedVertex>> RenderFeedback(const MS3D& m) {
     return feedback.Finish();
 }
 
+GLuint Bound() {
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    return GLuint(bound);
+}
+
 // Window coordinates of a model-space point under identity matrices on a 64 x 64 viewport.
 float Window(float c) {
     return (c + 1.0f) * 32.0f;
@@ -137,19 +143,14 @@ TEST_F(ModelGL, RenderRecordedInADisplayListDrawsTheModel) {
 }
 
 TEST_F(ModelGL, DrawGroupDrawsItsSliceWithItsMaterial) {
-    MS3D model = SmallSample();
-    model.InitialSetup();
-    ANIMATIONTEMPLATE animTemplate;
-    ASSERT_TRUE(animTemplate.Setup(&model));
     GLuint textures[2];
     glGenTextures(2, textures);
-    unsigned long texName = textures[0];
-    ONEMODEL m;
-    ASSERT_TRUE(m.Setup(&animTemplate, &model, &texName));
+    Built built(SmallSample(), textures[0]);
+    ASSERT_TRUE(built.ok);
+    const MS3D& model = built.model;
+    ONEMODEL& m = built.instance;
     m.materials[1].texID = textures[1];
-    // Pose once so that the buffer holds model-space positions.
-    m.UpdateSkeleton();
-    m.UpdatePoints(m.joints.get());
+    built.Pose();  // the buffer holds model-space positions
 
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -162,16 +163,13 @@ TEST_F(ModelGL, DrawGroupDrawsItsSliceWithItsMaterial) {
         m.DrawGroup(m.groupCount);
         EXPECT_TRUE(feedback.Finish().empty());
     }
-    GLint bound = -1;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(bound, 0);  // out-of-range groups bound nothing either
+    EXPECT_EQ(Bound(), 0u);  // out-of-range groups bound nothing either
 
     Feedback group0;
     m.DrawGroup(0);
     const auto plain = group0.Finish();
     ASSERT_EQ(plain.size(), 2u);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(GLuint(bound), textures[0]);
+    EXPECT_EQ(Bound(), textures[0]);
     // Group 0 starts at index 0: its first corner is file triangle 0's first corner.
     EXPECT_NEAR(plain[0][0].t, 1.0f - model.triangles[0].t[0], 1e-6f);
     EXPECT_NEAR(plain[0][1].s, model.triangles[0].s[1], 1e-6f);
@@ -191,8 +189,7 @@ TEST_F(ModelGL, DrawGroupDrawsItsSliceWithItsMaterial) {
     m.DrawGroup(1);
     const auto mapped = group1.Finish();
     ASSERT_EQ(mapped.size(), 1u);
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(GLuint(bound), textures[1]);
+    EXPECT_EQ(Bound(), textures[1]);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
     m.DrawGroup(1);
@@ -216,15 +213,10 @@ TEST_F(ModelGL, DrawGroupDrawsItsSliceWithItsMaterial) {
 }
 
 TEST_F(ModelGL, DrawPlacesTheInstanceAndLeavesTheArraysOff) {
-    MS3D model = SmallSample();
-    model.InitialSetup();
-    ANIMATIONTEMPLATE animTemplate;
-    ASSERT_TRUE(animTemplate.Setup(&model));
-    unsigned long texName = 0;
-    ONEMODEL m;
-    ASSERT_TRUE(m.Setup(&animTemplate, &model, &texName));
-    m.UpdateSkeleton();
-    m.UpdatePoints(m.joints.get());
+    Built built(SmallSample());
+    ASSERT_TRUE(built.ok);
+    ONEMODEL& m = built.instance;
+    built.Pose();
     m.position = MakePoint(0.25f, 0, 0);
     Feedback feedback;
     m.Draw();

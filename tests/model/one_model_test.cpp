@@ -109,18 +109,6 @@ MS3D RandomModel(uint32_t seed, int triangles, int jointCount) {
     return m;
 }
 
-// Template and instance from a model, the way the cat population makes them.
-struct Built {
-    MS3D model;
-    ANIMATIONTEMPLATE animTemplate;
-    ONEMODEL instance;
-    bool ok = false;
-    explicit Built(MS3D m, unsigned long texture = 0) : model(std::move(m)) {
-        model.InitialSetup();
-        ok = animTemplate.Setup(&model) && instance.Setup(&animTemplate, &model, &texture);
-    }
-};
-
 bool SameBytes(const MODELVERTEX& a, const MODELVERTEX& b) {
     return std::memcmp(a.position, b.position, 32) == 0 && a.jointIndex == b.jointIndex;
 }
@@ -257,8 +245,7 @@ TEST(ModelInstance, CopyMakesAnIndependentInstanceOfTheSameModel) {
     // A copy of an instance that has been posed still starts joint-local.
     source.SetAnimation(0, 60, 1000.0, false, false);
     source.Animate(0.5);
-    source.UpdateSkeleton();
-    source.UpdatePoints(source.joints.get());
+    b.Pose();
     ONEMODEL fromPosed;
     ASSERT_TRUE(fromPosed.CopyFrom(source));
     const Built unposed(SampleModel());

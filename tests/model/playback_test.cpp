@@ -193,34 +193,15 @@ Rig TailRig() {
     return rig;
 }
 
-struct Instance {
-    MS3D model;
-    ANIMATIONTEMPLATE animTemplate;
-    ONEMODEL m;
-    explicit Instance(const MS3D& file) : model(file) {
-        model.InitialSetup();
-        unsigned long texture = 0;
-        EXPECT_TRUE(animTemplate.Setup(&model));
-        EXPECT_TRUE(m.Setup(&animTemplate, &model, &texture));
-    }
-    // One frame of skinning, in the fixed order.
-    void Frame(double dt) {
-        m.RevertPoints(m.joints.get());
-        m.Animate(dt);
-        m.UpdateSkeleton();
-        m.UpdatePoints(m.joints.get());
-    }
-};
-
 // The buffer vertex of file vertex v: the first corner that uses it.
-const MODELVERTEX& BufferVertexOf(const Instance& in, int v) {
-    for (int i = 0; i < 3 * in.m.triangleCount; ++i) {
-        const MODELVERTEX& candidate = in.m.vertices[in.m.indices[i]];
+const MODELVERTEX& BufferVertexOf(const Built& in, int v) {
+    for (int i = 0; i < 3 * in.instance.triangleCount; ++i) {
+        const MODELVERTEX& candidate = in.instance.vertices[in.instance.indices[i]];
         int k = i % 3;
         const MS3DTRIANGLE& tri = in.model.triangles[in.model.groups[0].triangleIndices[i / 3]];
         if (tri.vertexIndices[k] == v) return candidate;
     }
-    return in.m.vertices[0];
+    return in.instance.vertices[0];
 }
 
 std::vector<float> Positions(const ONEMODEL& m) {
@@ -255,14 +236,14 @@ MS3D KeyedJoint() {
 
 TEST(Playback, PosedVerticesFollowTheJointChainComputedFromTheKeys) {
     const Rig rig = TailRig();
-    Instance in(rig.file);
-    in.m.SetAnimation(0, 60, 1000.0, false, false);
+    Built in(rig.file);
+    in.instance.SetAnimation(0, 60, 1000.0, false, false);
     double ms = 0;
     for (const double dt : {0.05, 0.1, 0.2, 0.15, 0.33, 0.4, 0.27, 0.5}) {
         in.Frame(dt);
         ms += dt * 1000.0;
         SCOPED_TRACE(ms);
-        ASSERT_NEAR(in.m.animTime, ms, 1e-3);
+        ASSERT_NEAR(in.instance.animTime, ms, 1e-3);
         for (int v = 0; v < in.model.vertexCount; ++v) {
             double expected[3];
             rig.Posed(v, ms, expected);
@@ -273,8 +254,8 @@ TEST(Playback, PosedVerticesFollowTheJointChainComputedFromTheKeys) {
 }
 
 TEST(Playback, ClipTimesAdvanceEndAndLoop) {
-    Instance in(TailRig().file);
-    ONEMODEL& m = in.m;
+    Built in(TailRig().file);
+    ONEMODEL& m = in.instance;
     m.SetAnimation(10, 20, 1000.0, false, false);
     EXPECT_NEAR(m.startTime, 333.333f, 1e-3f);
     EXPECT_NEAR(m.endTime, 666.667f, 1e-3f);
@@ -311,15 +292,15 @@ TEST(Playback, ClipTimesAdvanceEndAndLoop) {
     EXPECT_EQ(std::memcmp(&m.joints[1].rotationQuat, &before, sizeof before), 0);
 
     // A new instance is idle: animating it changes nothing.
-    Instance idle(TailRig().file);
-    idle.m.Animate(0.5);
-    EXPECT_EQ(idle.m.animTime, 0.0f);
-    EXPECT_EQ(idle.m.joints[0].rotationQuat.w, 1.0);
+    Built idle(TailRig().file);
+    idle.instance.Animate(0.5);
+    EXPECT_EQ(idle.instance.animTime, 0.0f);
+    EXPECT_EQ(idle.instance.joints[0].rotationQuat.w, 1.0);
 }
 
 TEST(Playback, KeysAreChosenAndInterpolatedAsTheirTimesSay) {
-    Instance in(KeyedJoint());
-    ONEMODEL& m = in.m;
+    Built in(KeyedJoint());
+    ONEMODEL& m = in.instance;
     const auto translationAt = [&](double frame) {
         m.SetAnimation(frame, 300, 1000.0, false, false);
         m.Animate(0.0);
@@ -357,8 +338,8 @@ TEST(Playback, KeysAreChosenAndInterpolatedAsTheirTimesSay) {
 }
 
 TEST(Playback, CrossFadesRunFromTheHeldPoseToTheClipStart) {
-    Instance in(KeyedJoint());
-    ONEMODEL& m = in.m;
+    Built in(KeyedJoint());
+    ONEMODEL& m = in.instance;
     m.SetAnimation(0, 300, 1000.0, false, false);
     m.Animate(0.0);  // holds key 0: translation (1, 0, 0), no rotation
     ASSERT_EQ(m.joints[0].translation.x, 1.0f);
@@ -397,15 +378,14 @@ TEST(Playback, CrossFadesRunFromTheHeldPoseToTheClipStart) {
 }
 
 TEST(Playback, RevertingAndPosingWithTheSameJointsRestoresTheBuffer) {
-    Instance in(TailRig().file);
-    ONEMODEL& m = in.m;
+    Built in(TailRig().file);
+    ONEMODEL& m = in.instance;
     const std::vector<float> local = Positions(m);
     m.RevertPoints(m.joints.get());  // identity joints
     EXPECT_EQ(Positions(m), local);
     m.SetAnimation(0, 60, 1000.0, false, false);
     m.Animate(0.7);
-    m.UpdateSkeleton();
-    m.UpdatePoints(m.joints.get());
+    in.Pose();
     const std::vector<float> posed = Positions(m);
     EXPECT_GT(MaxDifference(posed, local), 0.1);
     m.RevertPoints(m.joints.get());
@@ -440,22 +420,22 @@ TEST(Playback, HeldAndLoopingPosesDoNotDriftOverManyFrames) {
     rig.file.joints[1].rotationKeys = {Key(0, 0.3f, 0, 0.5f), Key(2, 0.302f, 0, 0.5f)};
     for (const double end : {60.0, 35.0}) {  // held at a key, then between keys
         SCOPED_TRACE(end);
-        Instance in(rig.file);
-        in.m.SetAnimation(0, end, 1000.0, false, false);
+        Built in(rig.file);
+        in.instance.SetAnimation(0, end, 1000.0, false, false);
         in.Frame(5.0);
-        ASSERT_EQ(in.m.animTime, in.m.endTime);
-        const std::vector<float> first = Positions(in.m);
+        ASSERT_EQ(in.instance.animTime, in.instance.endTime);
+        const std::vector<float> first = Positions(in.instance);
         for (int i = 0; i < 100000; ++i) in.Frame(1.0 / 35.0);
-        EXPECT_LT(MaxDifference(Positions(in.m), first), 1e-3);
+        EXPECT_LT(MaxDifference(Positions(in.instance), first), 1e-3);
     }
     // A looping clip against a fresh instance posed once at the same clip time.
-    Instance looping(rig.file);
-    looping.m.SetAnimation(0, 60, 1000.0, true, false);
+    Built looping(rig.file);
+    looping.instance.SetAnimation(0, 60, 1000.0, true, false);
     for (int i = 0; i < 100000; ++i) looping.Frame(1.0 / 35.0);
-    Instance fresh(rig.file);
-    fresh.m.SetAnimation(0, 60, 1000.0, false, false);
-    fresh.m.animTime = looping.m.animTime;
+    Built fresh(rig.file);
+    fresh.instance.SetAnimation(0, 60, 1000.0, false, false);
+    fresh.instance.animTime = looping.instance.animTime;
     fresh.Frame(0.0);
-    ASSERT_EQ(fresh.m.animTime, looping.m.animTime);
-    EXPECT_LT(MaxDifference(Positions(looping.m), Positions(fresh.m)), 1e-5);
+    ASSERT_EQ(fresh.instance.animTime, looping.instance.animTime);
+    EXPECT_LT(MaxDifference(Positions(looping.instance), Positions(fresh.instance)), 1e-5);
 }

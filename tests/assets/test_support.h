@@ -7,10 +7,12 @@
 
 #include <cstdint>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "assets/resfile.h"
 #include "host/alert.h"
 #include "platform/headless_gl.h"
 
@@ -60,6 +62,16 @@ inline std::vector<uint8_t> ReadBack(uint32_t texID, uint32_t width, uint32_t he
     std::vector<uint8_t> out(static_cast<size_t>(width) * height * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, out.data());
+    return out;
+}
+
+// Lump n of an open pack as LoadData hands it over; nothing when refused or when no buffer came.
+inline std::optional<std::vector<uint8_t>> LoadedLump(RESFILE& pack, int n) {
+    void* data = nullptr;
+    if (!pack.LoadData(n, &data) || data == nullptr) return std::nullopt;
+    const auto* bytes = static_cast<unsigned char*>(data);
+    std::vector<uint8_t> out(bytes, bytes + pack.LumpSize(n));
+    delete[] bytes;
     return out;
 }
 

@@ -11,28 +11,11 @@
 #include "assets/background_pictures.h"
 #include "host/image_decoder.h"
 #include "platform/headless_gl.h"
+#include "tests/host_view/picture_fakes.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Hands out one prepared picture for every file and remembers the paths asked for.
-class FakeDecoder : public ImageDecoder {
-  public:
-    bool DecodeFile(const char* path, DecodedImage& out, std::string& error) override {
-        paths.emplace_back(path);
-        if (!succeed) {
-            error = "not a picture";
-            return false;
-        }
-        out = image;
-        return true;
-    }
-    bool DecodeMemory(const void*, size_t, DecodedImage&, std::string&) override { return false; }
-    DecodedImage image;
-    bool succeed = true;
-    std::vector<std::string> paths;
-};
 
 // A picture whose pixel at (row, column) tells where it came from: red and green hold the row,
 // blue the column, each modulo 256, and row / 256 goes in the upper bits of green.

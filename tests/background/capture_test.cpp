@@ -9,6 +9,7 @@
 #include "host/image_decoder.h"
 #include "host/settings.h"
 #include "platform/headless_gl.h"
+#include "tests/host_view/picture_fakes.h"
 
 namespace {
 
@@ -100,58 +101,24 @@ TEST(CaptureTexture, ResampledUploadOrDeletionForBlackScreens) {
     EXPECT_EQ(name, 0u);
 }
 
-class FixedLookup : public DesktopPictureLookup {
-  public:
-    explicit FixedLookup(std::string path) : path_(std::move(path)) {}
-    std::string PicturePath(int screenNumber) override {
-        lastScreen = screenNumber;
-        return path_;
-    }
-    int lastScreen = -1;
-
-  private:
-    std::string path_;
-};
-
 TEST(DesktopPicture, DesktopChoiceOrTheShippedPicture) {
     const std::string fallback = "/usr/share/velmora/fallback.jpg";
-    FixedLookup named("/home/u/Pictures/sea.png");
+    FakeDesktop named("/home/u/Pictures/sea.png");
     EXPECT_EQ(DesktopPicturePath(&named, 3, fallback), "/home/u/Pictures/sea.png");
-    EXPECT_EQ(named.lastScreen, 3);
+    EXPECT_EQ(named.asked, std::vector<int>{3});
     // Too short to be a picture's path ("/a.jp" is the shortest taken), or too long.
     for (const std::string& path : {std::string(), std::string("/a.j"), std::string("/a.jp"),
                                     "/" + std::string(2000, 'x') + ".png"}) {
-        FixedLookup lookup(path);
+        FakeDesktop lookup(path);
         EXPECT_EQ(DesktopPicturePath(&lookup, 0, fallback), path == "/a.jp" ? path : fallback);
     }
     EXPECT_EQ(DesktopPicturePath(nullptr, 0, fallback), fallback);
 }
 
-// Decodes only the paths it is told about.
-class PathDecoder : public ImageDecoder {
-  public:
-    bool DecodeFile(const char* path, DecodedImage& out, std::string&) override {
-        asked.emplace_back(path);
-        for (const std::string& good : readable) {
-            if (good == path) {
-                out.width = out.height = 2;
-                out.channels = 3;
-                out.bytesPerRow = 6;
-                out.pixels.assign(12, 200);
-                return true;
-            }
-        }
-        return false;
-    }
-    bool DecodeMemory(const void*, size_t, DecodedImage&, std::string&) override { return false; }
-    std::vector<std::string> readable;
-    std::vector<std::string> asked;
-};
-
 TEST(GroundPicture, SourcesFallBackToTheShippedPicture) {
     HeadlessGL gl;
     ASSERT_TRUE(gl.Create(16, 16)) << gl.Error();
-    PathDecoder decoder;
+    FakeDecoder decoder;
     SetImageDecoder(&decoder);
     const std::string fallback = "/res/fallback.jpg";
     const struct {
@@ -173,13 +140,13 @@ TEST(GroundPicture, SourcesFallBackToTheShippedPicture) {
         SETTINGS settings = DefaultSettings();
         settings.BGTYPE = c.source;
         std::snprintf(settings.BGPath, sizeof settings.BGPath, "%s", "/nonexistent/velmora/folder");
-        decoder.asked.clear();
-        decoder.readable.clear();
-        if (c.readable) decoder.readable = {fallback, "/desk/sea.png"};
-        FixedLookup desk(c.desktop);
+        decoder.paths.clear();
+        decoder.readable = {fallback, "/desk/sea.png"};
+        decoder.succeed = c.readable;
+        FakeDesktop desk(c.desktop);
         Texture ground;
         EXPECT_EQ(LoadGroundPicture(settings, 1, &desk, fallback, ground), c.readable);
-        EXPECT_EQ(decoder.asked, c.asked);
+        EXPECT_EQ(decoder.paths, c.asked);
         EXPECT_EQ(ground.texID != 0, c.readable);
     }
     SetImageDecoder(nullptr);

@@ -10,6 +10,7 @@
 #include "host/image_decoder.h"
 #include "host/velmora_view.h"
 #include "platform/headless_gl.h"
+#include "tests/host_view/picture_fakes.h"
 
 namespace {
 
@@ -106,32 +107,6 @@ class FakeCapture : public ScreenCapture {
     bool succeed = true;
     int calls = 0;
     ScreenRect requested;
-};
-
-class FakeDesktop : public DesktopPictureLookup {
-  public:
-    std::string PicturePath(int screenNumber) override {
-        asked.push_back(screenNumber);
-        return path;
-    }
-    std::string path = "/pictures/desk.png";
-    std::vector<int> asked;
-};
-
-// Decodes every file as a small orange picture and remembers which paths were asked for.
-class FakeDecoder : public ImageDecoder {
-  public:
-    bool DecodeFile(const char* path, DecodedImage& out, std::string&) override {
-        paths.emplace_back(path);
-        out.width = out.height = 4;
-        out.channels = 3;
-        out.bytesPerRow = 12;
-        out.pixels.clear();
-        for (int i = 0; i < 16; ++i) out.pixels.insert(out.pixels.end(), {255, 128, 0});
-        return true;
-    }
-    bool DecodeMemory(const void*, size_t, DecodedImage&, std::string&) override { return false; }
-    std::vector<std::string> paths;
 };
 
 CapturedImage SolidImage(int width, int height, uint8_t red, uint8_t green, uint8_t blue) {

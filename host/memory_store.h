@@ -6,8 +6,11 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "host/preferences_store.h"
+#include "host/settings.h"
 
 class MemoryStore : public PreferencesStore {
   public:
@@ -30,3 +33,7 @@ class MemoryStore : public PreferencesStore {
     std::map<std::string, std::string> values_;
     int synchronizeCount_ = 0;
 };
+
+// The default settings with `overrides` (key, value as text) on top, loaded through the normal
+// loading code (bounds included) from a store that exists only in memory.
+SETTINGS SettingsForOneRun(const std::vector<std::pair<std::string, std::string>>& overrides);

@@ -1,5 +1,7 @@
 #include "host/velmora_view.h"
 
+#include "host/gl_state.h"
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -109,16 +111,8 @@ void VelmoraView::glInit() {
     ScrnHeight = float(environment_.surface->Height());
     const int width = int(ScrnWidth);
     const int height = int(ScrnHeight);
-    glViewport(0, 0, width, height);
+    InitialiseViewGL(width, height);
     if (ssMain) ssMain->SetSize(width, height);
-
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_COLOR_MATERIAL);
-    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     glReshape();
 }
 

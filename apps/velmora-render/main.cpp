@@ -25,9 +25,11 @@
 #include "assets/texture.h"
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
+#include "host/gl_state.h"
 #include "host/memory_store.h"
 #include "host/settings.h"
 #include "platform/headless_gl.h"
+#include "platform/install_paths.h"
 #include "platform/stb_image_decoder.h"
 #include "render_options.h"
 #include "scene/ssmain.h"
@@ -39,44 +41,6 @@ using Clock = std::chrono::steady_clock;
 
 double Milliseconds(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-// share/velmora beside the bin/ folder this program lies in.
-std::string DefaultResources() {
-    char exe[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-    if (n <= 0) return "share/velmora/";
-    std::string path(exe, static_cast<size_t>(n));
-    for (int i = 0; i < 2; ++i) {
-        const size_t slash = path.rfind('/');
-        path = slash == std::string::npos ? std::string() : path.substr(0, slash);
-    }
-    return path + "/share/velmora/";
-}
-
-// The settings of this run: the defaults with the --set values on top, loaded through the
-// normal loading code from a store that exists only in memory.
-SETTINGS RunSettings(const RenderOptions& o) {
-    MemoryStore store;
-    SaveSettings(store, DefaultSettings(), false);
-    store.WriteString("version", kSettingsVersion);
-    for (const auto& [key, value] : o.settings) store.Set(key, value);
-    SETTINGS settings;
-    bool mainMonitorOnly = false;
-    LoadSettings(store, settings, mainMonitorOnly);
-    return settings;
-}
-
-// The state the view gives OpenGL before the scene's first frame.
-void InitialiseGL(int width, int height) {
-    glViewport(0, 0, width, height);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_COLOR_MATERIAL);
-    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
 }
 
 uint32_t LoadGround(const std::string& resources) {
@@ -136,7 +100,7 @@ int main(int argc, char** argv) {
         std::fputs(RenderUsage().c_str(), stdout);
         return 0;
     }
-    std::string resources = o.resources.empty() ? DefaultResources() : o.resources;
+    std::string resources = o.resources.empty() ? DefaultResourceFolder() : o.resources;
     if (resources.back() != '/') resources += '/';
 
     if (!o.outDir.empty()) {
@@ -156,9 +120,9 @@ int main(int argc, char** argv) {
     }
     StbImageDecoder decoder;
     SetImageDecoder(&decoder);
-    InitialiseGL(o.width, o.height);
+    InitialiseViewGL(o.width, o.height);
 
-    SETTINGS settings = RunSettings(o);
+    SETTINGS settings = SettingsForOneRun(o.settings);
     std::srand(o.seedGiven ? o.seed : static_cast<unsigned>(std::time(nullptr)));
 
     SSMAIN scene;

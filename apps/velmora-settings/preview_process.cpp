@@ -11,6 +11,8 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/install_paths.h"
+
 namespace {
 
 // Waits up to `milliseconds` for `pid` to end; true once it is reaped.
@@ -27,11 +29,7 @@ bool ReapWithin(pid_t pid, int milliseconds) {
 }  // namespace
 
 std::string SaverProgramPath() {
-    char self[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    if (length <= 0) return "velmora";
-    std::string path(self, static_cast<size_t>(length));
-    return path.substr(0, path.rfind('/') + 1) + "velmora";
+    return ProgramFolder() + "velmora";
 }
 
 bool PreviewProcess::Available() const {

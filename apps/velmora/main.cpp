@@ -9,6 +9,7 @@
 
 #include "apps/velmora/saver_app.h"
 #include "host/saver_options.h"
+#include "platform/install_paths.h"
 #include "platform/keyfile_store.h"
 
 namespace {
@@ -30,20 +31,6 @@ void InstallSignalHandlers() {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGHUP, &action, nullptr);
     signal(SIGPIPE, SIG_IGN);
-}
-
-// share/velmora beside the folder of the program, found through /proc/self/exe so that a build
-// tree and an installed tree both work.
-std::string DefaultResourcePath() {
-    char exe[4096];
-    const ssize_t length = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (length <= 0) return "share/velmora";
-    std::string path(exe, std::size_t(length));
-    for (int up = 0; up < 2; ++up) {
-        const auto slash = path.find_last_of('/');
-        path = slash == std::string::npos ? std::string() : path.substr(0, slash);
-    }
-    return path + "/share/velmora";
 }
 
 }  // namespace
@@ -69,6 +56,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     run.resourcePath =
-        run.options.resources.empty() ? DefaultResourcePath() : run.options.resources;
+        run.options.resources.empty() ? DefaultResourceFolder() : run.options.resources;
     return RunSaver(run, stopRequested);
 }

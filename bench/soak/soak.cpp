@@ -34,9 +34,11 @@
 #include "assets/background_pictures.h"
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
+#include "host/gl_state.h"
 #include "host/memory_store.h"
 #include "host/settings.h"
 #include "platform/headless_gl.h"
+#include "platform/install_paths.h"
 #include "platform/stb_image_decoder.h"
 #include "scene/ssmain.h"
 #include "soak_checks.h"
@@ -103,39 +105,6 @@ bool ParseOptions(int argc, char** argv, SoakOptions& o) {
     return true;
 }
 
-// share/velmora beside the bin/ folder of the build or installed tree.
-std::string DefaultResources() {
-    char exe[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-    if (n <= 0) return "share/velmora/";
-    std::string path(exe, static_cast<size_t>(n));
-    for (int i = 0; i < 2; ++i) path = path.substr(0, path.rfind('/'));
-    return path + "/share/velmora/";
-}
-
-// The user's defaults with three cats, through the normal loading code.
-SETTINGS SoakSettings() {
-    MemoryStore store;
-    SaveSettings(store, DefaultSettings(), false);
-    store.WriteString("version", kSettingsVersion);
-    store.WriteInteger("NumDogs", 3);
-    SETTINGS settings;
-    bool mainMonitorOnly = false;
-    LoadSettings(store, settings, mainMonitorOnly);
-    return settings;
-}
-
-void InitialiseGL(int width, int height) {
-    glViewport(0, 0, width, height);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_COLOR_MATERIAL);
-    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-}
-
 std::string SimulatedTime(long frame) {
     const long seconds = static_cast<long>(static_cast<double>(frame) / kFramesPerSecond);
     char text[32];
@@ -153,10 +122,10 @@ class Soak {
             return 1;
         }
         SetImageDecoder(&decoder_);
-        InitialiseGL(o_.width, o_.height);
-        std::string resources = o_.resources.empty() ? DefaultResources() : o_.resources;
+        InitialiseViewGL(o_.width, o_.height);
+        std::string resources = o_.resources.empty() ? DefaultResourceFolder() : o_.resources;
         if (resources.back() != '/') resources += '/';
-        settings_ = SoakSettings();
+        settings_ = SettingsForOneRun({{"NumDogs", "3"}});  // the defaults with three cats
         std::srand(o_.seed);
         if (!scene_.Setup(false, o_.width, o_.height, &settings_, resources.c_str())) {
             std::fprintf(stderr, "velmora-soak: the scene cannot be set up from %s\n",

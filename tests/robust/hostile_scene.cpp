@@ -10,6 +10,7 @@
 
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
+#include "host/gl_state.h"
 #include "platform/headless_gl.h"
 #include "platform/keyfile_store.h"
 #include "scene/ssmain.h"
@@ -44,25 +45,10 @@ std::string FallbackPicture() {
     return std::string(VELMORA_RESOURCE_DIR) + "/fallback.jpg";
 }
 
-namespace {
-
-void InitialiseGL() {
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_COLOR_MATERIAL);
-    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-}
-
-}  // namespace
-
 SceneRun RunScene(SETTINGS settings, unsigned ground, int frames) {
     constexpr int kWidth = 64, kHeight = 48;
     SceneRun run;
-    glViewport(0, 0, kWidth, kHeight);
-    InitialiseGL();
+    InitialiseViewGL(kWidth, kHeight);
     std::srand(11);
     SSMAIN scene;
     const std::string resources = std::string(VELMORA_RESOURCE_DIR) + "/";

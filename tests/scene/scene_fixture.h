@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "host/gl_state.h"
 #include "host/settings.h"
 #include "platform/headless_gl.h"
 #include "platform/stb_image_decoder.h"
@@ -46,9 +47,6 @@ std::vector<uint8_t> SolidJPEG(int w, int h, const uint8_t rgb[3]);
 
 // Settings as a first run has them, with `cats` cats.
 SETTINGS TestSettings(int cats = 3, int footprints = 1000);
-
-// The GL state the view sets before the scene's first frame.
-void InitialiseViewGL(int width, int height);
 
 // A DOGCONTROL measured for the scene projection at w x h and set up from `folder`; needs a
 // current context. False when its Setup fails.

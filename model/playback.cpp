@@ -190,14 +190,26 @@ void ONEMODEL::RevertPoints(BASICJOINT* posed) {
 void ONEMODEL::UpdatePoints(BASICJOINT* posed) {
     if (!posed) return;
     ForgetIndex();
+    // MatrixRotatePoint then MatrixTranslatePoint for the position and MatrixRotatePoint for the
+    // normal, written out here so that the compiler keeps the joint's matrix in registers and
+    // pairs the rows: the same double-precision operations in the same order, each result rounded
+    // to float where those functions round it, so the pose is bit for bit theirs.
+    const int joints = jointCount;
     for (uint32_t i = 0; i < vertexCount; ++i) {
         MODELVERTEX& v = vertices[i];
-        if (v.jointIndex < 0 || v.jointIndex >= jointCount) continue;
-        const MATRIX& a = posed[v.jointIndex].absolute;
-        const VECTOR3D p = MatrixTranslatePoint(
-            a, MatrixRotatePoint(a, MakePoint(v.position[0], v.position[1], v.position[2])));
-        const VECTOR3D n = MatrixRotatePoint(a, MakePoint(v.normal[0], v.normal[1], v.normal[2]));
-        v.position[0] = p.x, v.position[1] = p.y, v.position[2] = p.z;
-        v.normal[0] = n.x, v.normal[1] = n.y, v.normal[2] = n.z;
+        const int j = v.jointIndex;
+        if (j < 0 || j >= joints) continue;
+        const double* m = posed[j].absolute.m;
+        const double x = v.position[0], y = v.position[1], z = v.position[2];
+        const float rx = float(m[0] * x + m[4] * y + m[8] * z);
+        const float ry = float(m[1] * x + m[5] * y + m[9] * z);
+        const float rz = float(m[2] * x + m[6] * y + m[10] * z);
+        v.position[0] = float(double(rx) + m[12]);
+        v.position[1] = float(double(ry) + m[13]);
+        v.position[2] = float(double(rz) + m[14]);
+        const double nx = v.normal[0], ny = v.normal[1], nz = v.normal[2];
+        v.normal[0] = float(m[0] * nx + m[4] * ny + m[8] * nz);
+        v.normal[1] = float(m[1] * nx + m[5] * ny + m[9] * nz);
+        v.normal[2] = float(m[2] * nx + m[6] * ny + m[10] * nz);
     }
 }

@@ -139,24 +139,31 @@ class JpegTableCheck {
     bool defined_[2][4] = {};
 };
 
-// stb_image 2.27 copies a PNG's first image-data chunk into a buffer it has not allocated when
-// that chunk is empty (a copy of nothing to a null pointer, which C does not allow). Such files
-// are refused; an encoder never writes an empty chunk before the image data begins.
+// stb_image 2.27 trusts two things in a PNG's image-data chunks: it grows its buffer to the
+// length a chunk claims before reading it, so a chunk of a few bytes claiming 1.6 GB allocates
+// 1.6 GB; and it copies an empty first chunk into a buffer it has not allocated (a copy of nothing
+// to a null pointer, which C does not allow). PNGs with a chunk running past the end of the file,
+// or an empty chunk before the image data begins, are refused: no encoder writes either.
 bool PngDataSound(const uint8_t* data, size_t size, std::string& error) {
     static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     if (size < 8 || std::memcmp(data, kSignature, 8) != 0) return true;  // not a PNG
+    bool dataBegun = false;
     size_t p = 8;
     while (p + 8 <= size) {
         const uint32_t length = uint32_t(data[p]) << 24 | uint32_t(data[p + 1]) << 16 |
                                 uint32_t(data[p + 2]) << 8 | data[p + 3];
         const bool imageData = std::memcmp(data + p + 4, "IDAT", 4) == 0;
-        if (imageData && length == 0) {
+        if (length > size - p - 8) {
+            error = "damaged PNG: a chunk runs past the end of the file";
+            return false;
+        }
+        if (imageData && length == 0 && !dataBegun) {
             error = "damaged PNG: an empty image data chunk comes before the image data";
             return false;
         }
-        if (imageData || std::memcmp(data + p + 4, "IEND", 4) == 0) return true;
-        if (length > size - p - 8) return true;  // stb refuses the overrun itself
-        p += 12 + size_t(length);                // length, type, data, checksum
+        if (std::memcmp(data + p + 4, "IEND", 4) == 0) return true;
+        dataBegun = dataBegun || imageData;
+        p += 12 + size_t(length);  // length, type, data, checksum
     }
     return true;
 }

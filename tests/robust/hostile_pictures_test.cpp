@@ -299,6 +299,14 @@ TEST(HostileDecoding, FilesThatWouldDerailStbAreRefused) {
     EXPECT_TRUE(decoder.DecodeMemory(filled.data(), filled.size(), image, error)) << error;
     EXPECT_EQ(image.width, 32);
 
+    // 158 bytes whose image-data chunk claims 1.6 GB: refused before stb grows a buffer to it.
+    const std::vector<uint8_t> claim = CorpusFile("png-chunk-claims-1600-megabytes");
+    ASSERT_GT(claim.size(), 100u);
+    const long peakBefore = PeakResidentKilobytes();
+    EXPECT_FALSE(decoder.DecodeMemory(claim.data(), claim.size(), image, error));
+    EXPECT_NE(error.find("runs past the end"), std::string::npos) << error;
+    EXPECT_LT(PeakResidentKilobytes() - peakBefore, 256 * 1024);
+
     const std::vector<uint8_t> emptyData = CorpusFile("png-empty-first-image-data");
     ASSERT_GT(emptyData.size(), 40u);
     EXPECT_FALSE(decoder.DecodeMemory(emptyData.data(), emptyData.size(), image, error));

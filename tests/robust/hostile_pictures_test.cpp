@@ -236,11 +236,12 @@ TEST_F(HostilePictures, AHugePictureIsRefusedFromItsHeaderWithoutDecoding) {
     ASSERT_TRUE(decoder_.DecodeMemory(sample.data(), sample.size(), decoded, error)) << error;
     EXPECT_EQ(decoded.width, 300);
 
-    const long peakBefore = PeakResidentKilobytes();
-    const Outcome o = LoadFrom(folder);
-    ExpectFallbackWithLine(o, "bomb.png");
     // Decoding would have needed gigabytes; refusing it needs next to nothing.
-    EXPECT_LT(PeakResidentKilobytes() - peakBefore, 256 * 1024);
+    const long peakBefore = PeakResidentKilobytes();
+    EXPECT_FALSE(decoder_.DecodeFile((folder + "/bomb.png").c_str(), decoded, error));
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+    EXPECT_LT(PeakResidentKilobytes() - peakBefore, 64 * 1024);
+    ExpectFallbackWithLine(LoadFrom(folder), "bomb.png");
 }
 
 TEST_F(HostilePictures, AFolderOfTenThousandFilesFindsItsOnePicture) {

@@ -2,6 +2,8 @@
 // headless GL context for the texture tests, and small picture builders.
 #pragma once
 
+#include <unistd.h>
+
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
@@ -80,7 +82,8 @@ inline std::istringstream StreamOf(const std::vector<uint8_t>& bytes) {
 }
 
 inline std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    const std::string path = testing::TempDir() + name;
+    // Named after the process too: CTest runs each test in a process of its own, in parallel.
+    const std::string path = testing::TempDir() + std::to_string(getpid()) + "-" + name;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));

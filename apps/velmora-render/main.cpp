@@ -8,18 +8,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <system_error>
 #include <vector>
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
 
 #include "assets/background_pictures.h"
 #include "assets/texture.h"
@@ -29,6 +21,7 @@
 #include "host/memory_store.h"
 #include "host/settings.h"
 #include "platform/headless_gl.h"
+#include "platform/image_encoder.h"
 #include "platform/install_paths.h"
 #include "platform/stb_image_decoder.h"
 #include "render_options.h"
@@ -63,7 +56,10 @@ bool WriteFrame(const HeadlessGL& gl, const std::string& dir, long frame) {
     // A screen shows no alpha: where nothing was drawn the clear colour's alpha of 0 would make
     // the picture transparent instead of black.
     for (size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
-    if (!stbi_write_png(path.c_str(), gl.Width(), gl.Height(), 4, pixels.data(), gl.Width() * 4)) {
+    const std::vector<uint8_t> png = EncodePng(pixels.data(), gl.Width(), gl.Height(), 4);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+    if (png.empty() || !out.flush()) {
         std::fprintf(stderr, "velmora-render: cannot write %s\n", path.c_str());
         return false;
     }

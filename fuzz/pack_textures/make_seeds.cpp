@@ -7,15 +7,7 @@
 #include "assets/pack_writer.h"
 #include "assets/resfile.h"
 #include "assets/tga_writer.h"
-
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
+#include "platform/image_encoder.h"
 
 namespace {
 
@@ -25,11 +17,6 @@ std::vector<uint8_t> Pattern(int width, int height, int channels) {
         pixels.push_back(static_cast<uint8_t>(i % 7 < 3 ? 0 : i * 29));
     }
     return pixels;
-}
-
-void Append(void* context, void* data, int size) {
-    auto* out = static_cast<std::vector<uint8_t>*>(context);
-    out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
 }
 
 }  // namespace
@@ -42,9 +29,8 @@ int main(int argc, char** argv) {
     const std::string folder = std::string(argv[1]) + "/";
     const auto rgb = Pattern(4, 3, 3);
     const auto rgba = Pattern(3, 2, 4);
-    std::vector<uint8_t> jpeg, png;
-    stbi_write_jpg_to_func(Append, &jpeg, 4, 3, 3, rgb.data(), 50);
-    stbi_write_png_to_func(Append, &png, 3, 2, 4, rgba.data(), 3 * 4);
+    const std::vector<uint8_t> jpeg = EncodeJpeg(rgb.data(), 4, 3, 3, 50);
+    const std::vector<uint8_t> png = EncodePng(rgba.data(), 3, 2, 4);
 
     PackWriter scene;
     scene.AddLump(kLumpTGA, 1, EncodeTGA(rgb.data(), 4, 3, 3, TgaCoding::kUncompressed));

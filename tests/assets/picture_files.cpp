@@ -2,23 +2,9 @@
 
 #include <string>
 
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBIW_WINDOWS_UTF8
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
+#include "platform/image_encoder.h"
 
 namespace {
-
-void Append(void* context, void* data, int size) {
-    auto* out = static_cast<std::vector<uint8_t>*>(context);
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    out->insert(out->end(), bytes, bytes + size);
-}
 
 uint32_t Crc32(const uint8_t* data, size_t size) {
     uint32_t crc = 0xffffffffu;
@@ -74,16 +60,12 @@ std::vector<uint8_t> Stored(const std::vector<uint8_t>& data) {
 
 std::vector<uint8_t> MakePNG(const std::vector<uint8_t>& pixels, int width, int height,
                              int channels) {
-    std::vector<uint8_t> out;
-    stbi_write_png_to_func(Append, &out, width, height, channels, pixels.data(), width * channels);
-    return out;
+    return EncodePng(pixels.data(), width, height, channels);
 }
 
 std::vector<uint8_t> MakeJPEG(const std::vector<uint8_t>& pixels, int width, int height,
                               int channels) {
-    std::vector<uint8_t> out;
-    stbi_write_jpg_to_func(Append, &out, width, height, channels, pixels.data(), 100);
-    return out;
+    return EncodeJpeg(pixels.data(), width, height, channels, 100);
 }
 
 std::vector<uint8_t> Make16BitPNG(const std::vector<uint16_t>& samples, int width, int height) {

@@ -13,19 +13,11 @@
 #include <string>
 #include <vector>
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
-
 #include "assets/texture.h"
 #include "host/background_source.h"
 #include "hostile_scene.h"
 #include "platform/headless_gl.h"
+#include "platform/image_encoder.h"
 #include "platform/stb_image_decoder.h"
 
 namespace {
@@ -86,15 +78,7 @@ std::vector<uint8_t> GifWithoutFrames() {
 std::vector<uint8_t> SmallJpeg() {
     std::vector<uint8_t> pixels(32 * 24 * 3);
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i * 7);
-    std::vector<uint8_t> out;
-    stbi_write_jpg_to_func(
-        [](void* context, void* data, int size) {
-            auto* bytes = static_cast<std::vector<uint8_t>*>(context);
-            bytes->insert(bytes->end(), static_cast<uint8_t*>(data),
-                          static_cast<uint8_t*>(data) + size);
-        },
-        &out, 32, 24, 3, pixels.data(), 80);
-    return out;
+    return EncodeJpeg(pixels.data(), 32, 24, 3, 80);
 }
 
 long PeakResidentKilobytes() {
@@ -248,15 +232,8 @@ TEST_F(HostilePictures, AFolderOfTenThousandFilesFindsItsOnePicture) {
     const std::string folder = scratch_.File("crowded");
     std::filesystem::create_directory(folder);
     for (int i = 0; i < 10000; ++i) WriteBytes(folder + "/note-" + std::to_string(i) + ".txt", {});
-    std::vector<uint8_t> png;
     const uint8_t pixels[6 * 4 * 3] = {200};
-    stbi_write_png_to_func(
-        [](void* context, void* data, int size) {
-            auto* bytes = static_cast<std::vector<uint8_t>*>(context);
-            bytes->insert(bytes->end(), static_cast<uint8_t*>(data),
-                          static_cast<uint8_t*>(data) + size);
-        },
-        &png, 6, 4, 3, pixels, 6 * 3);
+    const std::vector<uint8_t> png = EncodePng(pixels, 6, 4, 3);
     WriteBytes(folder + "/the-one.png", png);
     const Outcome o = LoadFrom(folder);
     EXPECT_TRUE(o.loaded);

@@ -9,15 +9,6 @@
 #include <filesystem>
 #include <fstream>
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
-
 #include "assets/pack_writer.h"
 #include "assets/resfile.h"
 #include "assets/tga_writer.h"
@@ -25,15 +16,10 @@
 #include "cats/dog_control.h"
 #include "model/ms3d.h"
 #include "model/ms3d_writer.h"
+#include "platform/image_encoder.h"
 #include "scene/ssmain.h"
 
 namespace {
-
-void AppendBytes(void* context, void* data, int size) {
-    auto* out = static_cast<std::vector<uint8_t>*>(context);
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    out->insert(out->end(), bytes, bytes + size);
-}
 
 std::vector<uint8_t> SolidTGA(int side, const uint8_t rgb[3]) {
     std::vector<uint8_t> pixels;
@@ -180,9 +166,7 @@ void GroundColour(uint8_t rgb[3]) {
 std::vector<uint8_t> SolidJPEG(int w, int h, const uint8_t rgb[3]) {
     std::vector<uint8_t> pixels;
     for (int i = 0; i < w * h; ++i) pixels.insert(pixels.end(), rgb, rgb + 3);
-    std::vector<uint8_t> out;
-    stbi_write_jpg_to_func(AppendBytes, &out, w, h, 3, pixels.data(), 95);
-    return out;
+    return EncodeJpeg(pixels.data(), w, h, 3, 95);
 }
 
 std::string WriteTestPacks(const TestPackOptions& o) {

@@ -5,18 +5,9 @@
 #include <cstdio>
 
 #include "assets/tga_writer.h"
+#include "platform/image_encoder.h"
 
 // Kept static to this file so that no other library's copy of the writer can clash with it.
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-// Third-party code: its own warnings are not ours to fix.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
 
 namespace packgen {
 
@@ -24,12 +15,6 @@ namespace {
 
 uint8_t Byte(double v) {
     return uint8_t(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
-}
-
-void Append(void* context, void* data, int size) {
-    auto* out = static_cast<std::vector<uint8_t>*>(context);
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    out->insert(out->end(), bytes, bytes + size);
 }
 
 std::vector<uint8_t> Pixels(const Image& image, int channels, bool bottomUp) {
@@ -73,17 +58,12 @@ double Image::AlphaAt(int x, int y) const {
 }
 
 std::vector<uint8_t> EncodeJpeg(const Image& image, int quality) {
-    std::vector<uint8_t> out;
     const std::vector<uint8_t> rgb = Pixels(image, 3, false);
-    stbi_write_jpg_to_func(Append, &out, image.width, image.height, 3, rgb.data(), quality);
-    return out;
+    return ::EncodeJpeg(rgb.data(), image.width, image.height, 3, quality);
 }
 
 std::vector<uint8_t> EncodePng(const Image& image) {
-    std::vector<uint8_t> out;
-    stbi_write_png_to_func(Append, &out, image.width, image.height, 4, image.rgba.data(),
-                           image.width * 4);
-    return out;
+    return ::EncodePng(image.rgba.data(), image.width, image.height, 4);
 }
 
 std::vector<uint8_t> EncodeTga(const Image& image, int channels, bool runLength) {

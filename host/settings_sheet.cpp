@@ -3,16 +3,20 @@
 SettingsSheet::SettingsSheet(SETTINGS& settings, bool& mainMonitorOnly, PreferencesStore& store)
     : settings_(settings), mainMonitorOnly_(mainMonitorOnly), store_(store) {}
 
-void SettingsSheet::configureSheet() {
-    oMainMonitorOnly = mainMonitorOnly_;
-    oDogSize = settings_.LDOGSIZE;
-    oNumDogs = settings_.NUM_DOGS;
-    oNumFootprints = settings_.NUM_FOOTPRINTS;
-    oTileBG = settings_.TILEBG;
-    oBGType = settings_.BGTYPE;
-    oBGRes = settings_.BGRES;
-    oBGPath = settings_.BGPath;
+void SettingsSheet::ShowValues(const SETTINGS& values, bool mainMonitorOnly) {
+    oMainMonitorOnly = mainMonitorOnly;
+    oDogSize = values.LDOGSIZE;
+    oNumDogs = values.NUM_DOGS;
+    oNumFootprints = values.NUM_FOOTPRINTS;
+    oTileBG = values.TILEBG;
+    oBGType = values.BGTYPE;
+    oBGRes = values.BGRES;
+    oBGPath = settings_.BGPath;  // the folder shown is always the view's current one
     configureSheet_updatestates();
+}
+
+void SettingsSheet::configureSheet() {
+    ShowValues(settings_, mainMonitorOnly_);
     open_ = true;
 }
 
@@ -37,16 +41,7 @@ bool SettingsSheet::configureSheet_save() {
 }
 
 void SettingsSheet::configureSheet_defaults() {
-    const SETTINGS defaults = DefaultSettings();
-    oMainMonitorOnly = false;
-    oDogSize = defaults.LDOGSIZE;
-    oNumDogs = defaults.NUM_DOGS;
-    oNumFootprints = defaults.NUM_FOOTPRINTS;
-    oTileBG = defaults.TILEBG;
-    oBGType = defaults.BGTYPE;
-    oBGRes = defaults.BGRES;
-    oBGPath = settings_.BGPath;
-    configureSheet_updatestates();
+    ShowValues(DefaultSettings(), false);
 }
 
 void SettingsSheet::configureSheet_update(int index) {

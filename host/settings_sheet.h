@@ -61,6 +61,9 @@ class SettingsSheet {
     bool oBGResEnabled = false;
 
   private:
+    // Puts `values` into the controls; the folder shown stays the view's current one.
+    void ShowValues(const SETTINGS& values, bool mainMonitorOnly);
+
     SETTINGS& settings_;
     bool& mainMonitorOnly_;
     PreferencesStore& store_;

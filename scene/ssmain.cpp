@@ -167,7 +167,10 @@ void SSMAIN::DrawGround() {
 
 void SSMAIN::Draw() {
     glLoadIdentity();
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // The stencil is never used, but it shares its buffer with the depth: clearing the depth
+    // alone must keep every pixel's stencil bits, which software OpenGL does pixel by pixel
+    // (about 2 ms a frame at 1920x1080), while clearing both is a plain fill.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glEnable(GL_TEXTURE_2D);
     ReshapeAndZoom(1.0f);
     // A scene whose Setup failed has nothing to draw: the frame stays cleared.

@@ -1,8 +1,24 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds, and runs every test (unit, GL, fuzz corpora, desktop).
+# Installs what the tests need, builds, and runs every test (unit, GL, fuzz corpora, desktop),
+# then the whole suite again in a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+#
+#   scripts/test.sh            everything (about 30 minutes on two cores, most of it the
+#                              sanitizer build)
+#   scripts/test.sh --quick    the normal build's suite only
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+quick=0
+case ${1:-} in
+  --quick) quick=1 ;;
+  "") ;;
+  -h | --help) sed -n '2,7p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+  *) echo "test.sh: unknown argument $1 (try --help)" >&2; exit 2 ;;
+esac
+
 bash scripts/install-deps.sh --test
 bash scripts/build.sh -DVELMORA_TESTS=ON -DVELMORA_BENCH=ON
-cd build
-ctest --output-on-failure -j"$(nproc)" --timeout 900
+(cd build && ctest --output-on-failure -j"$(nproc)" --timeout 900)
+if [ "$quick" -eq 0 ]; then
+  bash scripts/sanitize.sh
+fi

@@ -8,30 +8,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "assets/resfile.h"
-#include "host/alert.h"
 #include "platform/headless_gl.h"
+#include "tests/support/recording_alert.h"
+#include "tests/support/test_files.h"
 
-class RecordingAlert : public Alert {
-  public:
-    void Show(const char* caption, const char* text) override {
-        lines.push_back(std::string(caption) + "|" + text);
-    }
-    void Report(const char* message) override { lines.push_back(message); }
-    std::vector<std::string> lines;
-};
-
-// Installs a RecordingAlert for the duration of each test.
+// Records the alerts raised during each test.
 class AlertTest : public testing::Test {
   protected:
-    void SetUp() override { SetAlert(&alerts); }
-    void TearDown() override { SetAlert(nullptr); }
     // The one alert raised, or a note on how many there were.
     std::string OnlyAlert() const {
         if (alerts.lines.size() != 1) return std::to_string(alerts.lines.size()) + " alerts";
@@ -50,7 +39,6 @@ class GLTest : public AlertTest {
         }
     }
     void SetUp() override {
-        AlertTest::SetUp();
         ASSERT_TRUE(created) << gl->Error();
         ASSERT_TRUE(gl->MakeCurrent());
     }
@@ -84,9 +72,7 @@ inline std::istringstream StreamOf(const std::vector<uint8_t>& bytes) {
 inline std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes) {
     // Named after the process too: CTest runs each test in a process of its own, in parallel.
     const std::string path = testing::TempDir() + std::to_string(getpid()) + "-" + name;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
+    test_files::WriteBytes(path, bytes);
     return path;
 }
 

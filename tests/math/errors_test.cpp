@@ -5,19 +5,7 @@
 
 #include "host/alert.h"
 #include "math/errors.h"
-
-namespace {
-
-class RecordingAlert : public Alert {
-public:
-    void Show(const char* caption, const char* text) override {
-        lines.push_back(std::string(caption) + "|" + text);
-    }
-    void Report(const char* message) override { lines.push_back(message); }
-    std::vector<std::string> lines;
-};
-
-}  // namespace
+#include "tests/support/recording_alert.h"
 
 TEST(Errors, MessagesReachTheInstalledSinkAndStandardErrorByDefault) {
     RecordingAlert sink;

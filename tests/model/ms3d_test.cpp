@@ -9,25 +9,14 @@
 
 #include "assets/pack_writer.h"
 #include "assets/resfile.h"
-#include "host/alert.h"
 #include "model/ms3d.h"
 #include "model/ms3d_layout.h"
 #include "model_fixtures.h"
+#include "tests/support/recording_alert.h"
 
 using namespace model_fixtures;
 
 namespace {
-
-class RecordingAlert : public Alert {
-  public:
-    RecordingAlert() { SetAlert(this); }
-    ~RecordingAlert() override { SetAlert(nullptr); }
-    void Show(const char* caption, const char* text) override {
-        lines.push_back(std::string(caption) + ": " + text);
-    }
-    void Report(const char* message) override { lines.push_back(message); }
-    std::vector<std::string> lines;
-};
 
 bool Empty(const MS3D& m) {
     return m.vertexCount == 0 && m.triangleCount == 0 && m.groupCount == 0 &&

@@ -4,18 +4,10 @@
 #include <stdlib.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "assets/resfile.h"
 
 namespace generated_art {
-
-std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>());
-}
 
 std::string RunGenerator() {
     char pattern[] = "/tmp/velmora-packgen-test-XXXXXX";

@@ -20,7 +20,6 @@ namespace generated_art {
 const std::string& Folder();
 // Runs the generator into a new folder; empty string when the run failed.
 std::string RunGenerator();
-std::vector<uint8_t> ReadFile(const std::string& path);
 
 // The cat model as the cats load it: scaled to the default size (0.25 model units per world
 // unit), through its skeleton set-up, animation template and one model instance.

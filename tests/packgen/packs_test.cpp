@@ -14,9 +14,10 @@
 #include "model/ms3d.h"
 #include "platform/stb_image_decoder.h"
 #include "tests/packgen/generated_art.h"
+#include "tests/support/test_files.h"
 
 using generated_art::Folder;
-using generated_art::ReadFile;
+using test_files::ReadBytes;
 
 namespace {
 
@@ -120,7 +121,7 @@ TEST(GeneratedPacks, SkinsAreThreeJpegCoatsAndTheModelsLoad) {
     EXPECT_NEAR(largest, 0.7, 0.02);
     EXPECT_GT(smallest, 0.6);
 
-    const std::vector<uint8_t> fallback = ReadFile(Folder() + "/fallback.jpg");
+    const std::vector<uint8_t> fallback = ReadBytes(Folder() + "/fallback.jpg");
     ASSERT_TRUE(IsJpeg(fallback));
     StbImageDecoder decoder;
     DecodedImage image;
@@ -135,9 +136,9 @@ TEST(GeneratedPacks, TwoRunsWriteTheSameBytes) {
     const std::string again = generated_art::RunGenerator();
     ASSERT_FALSE(again.empty());
     for (const char* name : {"pebble.courtyards", "c.vlm", "ct.vlm", "t.vlm", "fallback.jpg"}) {
-        const std::vector<uint8_t> first = ReadFile(Folder() + "/" + name);
+        const std::vector<uint8_t> first = ReadBytes(Folder() + "/" + name);
         ASSERT_FALSE(first.empty()) << name << " is missing from the build's resources";
-        EXPECT_EQ(first, ReadFile(again + "/" + name)) << name << " differs between two runs";
+        EXPECT_EQ(first, ReadBytes(again + "/" + name)) << name << " differs between two runs";
         std::remove((again + "/" + name).c_str());
     }
     rmdir(again.c_str());

@@ -5,11 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "platform/stb_image_decoder.h"
 #include "scene_fixture.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -32,10 +32,7 @@ RunResult Render(const std::string& args) {
     return run;
 }
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test_files::ReadText;
 
 std::string Temp() {
     char pattern[] = "/tmp/velmora-render-XXXXXX";
@@ -61,10 +58,10 @@ TEST(RenderRun, DrawsTheSceneWritesEveryKthFrameAndReportsWhatHappened) {
     EXPECT_NE(run.out.find("frame ms: min "), std::string::npos);
     EXPECT_NE(run.out.find("first frame with cats: frame "), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("cannot"), std::string::npos) << run.out;
-    const std::string first = Slurp(out + "/frame-000300.png");
+    const std::string first = ReadText(out + "/frame-000300.png");
     EXPECT_EQ(first.substr(1, 3), "PNG");
-    EXPECT_FALSE(Slurp(out + "/frame-000600.png").empty());
-    EXPECT_TRUE(Slurp(out + "/frame-000700.png").empty());
+    EXPECT_FALSE(ReadText(out + "/frame-000600.png").empty());
+    EXPECT_TRUE(ReadText(out + "/frame-000700.png").empty());
     // The picture is opaque and shows the ground picture over most of it.
     StbImageDecoder decoder;
     DecodedImage picture;
@@ -88,7 +85,7 @@ TEST(RenderRun, DrawsTheSceneWritesEveryKthFrameAndReportsWhatHappened) {
     const RunResult second = Render("--resources " + packs + " --size 96x64 --frames 300 --dt " +
                                     "0.0285714 --seed 7 --out " + again + " --every 300");
     ASSERT_EQ(second.status, 0) << second.out;
-    EXPECT_EQ(Slurp(again + "/frame-000300.png"), first);
+    EXPECT_EQ(ReadText(again + "/frame-000300.png"), first);
 }
 
 TEST(RenderRun, PreferencesApplyForTheRunOnly) {

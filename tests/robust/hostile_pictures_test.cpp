@@ -16,16 +16,11 @@
 #include "assets/texture.h"
 #include "host/background_source.h"
 #include "hostile_scene.h"
-#include "platform/headless_gl.h"
 #include "platform/image_encoder.h"
-#include "platform/stb_image_decoder.h"
 
 namespace {
 
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
+using test_files::WriteBytes;
 
 void PutBE32(std::vector<uint8_t>& out, uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(v >> shift));
@@ -90,22 +85,15 @@ long PeakResidentKilobytes() {
     return 0;
 }
 
-class HostilePictures : public ::testing::Test {
+class HostilePictures : public ShippedSceneTest {
   protected:
     static void SetUpTestSuite() {
-        gl_ = new HeadlessGL;
-        ASSERT_TRUE(gl_->Create(64, 48)) << gl_->Error();
-        SetImageDecoder(&decoder_);
+        ShippedSceneTest::SetUpTestSuite();
         DecodedImage fallback;
         std::string error;
         ASSERT_TRUE(decoder_.DecodeFile(FallbackPicture().c_str(), fallback, error)) << error;
         fallbackWidth_ = fallback.width;
         fallbackHeight_ = fallback.height;
-    }
-    static void TearDownTestSuite() {
-        SetImageDecoder(nullptr);
-        delete gl_;
-        gl_ = nullptr;
     }
 
     struct Outcome {
@@ -155,17 +143,10 @@ class HostilePictures : public ::testing::Test {
         for (const std::string& problem : run.problems) ADD_FAILURE() << problem;
     }
 
-    static HeadlessGL* gl_;
-    static StbImageDecoder decoder_;
-    static int fallbackWidth_;
-    static int fallbackHeight_;
+    static inline int fallbackWidth_ = 0;
+    static inline int fallbackHeight_ = 0;
     ScratchFolder scratch_;
 };
-
-HeadlessGL* HostilePictures::gl_ = nullptr;
-StbImageDecoder HostilePictures::decoder_;
-int HostilePictures::fallbackWidth_ = 0;
-int HostilePictures::fallbackHeight_ = 0;
 
 TEST_F(HostilePictures, FoldersThatAreNotFoldersOfPicturesGiveTheShippedPicture) {
     ExpectFallbackWithLine(LoadFrom(scratch_.File("missing")), "does not exist");
@@ -249,9 +230,8 @@ TEST_F(HostilePictures, AFolderOfTenThousandFilesFindsItsOnePicture) {
 namespace {
 
 std::vector<uint8_t> CorpusFile(const std::string& name) {
-    std::ifstream in(std::string(VELMORA_SOURCE_DIR) + "/fuzz/picture_file/corpus/" + name,
-                     std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    return test_files::ReadBytes(std::string(VELMORA_SOURCE_DIR) + "/fuzz/picture_file/corpus/" +
+                                 name);
 }
 
 // Files the fuzzer found that stb_image 2.27 would read outside its tables or copy to a null

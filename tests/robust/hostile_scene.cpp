@@ -16,17 +16,6 @@
 #include "scene/ssmain.h"
 #include "soak_checks.h"
 
-ScratchFolder::ScratchFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "velmora-robust-XXXXXX").string();
-    if (mkdtemp(pattern.data())) path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-}
-
 SETTINGS LoadStoredValues(const std::string& file,
                           const std::vector<std::pair<std::string, std::string>>& values) {
     {

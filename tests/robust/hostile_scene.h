@@ -3,25 +3,19 @@
 // scene set up from the loaded record and run for some frames in the headless context.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "host/settings.h"
+#include "platform/headless_gl.h"
+#include "platform/stb_image_decoder.h"
+#include "tests/support/test_files.h"
 
-// A folder of its own under the system's temporary folder, removed with everything in it.
-class ScratchFolder {
-  public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
+using test_files::ScratchFolder;
 
 // Writes a preferences file of the current version holding `values` (key, raw text), then loads
 // it with KeyFileStore and LoadSettings.
@@ -47,3 +41,20 @@ SceneRun RunScene(SETTINGS settings, unsigned ground, int frames);
 
 // The shipped fallback picture.
 std::string FallbackPicture();
+
+// Tests of the shipped scene: one headless context of 64 x 48 and the picture decoder (the scene
+// pack's pictures are JPEG) for the whole suite.
+class ShippedSceneTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        gl_ = std::make_unique<HeadlessGL>();
+        ASSERT_TRUE(gl_->Create(64, 48)) << gl_->Error();
+        SetImageDecoder(&decoder_);
+    }
+    static void TearDownTestSuite() {
+        SetImageDecoder(nullptr);
+        gl_.reset();
+    }
+    static inline std::unique_ptr<HeadlessGL> gl_;
+    static inline StbImageDecoder decoder_;
+};

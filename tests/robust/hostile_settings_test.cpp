@@ -8,24 +8,11 @@
 #include <vector>
 
 #include "hostile_scene.h"
-#include "platform/headless_gl.h"
-#include "platform/stb_image_decoder.h"
 
 namespace {
 
-class HostileSettings : public ::testing::Test {
+class HostileSettings : public ShippedSceneTest {
   protected:
-    static void SetUpTestSuite() {
-        gl_ = new HeadlessGL;
-        ASSERT_TRUE(gl_->Create(64, 48)) << gl_->Error();
-        SetImageDecoder(&decoder_);  // the scene pack's pictures are JPEG
-    }
-    static void TearDownTestSuite() {
-        SetImageDecoder(nullptr);
-        delete gl_;
-        gl_ = nullptr;
-    }
-
     // The first run's values with one of them replaced.
     SETTINGS Load(const std::string& key, const std::string& value) {
         std::vector<std::pair<std::string, std::string>> values = {
@@ -40,13 +27,8 @@ class HostileSettings : public ::testing::Test {
 
     // Enough frames for every cat to enter and walk a little.
     static constexpr int kFrames = 400;
-    static HeadlessGL* gl_;
-    static StbImageDecoder decoder_;
     ScratchFolder folder_;
 };
-
-HeadlessGL* HostileSettings::gl_ = nullptr;
-StbImageDecoder HostileSettings::decoder_;
 
 void ExpectSane(const SceneRun& run) {
     EXPECT_TRUE(run.setUp);

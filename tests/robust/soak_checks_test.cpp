@@ -12,8 +12,6 @@
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
 #include "hostile_scene.h"
-#include "platform/headless_gl.h"
-#include "platform/stb_image_decoder.h"
 #include "scene/ssmain.h"
 #include "soak_checks.h"
 #include "toys/one_toy.h"
@@ -27,11 +25,9 @@ bool Mentions(const std::vector<std::string>& problems, const std::string& words
     return false;
 }
 
-TEST(SoakChecks, ASoundScenePassesAndEachKindOfDamageIsReported) {
-    HeadlessGL gl;
-    ASSERT_TRUE(gl.Create(64, 48)) << gl.Error();
-    StbImageDecoder decoder;
-    SetImageDecoder(&decoder);
+using SoakChecks = ShippedSceneTest;
+
+TEST_F(SoakChecks, ASoundScenePassesAndEachKindOfDamageIsReported) {
     glEnable(GL_DEPTH_TEST);
     std::srand(5);
     SETTINGS settings = DefaultSettings();
@@ -96,7 +92,6 @@ TEST(SoakChecks, ASoundScenePassesAndEachKindOfDamageIsReported) {
     EXPECT_TRUE(Mentions(problems, "not a finite vertex of cat 0"));
 
     scene.Cleanup();
-    SetImageDecoder(nullptr);
 }
 
 }  // namespace

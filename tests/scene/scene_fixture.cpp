@@ -7,7 +7,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "assets/pack_writer.h"
 #include "assets/resfile.h"
@@ -18,6 +17,7 @@
 #include "model/ms3d_writer.h"
 #include "platform/image_encoder.h"
 #include "scene/ssmain.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -125,12 +125,6 @@ std::vector<uint8_t> ToyModel() {
     return bytes;
 }
 
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
 }  // namespace
 
 void RemoveAtExit(const std::string& folder) {
@@ -207,7 +201,7 @@ std::string WriteTestPacks(const TestPackOptions& o) {
     if (o.picture) {
         uint8_t rgb[3];
         GroundColour(rgb);
-        WriteBytes(dir + "fallback.jpg", SolidJPEG(64, 64, rgb));
+        test_files::WriteBytes(dir + "fallback.jpg", SolidJPEG(64, 64, rgb));
     }
     return dir;
 }

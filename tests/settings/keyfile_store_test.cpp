@@ -11,44 +11,19 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "host/settings.h"
 #include "tests/settings/settings_text.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-  public:
-    TempFolder() {
-        char pattern[] = "/tmp/velmora-store-XXXXXX";
-        path_ = mkdtemp(pattern);
-    }
-    ~TempFolder() {
-        chmod(path_.c_str(), 0700);
-        std::system(("rm -rf '" + path_ + "'").c_str());
-    }
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
+using test_files::ReadText;
+using test_files::WriteText;
+using TempFolder = test_files::ScratchFolder;
 
 // The names in `folder`, sorted.
 std::vector<std::string> FolderEntries(const std::string& folder) {
@@ -73,7 +48,7 @@ TEST(KeyFileStore, ValuesSurviveInTheIniFileOfItsOwnGroup) {
         store.WriteInteger("NumFootprints", -123456789012L);
         ASSERT_TRUE(store.Synchronize()) << store.Error();
     }
-    const std::string text = ReadFile(path);
+    const std::string text = ReadText(path);
     EXPECT_EQ(text.rfind("[VelmoraSaver]", 0), 0u) << text;
     EXPECT_NE(text.find("TileBG=true"), std::string::npos) << text;
 
@@ -88,7 +63,7 @@ TEST(KeyFileStore, ValuesSurviveInTheIniFileOfItsOwnGroup) {
 TEST(KeyFileStore, AbsentOrUnparsableKeysReadAsNullFalseOrZero) {
     TempFolder temp;
     const std::string path = temp / "VelmoraSaver.ini";
-    WriteFile(path,
+    WriteText(path,
               "# edited by hand\n[VelmoraSaver]\nNumDogs=two\nDogSize=12abc\n"
               "NumFootprints=99999999999999999999999\nBGType=\nTileBG=maybe\nBGRes=2  \n"
               "MainMonitorOnly=YES\n[Other]\nBGPath=/elsewhere\n");
@@ -104,7 +79,7 @@ TEST(KeyFileStore, AbsentOrUnparsableKeysReadAsNullFalseOrZero) {
     // Saving keeps the user's comment and the other group.
     store.WriteInteger("NumDogs", 1);
     ASSERT_TRUE(store.Synchronize());
-    const std::string text = ReadFile(path);
+    const std::string text = ReadText(path);
     EXPECT_NE(text.find("# edited by hand"), std::string::npos) << text;
     EXPECT_NE(text.find("BGPath=/elsewhere"), std::string::npos) << text;
 }
@@ -120,7 +95,7 @@ TEST(KeyFileStore, ACorruptOrStrangeFileIsAFirstRun) {
         std::string(2 << 20, 'x'),                  // far too large for a preferences file
     };
     for (const std::string& content : contents) {
-        WriteFile(path, content);
+        WriteText(path, content);
         KeyFileStore store(path);
         SETTINGS settings;
         bool mainOnly = true;
@@ -145,13 +120,13 @@ TEST(KeyFileStore, SavingReplacesTheFileAtomicallyAndLeavesNoTemporaries) {
     TempFolder temp;
     const std::string path = temp / "VelmoraSaver.ini";
     const std::string link = temp / "old-copy";
-    WriteFile(path, "[VelmoraSaver]\nNumDogs=1\n");
+    WriteText(path, "[VelmoraSaver]\nNumDogs=1\n");
     // A second name of the old file: an in-place rewrite would change it too, a rename does not.
     ASSERT_EQ(::link(path.c_str(), link.c_str()), 0);
     KeyFileStore store(path);
     store.WriteInteger("NumDogs", 2);
     ASSERT_TRUE(store.Synchronize()) << store.Error();
-    EXPECT_EQ(ReadFile(link), "[VelmoraSaver]\nNumDogs=1\n");
+    EXPECT_EQ(ReadText(link), "[VelmoraSaver]\nNumDogs=1\n");
     EXPECT_EQ(KeyFileStore(path).ReadInteger("NumDogs"), 2);
     EXPECT_EQ(FolderEntries(temp.Path()),
               (std::vector<std::string>{"VelmoraSaver.ini", "old-copy"}));
@@ -160,7 +135,7 @@ TEST(KeyFileStore, SavingReplacesTheFileAtomicallyAndLeavesNoTemporaries) {
 TEST(KeyFileStore, AFailedSaveReportsFalseAndKeepsTheOldFile) {
     TempFolder temp;
     // The folder cannot be created: its parent is a file.
-    WriteFile(temp / "plain", "x");
+    WriteText(temp / "plain", "x");
     KeyFileStore noFolder(temp / "plain/velmora/VelmoraSaver.ini");
     noFolder.WriteInteger("NumDogs", 2);
     EXPECT_FALSE(noFolder.Synchronize());
@@ -168,7 +143,7 @@ TEST(KeyFileStore, AFailedSaveReportsFalseAndKeepsTheOldFile) {
 
     // A full disk: writes beyond a few bytes fail, as they do when no space is left.
     const std::string path = temp / "VelmoraSaver.ini";
-    WriteFile(path, "[VelmoraSaver]\nNumDogs=1\n");
+    WriteText(path, "[VelmoraSaver]\nNumDogs=1\n");
     KeyFileStore store(path);
     store.WriteString("BGPath", std::string(4000, 'p'));
     rlimit old{};
@@ -182,7 +157,7 @@ TEST(KeyFileStore, AFailedSaveReportsFalseAndKeepsTheOldFile) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(saved);
     EXPECT_FALSE(store.Error().empty());
-    EXPECT_EQ(ReadFile(path), "[VelmoraSaver]\nNumDogs=1\n");
+    EXPECT_EQ(ReadText(path), "[VelmoraSaver]\nNumDogs=1\n");
     EXPECT_EQ(FolderEntries(temp.Path()), (std::vector<std::string>{"VelmoraSaver.ini", "plain"}))
         << "no temporary left behind";
 
@@ -191,7 +166,7 @@ TEST(KeyFileStore, AFailedSaveReportsFalseAndKeepsTheOldFile) {
         chmod(temp.Path().c_str(), 0500);
         EXPECT_FALSE(store.Synchronize());
         chmod(temp.Path().c_str(), 0700);
-        EXPECT_EQ(ReadFile(path), "[VelmoraSaver]\nNumDogs=1\n");
+        EXPECT_EQ(ReadText(path), "[VelmoraSaver]\nNumDogs=1\n");
     }
 }
 
@@ -236,7 +211,7 @@ TEST(KeyFileStore, AnyFileContentLoadsIntoBoundedSettings) {
         const int count = static_cast<int>(next() % 40);
         for (int i = 0; i < count; ++i) content += pieces[next() % pieces.size()];
         if (round % 7 == 0) content += "BGPath=" + std::string(next() % 3000, 'q') + "\n";
-        WriteFile(path, content);
+        WriteText(path, content);
         KeyFileStore store(path);
         SETTINGS s;
         bool mainOnly = false;

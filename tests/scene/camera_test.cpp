@@ -7,15 +7,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "scene_fixture.h"
+
 namespace {
 
 constexpr double kFrame = 1.0 / 35.0;
-
-void ExpectVector(VECTOR3D v, float x, float y, float z, float tolerance = 0.0f) {
-    EXPECT_NEAR(v.x, x, tolerance);
-    EXPECT_NEAR(v.y, y, tolerance);
-    EXPECT_NEAR(v.z, z, tolerance);
-}
 
 }  // namespace
 

@@ -35,12 +35,7 @@ TEST_F(SceneTest, FrustumMeasuresTheViewAtADepth) {
         EXPECT_NEAR(f.PointAtEdgeOfFrustum(FRUSTUM::kBottom, ahead).y, -halfHeight, 1e-3);
         // The near plane lies 0.5 in front of the eye.
         EXPECT_NEAR(f.PointAtEdgeOfFrustum(FRUSTUM::kNear, VECTOR3D{}).z, -0.5, 1e-3);
-        for (int plane : {-1, 6}) {
-            const VECTOR3D none = f.PointAtEdgeOfFrustum(plane, ahead);
-            EXPECT_EQ(none.x, 0.0f);
-            EXPECT_EQ(none.y, 0.0f);
-            EXPECT_EQ(none.z, 0.0f);
-        }
+        for (int plane : {-1, 6}) ExpectVector(f.PointAtEdgeOfFrustum(plane, ahead), 0, 0, 0);
         // Every plane's normal is a unit vector.
         for (const float* p : f.frustum) {
             EXPECT_NEAR(p[0] * p[0] + p[1] * p[1] + p[2] * p[2], 1.0, 1e-5);

@@ -17,6 +17,7 @@
 #include "model/ms3d_writer.h"
 #include "platform/image_encoder.h"
 #include "scene/ssmain.h"
+#include "tests/model/model_fixtures.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -64,15 +65,6 @@ void AddBox(MS3D& m, float cx, float cy, float cz, float hx, float hy, float hz,
     }
 }
 
-void FinishCounts(MS3D& m) {
-    m.vertexCount = static_cast<uint16_t>(m.vertices.size());
-    m.triangleCount = static_cast<uint16_t>(m.triangles.size());
-    for (MS3DGROUP& g : m.groups) g.triangleCount = static_cast<uint16_t>(g.triangleIndices.size());
-    m.groupCount = static_cast<uint16_t>(m.groups.size());
-    m.materialCount = static_cast<uint16_t>(m.materials.size());
-    m.jointCount = static_cast<uint16_t>(m.joints.size());
-}
-
 void AddMaterial(MS3D& m) {
     MS3DMATERIAL mat;
     std::strcpy(mat.name, "coat");
@@ -104,11 +96,10 @@ std::vector<uint8_t> CatModel() {
                 key.y = ((frame / 5) % 2) ? 2.0f : 0.0f;
                 joint.translationKeys.push_back(key);
             }
-            joint.translationKeyCount = static_cast<uint16_t>(joint.translationKeys.size());
         }
         m.joints.push_back(joint);
     }
-    FinishCounts(m);
+    model_fixtures::SyncCounts(&m);
     std::vector<uint8_t> bytes;
     EXPECT_TRUE(WriteMS3D(m, &bytes));
     return bytes;
@@ -119,7 +110,7 @@ std::vector<uint8_t> ToyModel() {
     m.fps = 30.0f;
     AddMaterial(m);
     AddBox(m, 0.0f, 0.0f, 0.0f, 10.0f, 10.0f, 10.0f, -1);
-    FinishCounts(m);
+    model_fixtures::SyncCounts(&m);
     std::vector<uint8_t> bytes;
     EXPECT_TRUE(WriteMS3D(m, &bytes));
     return bytes;
@@ -184,25 +175,21 @@ std::string WriteTestPacks(const TestPackOptions& o) {
         pack.AddLump(0, 0, CatModel());
         EXPECT_TRUE(pack.WriteFile(dir + "c.vlm"));
     }
-    if (o.skinPack) {
-        PackWriter pack;
-        for (int k = 0; k < 3; ++k) {
-            uint8_t rgb[3];
-            CoatColour(k, rgb);
-            pack.AddLump(kLumpJPEG, 0, SolidJPEG(16, 16, rgb));
-        }
-        EXPECT_TRUE(pack.WriteFile(dir + "ct.vlm"));
+    PackWriter skins;
+    for (int k = 0; k < 3; ++k) {
+        uint8_t rgb[3];
+        CoatColour(k, rgb);
+        skins.AddLump(kLumpJPEG, 0, SolidJPEG(16, 16, rgb));
     }
+    EXPECT_TRUE(skins.WriteFile(dir + "ct.vlm"));
     if (o.toyPack) {
         PackWriter pack;
         pack.AddLump(0, 0, ToyModel());
         EXPECT_TRUE(pack.WriteFile(dir + "t.vlm"));
     }
-    if (o.picture) {
-        uint8_t rgb[3];
-        GroundColour(rgb);
-        test_files::WriteBytes(dir + "fallback.jpg", SolidJPEG(64, 64, rgb));
-    }
+    uint8_t ground[3];
+    GroundColour(ground);
+    test_files::WriteBytes(dir + "fallback.jpg", SolidJPEG(64, 64, ground));
     return dir;
 }
 
@@ -228,6 +215,12 @@ void RunFrames(SSMAIN& scene, int frames, double dt) {
         scene.Update(dt);
         scene.Draw();
     }
+}
+
+void ExpectVector(const VECTOR3D& v, float x, float y, float z, float tolerance) {
+    EXPECT_NEAR(v.x, x, tolerance);
+    EXPECT_NEAR(v.y, y, tolerance);
+    EXPECT_NEAR(v.z, z, tolerance);
 }
 
 Pixel PixelAt(const std::vector<uint8_t>& rgba, int width, int x, int y) {

@@ -14,6 +14,7 @@
 
 #include "host/gl_state.h"
 #include "host/settings.h"
+#include "math/vector3d.h"
 #include "platform/headless_gl.h"
 #include "platform/stb_image_decoder.h"
 
@@ -24,9 +25,7 @@ struct TestPackOptions {
     bool scenePack = true;
     int sceneLumps = 13;  // pictures in the scene pack
     bool catPack = true;
-    bool skinPack = true;
     bool toyPack = true;
-    bool picture = true;
 };
 
 // Colour of scene pack picture i (solid, 8 x 8).
@@ -55,6 +54,9 @@ bool SetUpPopulation(DOGCONTROL& dc, SETTINGS& settings, const std::string& fold
 
 // Runs `frames` frames of `dt` through Update and Draw.
 void RunFrames(SSMAIN& scene, int frames, double dt);
+
+// Expects v to be (x, y, z) within `tolerance`.
+void ExpectVector(const VECTOR3D& v, float x, float y, float z, float tolerance = 0.0f);
 
 // The RGBA pixel at (x, y), y counted from the top.
 struct Pixel {

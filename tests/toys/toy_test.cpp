@@ -122,9 +122,7 @@ TEST_F(SceneTest, TheToyIsThrownBackAfterBeingOutOfViewForAWhile) {
     EXPECT_EQ(dc.stats.toyThrows, 1);
     EXPECT_EQ(toy.offscreenTime, 0.0f);
     // Towards the middle at 10, upwards at 15 (less one frame of gravity).
-    EXPECT_NEAR(toy.velocity.x, -10.0f * 0.6f, 1e-3f);
-    EXPECT_NEAR(toy.velocity.z, 10.0f * 0.8f, 1e-3f);
-    EXPECT_NEAR(toy.velocity.y, 15.0f - 15.0f * 0.05f, 1e-3f);
+    ExpectVector(toy.velocity, -10.0f * 0.6f, 15.0f - 15.0f * 0.05f, 10.0f * 0.8f, 1e-3f);
 
     // A toy in view never counts time off screen.
     toy.position = VECTOR3D{0.0f, 0.7f, 0.0f};
@@ -137,9 +135,7 @@ TEST_F(SceneTest, TheToyIsThrownBackAfterBeingOutOfViewForAWhile) {
     toy.position = VECTOR3D{0.0f, 500.0f, 0.0f};
     toy.offscreenTime = 100.0f;
     toy.Move(0.0f, &dc);
-    EXPECT_EQ(toy.velocity.x, 0.0f);
-    EXPECT_EQ(toy.velocity.z, 0.0f);
-    EXPECT_EQ(toy.velocity.y, 15.0f);
+    ExpectVector(toy.velocity, 0.0f, 15.0f, 0.0f);
 }
 
 TEST(ToyRope, StepsOnceEveryTwoThousandthsOfASecond) {

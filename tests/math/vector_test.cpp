@@ -27,9 +27,6 @@ TEST(Vector, NormalizeScalesToUnitLengthAndLeavesZeroAlone) {
 TEST(Vector, DistanceIsTheSquaredDistance) {
     EXPECT_DOUBLE_EQ(DistanceBetweenVectors(MakePoint(0, 0, 0), MakePoint(3, 4, 0)), 25.0);
     EXPECT_DOUBLE_EQ(DistanceBetweenVectors(MakePoint(1, 1, 1), MakePoint(1, 1, 1)), 0.0);
-    const point2d p = Make2DPoint(1.5f, -2.0f);
-    EXPECT_EQ(p.x, 1.5f);
-    EXPECT_EQ(p.y, -2.0f);
 }
 
 TEST(Vector, AngleBetweenVectorsEncodesAxisTimesDegrees) {

@@ -1,7 +1,5 @@
 #include "cats/one_dog.h"
 
-#include <GL/gl.h>
-
 #include <cstdlib>
 
 #include "cats/dog_anims.h"
@@ -85,24 +83,8 @@ void ONEDOG::Reset(DOGCONTROL* dc) {
 }
 
 void ONEDOG::Draw() {
-    if (!vertices) return;
-    glPushMatrix();
-    glTranslatef(position.x, position.y, position.z);
-    glMultMatrixd(rotation.m);
-    glRotatef(180.0f, 0.0f, 1.0f, 0.0f);
-
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    const char* base = reinterpret_cast<const char*>(vertices);
-    glVertexPointer(3, GL_FLOAT, 36, base);
-    glNormalPointer(GL_FLOAT, 36, base + 12);
-    glTexCoordPointer(2, GL_FLOAT, 36, base + 24);
-    for (int i = 0; i < groupCount; ++i) DrawGroup(i);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glPopMatrix();
+    // A cat is drawn as any posed model is: its place and heading, then its groups.
+    ONEMODEL::Draw();
 }
 
 bool ONEDOG::CopyFrom(DOGTEMPLATE* t) {

@@ -15,6 +15,7 @@
 #include "assets/resfile.h"
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
+#include "host/gl_state.h"
 #include "host/settings.h"
 #include "model/animation_template.h"
 #include "model/ms3d.h"
@@ -37,18 +38,6 @@ bool HavePacks() {
            std::ifstream(Resources() + "ct.vlm").good();
 }
 
-// The state the view gives OpenGL before the scene's first frame.
-void InitialiseGL() {
-    glViewport(0, 0, kWidth, kHeight);
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_COLOR_MATERIAL);
-    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
-}
-
 // A small headless view with the picture decoder installed.
 struct Context {
     HeadlessGL gl;
@@ -58,7 +47,7 @@ struct Context {
         ready = gl.Create(kWidth, kHeight);
         if (!ready) return;
         SetImageDecoder(&decoder);
-        InitialiseGL();
+        InitialiseViewGL(kWidth, kHeight);
     }
     ~Context() { SetImageDecoder(nullptr); }
 };

@@ -77,3 +77,16 @@ bool WriteMS3D(const MS3D& model, std::vector<uint8_t>* out, int32_t version) {
     PutModel(model, version, out);
     return true;
 }
+
+void SyncMS3DCounts(MS3D* model) {
+    model->vertexCount = uint16_t(model->vertices.size());
+    model->triangleCount = uint16_t(model->triangles.size());
+    model->groupCount = uint16_t(model->groups.size());
+    model->materialCount = uint16_t(model->materials.size());
+    model->jointCount = uint16_t(model->joints.size());
+    for (MS3DGROUP& g : model->groups) g.triangleCount = uint16_t(g.triangleIndices.size());
+    for (MS3DJOINT& j : model->joints) {
+        j.rotationKeyCount = uint16_t(j.rotationKeys.size());
+        j.translationKeyCount = uint16_t(j.translationKeys.size());
+    }
+}

@@ -13,3 +13,7 @@
 // its array (the vertices, triangles, groups, materials, joints, or a group's triangle indices or
 // a joint's keys) or the version is neither 3 nor 4.
 bool WriteMS3D(const MS3D& model, std::vector<uint8_t>* out, int32_t version = 4);
+
+// Sets every count of `model` (vertices, triangles, groups, materials, joints, each group's
+// triangles and each joint's keys) from the size of its array, as WriteMS3D requires.
+void SyncMS3DCounts(MS3D* model);

@@ -9,6 +9,7 @@
 
 #include "model/animation_template.h"
 #include "model/ms3d.h"
+#include "model/ms3d_writer.h"
 #include "model/one_model.h"
 
 namespace {
@@ -71,16 +72,7 @@ MS3D SheetModel() {
         joint.translationKeys = {{0.0f, 0, 0, 0}, {2.0f, 0.0f, 0.05f, 0}};
         m.joints.push_back(joint);
     }
-    m.vertexCount = uint16_t(m.vertices.size());
-    m.triangleCount = uint16_t(m.triangles.size());
-    m.groupCount = uint16_t(m.groups.size());
-    m.materialCount = uint16_t(m.materials.size());
-    m.jointCount = uint16_t(m.joints.size());
-    for (MS3DGROUP& g : m.groups) g.triangleCount = uint16_t(g.triangleIndices.size());
-    for (MS3DJOINT& j : m.joints) {
-        j.rotationKeyCount = uint16_t(j.rotationKeys.size());
-        j.translationKeyCount = uint16_t(j.translationKeys.size());
-    }
+    SyncMS3DCounts(&m);
     m.fps = 30.0f;
     m.totalFrames = 60;
     m.totalTime = 2000.0f;

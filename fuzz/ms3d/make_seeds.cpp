@@ -16,19 +16,6 @@ void Name(char* field, const char* name) {
     std::strncpy(field, name, kMS3DNameSize - 1);
 }
 
-void Sync(MS3D* m) {
-    m->vertexCount = uint16_t(m->vertices.size());
-    m->triangleCount = uint16_t(m->triangles.size());
-    m->groupCount = uint16_t(m->groups.size());
-    m->materialCount = uint16_t(m->materials.size());
-    m->jointCount = uint16_t(m->joints.size());
-    for (MS3DGROUP& g : m->groups) g.triangleCount = uint16_t(g.triangleIndices.size());
-    for (MS3DJOINT& j : m->joints) {
-        j.rotationKeyCount = uint16_t(j.rotationKeys.size());
-        j.translationKeyCount = uint16_t(j.translationKeys.size());
-    }
-}
-
 // A strip of triangles along a chain of joints, with keys that bend it.
 MS3D Chain(int joints, int triangles) {
     MS3D m;
@@ -71,7 +58,7 @@ MS3D Chain(int joints, int triangles) {
     }
     m.fps = 30.0f;
     m.totalFrames = 30;
-    Sync(&m);
+    SyncMS3DCounts(&m);
     return m;
 }
 

@@ -57,20 +57,6 @@ inline MS3DMATERIAL Material(const char* name, int8_t mode) {
     return m;
 }
 
-// Makes every count agree with its array.
-inline void SyncCounts(MS3D* m) {
-    m->vertexCount = uint16_t(m->vertices.size());
-    m->triangleCount = uint16_t(m->triangles.size());
-    m->groupCount = uint16_t(m->groups.size());
-    m->materialCount = uint16_t(m->materials.size());
-    m->jointCount = uint16_t(m->joints.size());
-    for (MS3DGROUP& g : m->groups) g.triangleCount = uint16_t(g.triangleIndices.size());
-    for (MS3DJOINT& j : m->joints) {
-        j.rotationKeyCount = uint16_t(j.rotationKeys.size());
-        j.translationKeyCount = uint16_t(j.translationKeys.size());
-    }
-}
-
 // A triangle over three vertices with one normal for all corners and its own s, t per corner.
 inline MS3DTRIANGLE Triangle(uint16_t a, uint16_t b, uint16_t c, VECTOR3D normal, const float s[3],
                              const float t[3]) {
@@ -117,7 +103,7 @@ inline MS3D SampleModel() {
     m.joints[1].translationKeys = {Key(0.0f, 0, 0, 0), Key(2.0f, 0.25f, 0.5f, -0.5f)};
     m.joints[2].rotationKeys = {Key(0.5f, 0, 0, 0.3f)};
     m.joints[2].flags = 8;
-    SyncCounts(&m);
+    SyncMS3DCounts(&m);
     m.totalTime = 4000.0f;
     return m;
 }

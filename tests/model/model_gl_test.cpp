@@ -116,11 +116,11 @@ TEST_F(ModelGL, RenderSendsEveryGroupsTrianglesWithFlippedT) {
     MS3D other = m;
     other.groups.push_back(other.groups[1]);
     other.groups.push_back(MS3DGROUP());  // an empty group
-    SyncCounts(&other);
+    SyncMS3DCounts(&other);
     EXPECT_EQ(RenderFeedback(other).size(), 4u);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));  // every begin met its end
     other.groups.clear();
-    SyncCounts(&other);
+    SyncMS3DCounts(&other);
     EXPECT_TRUE(RenderFeedback(other).empty());
 }
 

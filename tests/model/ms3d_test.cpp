@@ -124,7 +124,7 @@ TEST(MS3DFile, EmptySectionsAndTrailingDataAreReadAtTheRightPlace) {
     sparse.fps = 30.0f;
     sparse.totalFrames = 120;
     sparse.joints = {Joint("a", "", MakePoint(0, 0, 0), MakePoint(1, 2, 3))};
-    SyncCounts(&sparse);
+    SyncMS3DCounts(&sparse);
     MS3D empty;
     empty.fps = 24.0f;
     for (const MS3D* model : {&empty, &sparse}) {
@@ -179,7 +179,7 @@ TEST(MS3DFile, BadHeadersAndEveryTruncationAreRefusedWithoutReadingPastTheLump) 
     MS3D one;
     one.vertices = {Vertex(0, 0, 0, -1)};
     one.fps = 30.0f;
-    SyncCounts(&one);
+    SyncMS3DCounts(&one);
     std::vector<uint8_t> huge = Bytes(one);
     ms3d_layout::StoreU16(&huge[14], 0xFFFF);
     ExpectRefused(huge, "vertex count");

@@ -105,7 +105,7 @@ MS3D RandomModel(uint32_t seed, int triangles, int jointCount) {
         m.joints.push_back(Joint(("j" + std::to_string(j)).c_str(), j ? "j0" : "",
                                  MakePoint(0, 0, 0), MakePoint(0, 0, 0)));
     m.fps = 30.0f;
-    SyncCounts(&m);
+    SyncMS3DCounts(&m);
     return m;
 }
 
@@ -205,7 +205,7 @@ TEST(ModelInstance, SetupRefusesModelsBeyondTheInstanceLimits) {
     for (const auto& c : cases) {
         MS3D bad = SampleModel();
         c.second(bad);
-        SyncCounts(&bad);
+        SyncMS3DCounts(&bad);
         EXPECT_FALSE(m.Setup(&animTemplate, &bad, &texture)) << c.first;
         EXPECT_TRUE(m.vertexCount == 0 && m.vertices == nullptr) << c.first;
     }

@@ -189,7 +189,7 @@ Rig TailRig() {
     m.materials = {Material("fur", 0)};
     m.fps = 30.0f;
     m.totalFrames = 60;
-    SyncCounts(&m);
+    SyncMS3DCounts(&m);
     return rig;
 }
 
@@ -228,7 +228,7 @@ MS3D KeyedJoint() {
     m.joints[2].rotationKeys = {Key(0, 0, 0.5f, 0), Key(0.2f, 0, 1.0f, 0)};  // no translation keys
     m.fps = 1000.0f;
     m.totalFrames = 300;
-    SyncCounts(&m);
+    SyncMS3DCounts(&m);
     return m;
 }
 

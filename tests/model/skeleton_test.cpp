@@ -32,7 +32,7 @@ TEST(Skeleton, ModelWithoutJointsIsLeftAsLoaded) {
     MS3D m = SampleModel();
     m.joints.clear();
     for (MS3DVERTEX& v : m.vertices) v.jointIndex = -1;
-    SyncCounts(&m);
+    SyncMS3DCounts(&m);
     const std::vector<uint8_t> before = Bytes(m);
     m.InitialSetup();
     EXPECT_TRUE(m.skeleton.empty());
@@ -48,7 +48,7 @@ TEST(Skeleton, ParentsAreResolvedByNameAndRotationsConvertedToDegrees) {
                 Joint("self", "self", MakePoint(0, 0, 0.3f), MakePoint(1, 2, 3))};
     m.joints[3].flags = 6;
     m.fps = 30.0f;
-    SyncCounts(&m);
+    SyncMS3DCounts(&m);
     m.InitialSetup();
     ASSERT_EQ(m.skeleton.size(), 5u);
     EXPECT_EQ(m.skeleton[0].rotation.y, float(kHalfPi * 57.29577951308232));
@@ -110,7 +110,7 @@ TEST(AnimationTemplate, KeysInMillisecondsWithPrecomputedQuaternions) {
     m.fps = 30.0f;
     m.totalFrames = 120;
     m.totalTime = 4000.0f;
-    SyncCounts(&m);
+    SyncMS3DCounts(&m);
     m.InitialSetup();
     ANIMATIONTEMPLATE animTemplate;
     ASSERT_TRUE(animTemplate.Setup(&m));

@@ -99,7 +99,7 @@ std::vector<uint8_t> CatModel() {
         }
         m.joints.push_back(joint);
     }
-    model_fixtures::SyncCounts(&m);
+    SyncMS3DCounts(&m);
     std::vector<uint8_t> bytes;
     EXPECT_TRUE(WriteMS3D(m, &bytes));
     return bytes;
@@ -110,7 +110,7 @@ std::vector<uint8_t> ToyModel() {
     m.fps = 30.0f;
     AddMaterial(m);
     AddBox(m, 0.0f, 0.0f, 0.0f, 10.0f, 10.0f, 10.0f, -1);
-    model_fixtures::SyncCounts(&m);
+    SyncMS3DCounts(&m);
     std::vector<uint8_t> bytes;
     EXPECT_TRUE(WriteMS3D(m, &bytes));
     return bytes;

@@ -33,14 +33,6 @@ void InstallSignalHandlers() {
     signal(SIGPIPE, SIG_IGN);
 }
 
-// Software OpenGL (Mesa's llvmpipe) shades on helper threads by default. At 35 frames a second
-// a frame needs far less than its 28 ms on one thread, and handing every frame to other threads
-// and back costs about an eighth of the CPU at 1920x1080 (0.55 -> 0.48 CPU seconds a second), so
-// the saver draws on its own thread unless the user chose otherwise. Hardware drivers ignore it.
-void PreferOneRenderingThread() {
-    setenv("LP_NUM_THREADS", "0", /*overwrite=*/0);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -56,7 +48,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     InstallSignalHandlers();
-    PreferOneRenderingThread();
 
     KeyFileStore store;
     LoadSettings(store, run.settings, run.mainMonitorOnly);

@@ -12,11 +12,13 @@
 #   --size WxH    screen size (default 1920x1080)
 #
 # Every program draws on the root window (-root / --root) with its default settings: Velmora with
-# an empty configuration folder, the hacks with an empty home. CPU is user + system time of the
-# process and all its threads (llvmpipe renders on threads of the drawing process), read from
-# /proc/PID/stat at the start and the end of the measured time. The X server's CPU in the same
-# window is shown apart: it copies every software-rendered frame to the screen. Peak memory is
-# VmHWM of the process just before it is stopped. Not a test: timings depend on what else runs.
+# an empty configuration folder, the hacks with an empty home, each starting on a black screen
+# (Velmora's default, a capture of the screen, then falls back to its shipped picture). CPU is user
+# + system time of the process and all its threads (llvmpipe may render on threads of the drawing
+# process), read from /proc/PID/stat at the start and the end of the measured time. The X
+# server's CPU in the same window is shown apart: it copies every software-rendered frame to the
+# screen. Peak memory is VmHWM of the process just before it is stopped. Not a test: timings
+# depend on what else runs.
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -34,7 +36,7 @@ while (($#)); do
     --warmup) warmup=$2; shift 2 ;;
     --rounds) rounds=$2; shift 2 ;;
     --size) size=$2; shift 2 ;;
-    -h | --help) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -50,6 +52,7 @@ for p in "${peers[@]}"; do
   [[ -x $hacks_dir/$p ]] || { echo "run.sh: $hacks_dir/$p missing (Debian xscreensaver-gl)" >&2; exit 1; }
 done
 command -v Xvfb >/dev/null || { echo "run.sh: Xvfb missing (Debian xvfb)" >&2; exit 1; }
+command -v xsetroot >/dev/null || { echo "run.sh: xsetroot missing (Debian x11-xserver-utils)" >&2; exit 1; }
 
 tick=$(getconf CLK_TCK)
 work=$(mktemp -d)
@@ -89,6 +92,9 @@ measure() {
   local name=$1
   shift
   local err=$work/$name.err
+  # The root window keeps the last frame of the program before: paint it black, so that every
+  # program starts from the same screen (Velmora would otherwise capture another's picture).
+  xsetroot -solid black
   HOME=$work/home XDG_CONFIG_HOME=$work/config "$@" >/dev/null 2>"$err" &
   local pid=$!
   sleep "$warmup"

@@ -82,11 +82,6 @@ void ONEDOG::Reset(DOGCONTROL* dc) {
     ++dc->stats.catsPlaced;
 }
 
-void ONEDOG::Draw() {
-    // A cat is drawn as any posed model is: its place and heading, then its groups.
-    ONEMODEL::Draw();
-}
-
 bool ONEDOG::CopyFrom(DOGTEMPLATE* t) {
     if (!t || !t->model) return false;
     footRow = t->model->footRow;

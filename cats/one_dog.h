@@ -52,7 +52,7 @@ class ONEDOG : public ONEMODEL {
     // Toy contact and play, and avoidance of the other cats; run by walking cats.
     bool CheckCollisions(DOGCONTROL* dc, float dt);
 
-    void Draw();
+    // Draw is the posed model's own: its place and heading, then its groups.
     void Cleanup() {}
 
     // The clip has played to its end (the pose holds its last frame).

@@ -5,7 +5,7 @@
 #   scripts/sanitize.sh [CTEST ARGUMENTS...]     e.g. scripts/sanitize.sh -R scene
 #
 # Environment: SANITIZE_BUILD (build folder, default build-asan), SANITIZE_JOBS (default: nproc).
-# On a 2-core machine the build takes about 15 to 20 minutes and the suite about 4 more.
+# On a 2-core machine the build takes about 5 to 8 minutes and the suite about 3 more.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

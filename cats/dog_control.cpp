@@ -112,8 +112,11 @@ bool DOGCONTROL::LoadSkin(int index, const char* resourcePath, std::string& pack
     // A lump that is not a JPEG picture leaves the coat blank.
     if (entry.kind != kLumpJPEG) return true;
     void* data = nullptr;
-    bool built = pack.LoadData(index, &data);
-    if (built) built = BuildJPGTexture(&skin, data, entry.size, entry.mode);
+    if (!pack.LoadData(index, &data)) {
+        packProblem = pack.Problem();
+        return false;
+    }
+    const bool built = BuildJPGTexture(&skin, data, entry.size, entry.mode);
     delete[] static_cast<char*>(data);
     if (!built) skin.Clear();
     return built;

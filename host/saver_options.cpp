@@ -179,16 +179,20 @@ bool ParseSaverOptions(int argc, const char* const* argv, const char* xscreensav
 
     // XScreenSaver names its window in the environment; --root means that window when it is set.
     const bool haveEnvWindow = xscreensaverWindow != nullptr && *xscreensaverWindow != '\0';
-    if (haveEnvWindow && (!modeGiven || options.mode == SaverMode::Root)) {
-        unsigned long id = 0;
-        if (!ParseWindowId(xscreensaverWindow, id)) {
-            error = std::string("XSCREENSAVER_WINDOW is not a window id: \"") + xscreensaverWindow +
-                    "\"";
-            return false;
-        }
+    const bool useEnvWindow = haveEnvWindow && (!modeGiven || options.mode == SaverMode::Root);
+    unsigned long id = 0;
+    if (useEnvWindow && !ParseWindowId(xscreensaverWindow, id)) {
+        error =
+            std::string("XSCREENSAVER_WINDOW is not a window id: \"") + xscreensaverWindow + "\"";
+        return false;
+    }
+    if (useEnvWindow) {
         options.mode = SaverMode::WindowId;
         options.windowId = id;
     }
+    // XScreenSaver's own settings dialog names its preview both ways.
+    options.xscreensaverWindow = options.mode == SaverMode::WindowId && haveEnvWindow &&
+                                 ParseWindowId(xscreensaverWindow, id) && id == options.windowId;
     return true;
 }
 

@@ -30,7 +30,8 @@ class PixbufPictureDecoder : public ImageDecoder {
     static constexpr int kMaxDecodedSide = 2048;
 
     // `stop`, when given, is the program's request to end: a decode under way gives up at once.
-    explicit PixbufPictureDecoder(const std::atomic<bool>* stop = nullptr) : stop_(stop) {}
+    explicit PixbufPictureDecoder(const std::atomic<bool>* stop) : stop_(stop) {}
+    PixbufPictureDecoder() : PixbufPictureDecoder(nullptr) {}
 
     bool DecodeFile(const char* path, DecodedImage& out, std::string& error) override;
     bool DecodeMemory(const void* bytes, size_t length, DecodedImage& out,

@@ -26,7 +26,7 @@ std::vector<ScreenInfo> RandrScreens::List() {
     if (screens.empty()) {
         const int screen = DefaultScreen(display_);
         screens.push_back(
-            {0, {0, 0, DisplayWidth(display_, screen), DisplayHeight(display_, screen)}, true});
+            {0, {0, 0, DisplayWidth(display_, screen), DisplayHeight(display_, screen)}, true, ""});
     }
     return screens;
 }

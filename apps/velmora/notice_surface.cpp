@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glx.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kFirstGlyph = 32;
@@ -27,6 +29,8 @@ bool NoticeSurface::MakeGlyphs() {
 
 void NoticeSurface::DrawLines() {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
+    // The whole surface, whatever the scene left (a scene that could not be set up has no size).
+    glViewport(0, 0, Width(), Height());
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
@@ -44,9 +48,16 @@ void NoticeSurface::DrawLines() {
     // From the top left corner down, a margin in.
     int y = Height() - 12 - font_->ascent;
     glListBase(glyphs_ - kFirstGlyph);
+    // "fixed" is a monospaced font. Words are placed one by one: Mesa makes no glyph of the
+    // empty space character, so a space would not move the pen.
+    const int advance = font_->max_bounds.width;
     for (const std::string& line : lines_) {
-        glRasterPos2i(12, y);
-        glCallLists(GLsizei(line.size()), GL_UNSIGNED_BYTE, line.data());
+        for (std::size_t start = 0; start < line.size();) {
+            const std::size_t end = std::min(line.find(' ', start), line.size());
+            glRasterPos2i(12 + int(start) * advance, y);
+            glCallLists(GLsizei(end - start), GL_UNSIGNED_BYTE, line.data() + start);
+            start = end + 1;
+        }
         y -= lineHeight;
     }
     glMatrixMode(GL_MODELVIEW);

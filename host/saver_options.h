@@ -34,7 +34,7 @@ struct SaverOptions {
     std::optional<std::string> folder;
     std::optional<bool> tile;
     std::optional<int> resolution;
-    bool mainMonitorOnly = false;
+    std::optional<bool> mainMonitorOnly;  // --main-monitor-only, or --all-monitors
 };
 
 // Parses the arguments after the program name. `xscreensaverWindow` is $XSCREENSAVER_WINDOW

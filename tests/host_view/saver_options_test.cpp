@@ -107,8 +107,10 @@ TEST(SaverOptions, RunSettingsOverrideTheStoredOnesWithinRange) {
     EXPECT_EQ(SettingsText(stored, storedMainOnly),
               "dogs=1 size=100/100 prints=1000 tile=1 type=1 res=1 path=/usr/share/backgrounds/ "
               "main=1");
-    ASSERT_TRUE(Parse({"--background", "screen"}, options, error));
+    ASSERT_TRUE(Parse({"--background", "screen", "--all-monitors"}, options, error));
+    ASSERT_TRUE(ApplyRunSettings(options, stored, storedMainOnly, error));
     EXPECT_EQ(options.background, 0);
+    EXPECT_FALSE(storedMainOnly);
 
     // Values out of range or malformed are refused with a message naming the option.
     for (std::vector<const char*> bad : {std::vector<const char*>{"--cats", "4"},
@@ -143,7 +145,8 @@ TEST(SaverOptions, HelpNamesEveryOption) {
     for (const char* name :
          {"--window", "--fullscreen", "--root", "--window-id", "--preview", "--resources", "--cats",
           "--size", "--footprints", "--background", "--folder", "--tile", "--no-tile",
-          "--resolution", "--main-monitor-only", "--stats", "XSCREENSAVER_WINDOW"}) {
+          "--resolution", "--main-monitor-only", "--all-monitors", "--stats",
+          "XSCREENSAVER_WINDOW"}) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
 }

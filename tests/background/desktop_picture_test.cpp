@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/desktop_picture.h"
+#include "platform/xscreensaver_prefs.h"
 #include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
@@ -251,6 +252,32 @@ TEST_F(DesktopSettings, GSettingsDesktopsAndTheDarkPictureOfGnome) {
 
     // Schemas that are not installed give nothing instead of GLib aborting the program.
     EXPECT_EQ(Find(Session({"gnome"}), 0), "");
+}
+
+// What XScreenSaver lets its hacks show, as xscreensaver-getimage reads it: ~/.xscreensaver over
+// the application defaults.
+TEST_F(DesktopSettings, XScreenSaverPreferencesSayWhetherTheScreenMayBeShown) {
+    const std::string defaults = home_ / "XScreenSaver";
+    const struct {
+        const char* user;      // ~/.xscreensaver, nullptr for none
+        const char* defaults;  // the application defaults
+        bool picture;
+    } cases[] = {
+        {nullptr, "*grabDesktopImages:\tFalse\n*chooseRandomImages:\tFalse\n", false},
+        {nullptr, "*grabDesktopImages:\tTrue\n", true},
+        {"mode:\t\tone\ngrabDesktopImages:\tFalse\n", "*grabDesktopImages:\tTrue\n", false},
+        {"grabDesktopImages:\tTrue\n", "*grabDesktopImages:\tFalse\n", true},
+        {"chooseRandomImages:\tTrue\nimageDirectory:\t/home/u/Pictures\n",
+         "*grabDesktopImages:\tFalse\n", true},
+        {"chooseRandomImages:\tTrue\nimageDirectory:\t\n", "*grabDesktopImages:\tFalse\n", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.user ? c.user : "no ~/.xscreensaver");
+        fs::remove(home_ / ".xscreensaver");
+        if (c.user) WriteText(home_ / ".xscreensaver", c.user);
+        WriteText(defaults, c.defaults);
+        EXPECT_EQ(ReadXScreenSaverImagePrefs(home_.Path(), {defaults}).GivesAPicture(), c.picture);
+    }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "platform/image_encoder.h"
 #include "platform/pixbuf_picture_decoder.h"
+#include "tests/support/peak_memory.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -20,15 +21,6 @@ namespace {
 using test_files::ScratchFolder;
 using test_files::WriteBytes;
 using test_files::WriteText;
-
-long PeakResidentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
-    }
-    return 0;
-}
 
 std::vector<uint8_t> Solid(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
     std::vector<uint8_t> pixels;

@@ -18,6 +18,7 @@
 #include "hostile_scene.h"
 #include "platform/image_encoder.h"
 #include "platform/pixbuf_picture_decoder.h"
+#include "tests/support/peak_memory.h"
 
 namespace {
 
@@ -75,15 +76,6 @@ std::vector<uint8_t> SmallJpeg() {
     std::vector<uint8_t> pixels(32 * 24 * 3);
     for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint8_t(i * 7);
     return EncodeJpeg(pixels.data(), 32, 24, 3, 80);
-}
-
-long PeakResidentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
-    }
-    return 0;
 }
 
 class HostilePictures : public ShippedSceneTest {

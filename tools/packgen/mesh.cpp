@@ -32,18 +32,22 @@ V3 Egg::Point(double u, double v) const {
            (Side() * (std::cos(theta) * rx) + Across() * (std::sin(theta) * ry)) * ring;
 }
 
-V3 Egg::Normal(double u, double v) const {
+V3 Surface::OutwardNormal(double u, double v, V3 inner) const {
     const double e = 1e-4;
-    const double v0 = Clamp(v, e, 1.0 - e);
-    const V3 du = Point(u + e, v0) - Point(u - e, v0);
-    const V3 dv = Point(u, v0 + e) - Point(u, v0 - e);
+    const V3 du = Point(u + e, v) - Point(u - e, v);
+    const V3 dv = Point(u, v + e) - Point(u, v - e);
     V3 n = Cross(dv, du);
-    const V3 outward = Point(u, v0) - (a + (b - a) * v0);
+    const V3 outward = Point(u, v) - inner;
     if (Dot(n, outward) < 0) n = n * -1.0;
     if (Length(n) < 1e-12) n = outward;
+    return Normalized(n);
+}
+
+V3 Egg::Normal(double u, double v) const {
     if (v <= 0.0) return Axis() * -1.0;
     if (v >= 1.0) return Axis();
-    return Normalized(n);
+    const double v0 = Clamp(v, 1e-4, 1.0 - 1e-4);
+    return OutwardNormal(u, v0, a + (b - a) * v0);
 }
 
 void AddFacingOut(Mesh& mesh, MeshTriangle t) {

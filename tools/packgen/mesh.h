@@ -64,6 +64,11 @@ struct Surface {
     // The size its chart needs, in model units: once round and once along.
     virtual double Round() const = 0;
     virtual double Along() const = 0;
+
+  protected:
+    // The unit normal at (u, v), v off the poles, by finite differences of Point, turned to
+    // face away from `inner`, a point inside the surface at that v.
+    V3 OutwardNormal(double u, double v, V3 inner) const;
 };
 
 // An egg: a closed surface around the axis from `a` (v = 0) to `b` (v = 1), elliptic in cross

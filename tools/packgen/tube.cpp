@@ -60,19 +60,11 @@ V3 Tube::Point(double u, double v) const {
 }
 
 V3 Tube::Normal(double u, double v) const {
-    const double e = 1e-4;
-    const double v0 = Clamp(v, e, 1.0 - e);
-    const V3 du = Point(u + e, v0) - Point(u - e, v0);
-    const V3 dv = Point(u, v0 + e) - Point(u, v0 - e);
-    V3 n = Cross(dv, du);
-    const Section s = SectionAt(*this, v0);
-    const V3 outward = Point(u, v0) - s.centre;
-    if (Dot(n, outward) < 0) n = n * -1.0;
-    if (Length(n) < 1e-12) n = outward;
     // A pole (a section shrunk to a point) faces along the axis.
-    if (v <= 0.0 && stations.front().halfWidth <= 0.0) return s.axis * -1.0;
+    if (v <= 0.0 && stations.front().halfWidth <= 0.0) return SectionAt(*this, 0.0).axis * -1.0;
     if (v >= 1.0 && stations.back().halfWidth <= 0.0) return SectionAt(*this, 1.0).axis;
-    return Normalized(n);
+    const double v0 = Clamp(v, 1e-4, 1.0 - 1e-4);
+    return OutwardNormal(u, v0, SectionAt(*this, v0).centre);
 }
 
 double Tube::Round() const {

@@ -80,17 +80,23 @@ Body Curl() {
     Body b = Lie();
     b.shift = {0, -3.0, 0.2};
     b.root = {0.05, 0.0, 0.05};
-    b.spine[0] = {0, 0.22, 0};
-    b.spine[1] = {0, 0.25, 0};
-    b.spine[2] = {0, 0.25, 0};
+    // The back curves round to the left, gently at each of its joints.
+    b.spine[0] = {0, 0.35, 0};
+    b.spine[1] = {0, 0.4, 0};
+    b.spine[2] = {0, 0.4, 0};
     // The head lowered round to lie beside the front paws.
     b.neck[0] = {-0.3, 0.4, 0};
     b.neck[1] = {-0.1, 0.35, 0};
     b.head = {0.15, 0.3, 0.35};
     b.ear[0] = {0.3, 0, 0};
     b.ear[1] = {0.3, 0, 0};
+    // The front paws tucked under the chest, where the curve of the back has taken it.
+    const double turn = 0.8, pivotZ = 0.6;
     for (int leg : {FL, FR}) {
-        SetPaw(b, leg, 0.3, -2.9);
+        const V3 rest = RestPaw(leg);
+        const double z = -2.9 - pivotZ;
+        b.legs[leg].paw = {rest.x * std::cos(turn) + z * std::sin(turn), 0.3,
+                           pivotZ - rest.x * std::sin(turn) + z * std::cos(turn)};
         b.legs[leg].lowerPitch = 1.2;
     }
     b.tailLift = -0.2;

@@ -195,6 +195,7 @@ using GeneratedBack = generated_art::CatTest;
 // corners move with them.
 struct Back {
     std::vector<int> joints;  // pelvis first
+    std::vector<int> vertices;
     std::vector<std::array<int, 3>> triangles;
 };
 
@@ -207,6 +208,8 @@ Back FindBack(const MS3D& m) {
         const int j = m.vertices[vertex].jointIndex;
         return std::find(back.joints.begin(), back.joints.end(), j) != back.joints.end();
     };
+    for (int v = 0; v < m.vertexCount; ++v)
+        if (onBack(v)) back.vertices.push_back(v);
     for (const MS3DTRIANGLE& t : m.triangles)
         if (onBack(t.vertexIndices[0]) && onBack(t.vertexIndices[1]) && onBack(t.vertexIndices[2]))
             back.triangles.push_back({t.vertexIndices[0], t.vertexIndices[1], t.vertexIndices[2]});
@@ -240,7 +243,7 @@ constexpr int kSteps = 4;  // widths sampled from one joint of the back to the n
 // rearing up has no width from above to speak of).
 std::vector<double> WidthsAlongTheBack(const ONEMODEL& cat, const MS3D& model, const Back& back) {
     std::vector<VECTOR3D> posed(model.vertexCount);
-    for (int v = 0; v < model.vertexCount; ++v) {
+    for (int v : back.vertices) {
         const float* p = model.vertices[v].position;
         posed[v] = MatrixPointMultiply(cat.joints[model.vertices[v].jointIndex].absolute,
                                        MakePoint(p[0], p[1], p[2]));

@@ -252,8 +252,10 @@ void ONEMODEL::DrawGroup(int group) const {
     if (materialCount > 0 && g.materialIndex >= 0 && g.materialIndex < materialCount)
         m = &materials[g.materialIndex];
     const GLvoid* slice = indices.get() + g.firstIndex;
-    if (!m) {
-        // A group without a material is drawn untextured.
+    if (!m || m->texID == 0) {
+        // A group without a material, or whose texture is missing (a coat that could not be
+        // read), is drawn untextured: GL would sample texture name 0 as black.
+        glBindTexture(GL_TEXTURE_2D, 0);
         glPushAttrib(GL_ENABLE_BIT);
         glDisable(GL_TEXTURE_2D);
         glDrawElements(GL_TRIANGLES, GLsizei(3 * g.triangleCount), GL_UNSIGNED_SHORT, slice);

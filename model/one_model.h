@@ -108,7 +108,7 @@ class ONEMODEL {
                              char jointIndex);
 
     // Draws one group from the vertex arrays the caller has set up, with its material's texture
-    // (untextured for a group without a material); out of range does nothing.
+    // (untextured for a group without a material or texture); out of range does nothing.
     void DrawGroup(int group) const;
     // The whole instance at its place: vertex arrays, every group, arrays disabled again.
     void Draw() const;

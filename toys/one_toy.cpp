@@ -177,21 +177,30 @@ void ONETOY::Move(float dt, DOGCONTROL* dc) {
 }
 
 void ONETOY::Draw() const {
+    // Without its skin (a scene picture that could not be read) the toy and its string are drawn
+    // untextured: GL would sample texture name 0 as black.
+    const bool untextured = texID == 0;
+    if (untextured) {
+        glPushAttrib(GL_ENABLE_BIT);
+        glDisable(GL_TEXTURE_2D);
+    }
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);
     glMultMatrixd(rotation.m);
     glBindTexture(GL_TEXTURE_2D, texID);
     if (displayList != 0) glCallList(displayList);
     glPopMatrix();
-    if (!rope) return;
-    glTexCoord2f(0.0f, 1.0f);
-    glNormal3f(0.0f, 1.0f, 0.0f);
-    glBegin(GL_LINES);
-    for (int i = 1; i < rope->massCount; ++i) {
-        const VECTOR3D& a = rope->masses[i - 1]->position;
-        const VECTOR3D& b = rope->masses[i]->position;
-        glVertex3f(a.x, a.y, a.z);
-        glVertex3f(b.x, b.y, b.z);
+    if (rope) {
+        glTexCoord2f(0.0f, 1.0f);
+        glNormal3f(0.0f, 1.0f, 0.0f);
+        glBegin(GL_LINES);
+        for (int i = 1; i < rope->massCount; ++i) {
+            const VECTOR3D& a = rope->masses[i - 1]->position;
+            const VECTOR3D& b = rope->masses[i]->position;
+            glVertex3f(a.x, a.y, a.z);
+            glVertex3f(b.x, b.y, b.z);
+        }
+        glEnd();
     }
-    glEnd();
+    if (untextured) glPopAttrib();
 }

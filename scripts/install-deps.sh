@@ -8,12 +8,14 @@ build_packages=(
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri libglx-mesa0
   libx11-dev libxrandr-dev libxext-dev
   libglib2.0-dev libgtk-3-dev
+  libwayland-dev wayland-protocols
   libstb-dev fonts-dejavu-core
 )
 test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
   xvfb xdotool x11-utils x11-xserver-utils imagemagick
   xscreensaver xscreensaver-gl xscreensaver-data
+  sway swaybg grim wtype
   clang libclang-rt-14-dev
   valgrind
 )

@@ -22,6 +22,7 @@ TEST(SaverOptions, WhereToDraw) {
         SaverMode mode;
         unsigned long windowId;
         bool preview, stats;
+        bool wayland = false;
     } cases[] = {
         {{}, nullptr, SaverMode::Window, 0, false, false},
         {{"--fullscreen"}, nullptr, SaverMode::Fullscreen, 0, false, false},
@@ -40,6 +41,9 @@ TEST(SaverOptions, WhereToDraw) {
         {{"--root"}, kEnv, SaverMode::WindowId, 0x2000005, false, false},
         {{"--window"}, kEnv, SaverMode::Window, 0, false, false},
         {{"--window-id", "77"}, kEnv, SaverMode::WindowId, 77, false, false},
+        // A Wayland run is never taken over by XScreenSaver's window; the last mode counts.
+        {{"--wayland"}, kEnv, SaverMode::Window, 0, false, false, true},
+        {{"--wayland", "--fullscreen"}, nullptr, SaverMode::Fullscreen, 0, false, false},
         {{}, "", SaverMode::Window, 0, false, false},
     };
     for (const auto& c : cases) {
@@ -51,6 +55,7 @@ TEST(SaverOptions, WhereToDraw) {
         EXPECT_EQ(c.mode == SaverMode::WindowId ? options.windowId : 0, c.windowId);
         EXPECT_EQ(options.preview, c.preview);
         EXPECT_EQ(options.stats, c.stats);
+        EXPECT_EQ(options.wayland, c.wayland);
     }
 
     SaverOptions options;
@@ -133,7 +138,8 @@ TEST(SaverOptions, HelpNamesEveryOption) {
     for (const char* name :
          {"--window", "--fullscreen", "--root", "--window-id", "--preview", "--resources", "--cats",
           "--size", "--footprints", "--background", "--folder", "--tile", "--no-tile",
-          "--resolution", "--main-monitor-only", "--stats", "XSCREENSAVER_WINDOW"}) {
+          "--resolution", "--main-monitor-only", "--stats", "--wayland", "WAYLAND_DISPLAY",
+          "XSCREENSAVER_WINDOW"}) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
 }

@@ -1,0 +1,21 @@
+// The compositor's outputs as the view sees screens: numbered by their registry names (stable
+// while the saver runs, whatever comes and goes), in the compositor's order. Wayland has no
+// primary output; the first one announced is taken as the main screen.
+#pragma once
+
+#include <string>
+
+#include "host/screens.h"
+
+class WaylandConnection;
+
+class WaylandScreens : public Screens {
+  public:
+    explicit WaylandScreens(const WaylandConnection& connection) : connection_(connection) {}
+    std::vector<ScreenInfo> List() override;
+    // The connector name of the screen with that number ("" when there is none).
+    std::string OutputName(int number) const;
+
+  private:
+    const WaylandConnection& connection_;
+};

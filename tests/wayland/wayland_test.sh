@@ -1,0 +1,205 @@
+#!/usr/bin/env bash
+# One desktop test of `velmora --wayland`, named by $1, under its own headless sway (two virtual
+# outputs of 640 x 480 side by side, each with its own wallpaper drawn by swaybg), judged by
+# grim's screenshots. Exit 0: passed; 1: failed; 77: skipped (a tool is missing).
+# Needs VELMORA, PROBE and RESOURCES in the environment.
+set -u
+case_name=${1:?test name}
+
+skip() { echo "SKIPPED: $*"; exit 77; }
+fail() { echo "FAILED: $*"; [[ -f $work/velmora.log ]] && sed 's/^/  velmora: /' "$work/velmora.log"; exit 1; }
+
+for tool in sway swaymsg swaybg grim wtype convert; do
+  command -v $tool >/dev/null || skip "$tool is not installed (scripts/install-deps.sh --test)"
+done
+
+work=$(mktemp -d /tmp/velmora-wayland.XXXXXX)
+pids=()
+cleanup() {
+  # Only the processes this script started, newest first.
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    kill "${pids[i]}" 2>/dev/null && wait "${pids[i]}" 2>/dev/null
+  done
+  [[ -n ${KEEP:-} ]] || rm -rf "$work"
+}
+trap cleanup EXIT
+
+# sway refuses to run as root: as root, everything of the session runs as the unprivileged
+# "nobody", from copies of the program and its resources that nobody can read.
+as_user=()
+if (($(id -u) == 0)); then
+  command -v setpriv >/dev/null && id nobody >/dev/null 2>&1 ||
+    skip "running as root without setpriv or a user nobody to run sway as"
+  as_user=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
+fi
+mkdir -p "$work/home" "$work/runtime" "$work/shots"
+cp "$VELMORA" "$work/velmora" && cp -r "$RESOURCES" "$work/resources" || fail "cannot copy velmora"
+chmod 755 "$work"
+chmod 700 "$work/runtime"
+[[ ${#as_user[@]} -gt 0 ]] && chown -R nobody "$work/home" "$work/runtime" "$work/shots"
+have_cats=0
+[[ -f $work/resources/c.vlm ]] && have_cats=1
+
+# The session's environment: no X display, so that velmora chooses Wayland by itself.
+session=(env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
+         XDG_CONFIG_HOME="$work/home/.config" LIBGL_ALWAYS_SOFTWARE=1)
+run() { "${as_user[@]}" "${session[@]}" WAYLAND_DISPLAY="$wayland" SWAYSOCK="$swaysock" "$@"; }
+
+# Two checkerboards of 64-pixel squares: magenta and dark blue for the first output, green and
+# dark blue for the second, so that each output's ground can be told from the other's.
+convert -size 128x128 xc:'#ff00ff' -fill '#000080' -draw 'rectangle 0,0 63,63' \
+  -draw 'rectangle 64,64 127,127' "$work/magenta.png" &&
+  convert -size 128x128 xc:'#00ff00' -fill '#000080' -draw 'rectangle 0,0 63,63' \
+    -draw 'rectangle 64,64 127,127' "$work/green.png" || fail "cannot make the wallpapers"
+chmod 644 "$work"/*.png
+cat >"$work/sway.conf" <<CONFIG
+output HEADLESS-1 mode 640x480 position 0 0 bg $work/magenta.png tile
+output HEADLESS-2 mode 640x480 position 640 0 bg $work/green.png tile
+output HEADLESS-3 mode 640x480 position 1280 0 bg $work/magenta.png tile
+CONFIG
+chmod 644 "$work/sway.conf"
+
+"${as_user[@]}" "${session[@]}" WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+  sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
+pids+=($!)
+swaysock= wayland=
+for _ in $(seq 100); do
+  swaysock=$(ls "$work"/runtime/sway-ipc.*.sock 2>/dev/null | head -n1)
+  wayland=$(cd "$work/runtime" && ls wayland-* 2>/dev/null | grep -v lock | head -n1)
+  [[ -n $swaysock && -n $wayland ]] && break
+  sleep 0.1
+done
+[[ -n $swaysock && -n $wayland ]] || fail "sway did not start: $(cat "$work/sway.log")"
+run swaymsg create_output >/dev/null || fail "swaymsg create_output failed"
+
+shot() { run grim "$work/shots/$1.png" || fail "grim took no screenshot"; }
+probe() { "$PROBE" "$@"; }
+# Green stands out: the mean green of the rectangle is above both red and blue.
+greenish() {  # FILE X Y W H
+  convert "$1" -crop "$4x$5+$2+$3" +repage -format '%[fx:mean.g > mean.r && mean.g > mean.b]' info:
+}
+first=(0 0 640 480)
+second=(640 0 640 480)
+
+# The desktop as it was: both wallpapers shown (swaybg needs a moment).
+for _ in $(seq 50); do
+  shot before
+  probe magenta "$work/shots/before.png" "${first[@]}" 0.4 >/dev/null &&
+    [[ $(greenish "$work/shots/before.png" "${second[@]}") == 1 ]] && break
+  sleep 0.1
+done
+probe magenta "$work/shots/before.png" "${first[@]}" 0.4 >/dev/null ||
+  fail "the first output does not show its wallpaper"
+[[ $(greenish "$work/shots/before.png" "${second[@]}") == 1 ]] ||
+  fail "the second output does not show its wallpaper"
+
+velmora_pid=
+start_velmora() {  # options...
+  # Started directly (not through a function), so that $! is velmora itself.
+  "${as_user[@]}" "${session[@]}" WAYLAND_DISPLAY="$wayland" "$work/velmora" \
+    --resources "$work/resources" "$@" >"$work/velmora.log" 2>&1 &
+  velmora_pid=$!
+  pids+=($velmora_pid)
+  # Time to capture, set up and draw some frames; nothing is judged by how long it took.
+  sleep 4
+  kill -0 "$velmora_pid" 2>/dev/null || fail "velmora exited early"
+}
+
+# The saver ends within a second of being asked to, with status 0.
+expect_end() {  # what asked
+  for _ in $(seq 10); do kill -0 "$velmora_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$velmora_pid" 2>/dev/null && fail "still running a second after $1"
+  wait "$velmora_pid"; status=$?
+  ((status == 0)) || fail "exit status $status after $1"
+}
+
+# Something moves in the rectangle (when the cats are built): a cat walks in within a few
+# seconds; the bound only ends the wait.
+moving() {  # X Y W H
+  ((have_cats)) || { echo "no cat packs built yet: movement not judged"; return 0; }
+  for _ in $(seq 15); do
+    sleep 1
+    shot later
+    probe differ "$work/shots/active.png" "$work/shots/later.png" "$@" 0.0005 && return 0
+  done
+  return 1
+}
+
+case $case_name in
+  ground_and_cats)
+    # No --wayland: with $WAYLAND_DISPLAY and no $DISPLAY it is the default.
+    start_velmora --background screen --no-tile
+    shot active
+    probe magenta "$work/shots/active.png" "${first[@]}" 0.2 ||
+      fail "the first output's ground does not show its wallpaper"
+    probe magenta "$work/shots/active.png" "${second[@]}" 0.01 &&
+      fail "the second output shows the first one's wallpaper"
+    [[ $(greenish "$work/shots/active.png" "${second[@]}") == 1 ]] ||
+      fail "the second output's ground does not show its wallpaper"
+    # The ground is the capture resampled and seen in perspective, never the bare wallpaper.
+    probe differ "$work/shots/before.png" "$work/shots/active.png" 0 0 1280 480 0.01 ||
+      fail "the outputs show the bare desktop"
+    moving "${first[@]}" || fail "nothing moves on the first output"
+    moving "${second[@]}" || fail "nothing moves on the second output"
+    ;;
+
+  main_monitor_only)
+    start_velmora --wayland --background screen --main-monitor-only
+    shot active
+    probe lit "$work/shots/active.png" "${first[@]}" 0.5 || fail "the first output is not drawn"
+    probe black "$work/shots/active.png" "${second[@]}" || fail "the second output is not black"
+    ;;
+
+  desktop_picture)
+    # The ground from the picture that the running swaybg shows on each output.
+    start_velmora --wayland --background desktop --no-tile
+    shot active
+    probe magenta "$work/shots/active.png" "${first[@]}" 0.2 ||
+      fail "the first output's ground is not swaybg's picture"
+    [[ $(greenish "$work/shots/active.png" "${second[@]}") == 1 ]] ||
+      fail "the second output's ground is not swaybg's picture"
+    ;;
+
+  new_output)
+    # An output that comes while the saver runs gets its own view, over its own wallpaper.
+    start_velmora --wayland --background screen
+    run swaymsg create_output >/dev/null || fail "swaymsg create_output failed"
+    third=(1280 0 640 480)
+    # Its bare wallpaper is the first output's one.
+    convert "$work/shots/before.png" -crop 640x480+0+0 +repage "$work/shots/bare.png"
+    ground() {
+      convert "$work/shots/active.png" -crop 640x480+1280+0 +repage "$work/shots/third.png" &&
+        probe magenta "$work/shots/third.png" 0 0 640 480 0.2 &&
+        probe differ "$work/shots/bare.png" "$work/shots/third.png" 0 0 640 480 0.01
+    }
+    # Its view comes once its wallpaper is drawn; the bound only ends the wait.
+    for _ in $(seq 30); do
+      sleep 0.5
+      shot active
+      ground >/dev/null && break
+    done
+    ground || fail "the new output's ground does not show its wallpaper"
+    moving "${third[@]}" || fail "nothing moves on the new output"
+    ;;
+
+  key_ends)
+    # A keyboard for the seat while the saver runs (headless sway has none of its own).
+    run wtype -s 600000 >/dev/null 2>&1 &
+    pids+=($!)
+    sleep 0.5
+    start_velmora --wayland
+    run wtype -k Escape || fail "wtype could not type"
+    expect_end "a key press"
+    ;;
+
+  sigterm)
+    start_velmora --wayland
+    kill -TERM "$velmora_pid"
+    expect_end "SIGTERM"
+    ;;
+
+  *)
+    echo "unknown test $case_name"; exit 2 ;;
+esac
+echo "PASSED: $case_name"
+exit 0

@@ -33,6 +33,7 @@ struct OutputView {
     std::unique_ptr<EglWindowSurface> surface;
     std::unique_ptr<ScreencopyCapture> capture;
     std::unique_ptr<VelmoraView> view;
+    double nextFrame = 0.0;  // the earliest time of its next frame
 };
 
 class WaylandSaver {
@@ -54,7 +55,9 @@ class WaylandSaver {
     // when a full-screen window was closed by the user.
     bool DropGoneViews();
     void FollowResizes();
-    void DrawDueFrames();
+    // Draws the views whose time has come and whose last frame the compositor has shown;
+    // returns how long to wait for the next one.
+    double DrawDueFrames();
     int Loop();
     long FramesPresented() const;
 
@@ -168,12 +171,30 @@ void WaylandSaver::FollowResizes() {
     }
 }
 
-// A view draws when the compositor showed its last frame (or it has not drawn since);
-// an output that is off or hidden sends no word and costs no drawing.
-void WaylandSaver::DrawDueFrames() {
+// Each view keeps its own 1/35 s cadence, and draws only once the compositor has shown its last
+// frame: a word that comes late is acted on when it comes, not at the next tick, so a slow
+// compositor costs frames only down to its own pace. An output that is off or hidden sends no
+// word and costs no drawing.
+double WaylandSaver::DrawDueFrames() {
+    double wait = VelmoraView::kFrameInterval;
     for (auto& view : views_) {
-        if (view->view->IsAnimating() && view->window->FrameDue()) view->view->AnimateOneFrame();
+        if (!view->view->IsAnimating() || !view->window->FrameDue()) continue;
+        double now = clock_.Now();
+        if (now >= view->nextFrame) {
+            view->view->AnimateOneFrame();
+            view->nextFrame += VelmoraView::kFrameInterval;
+            now = clock_.Now();
+            // Fell behind: the next frame a whole interval on, never a burst.
+            if (view->nextFrame < now) view->nextFrame = now + VelmoraView::kFrameInterval;
+            // A frame takes a while on a busy machine: a key or a signal that came meanwhile
+            // ends the saver before the next view draws.
+            if (!connection_.Dispatch(0.0) || stop_.load() || connection_.Input().UserReturned()) {
+                return 0.0;
+            }
+        }
+        if (view->window->FrameDue()) wait = std::min(wait, view->nextFrame - now);
     }
+    return std::max(wait, 0.0);
 }
 
 long WaylandSaver::FramesPresented() const {
@@ -200,9 +221,9 @@ bool WaylandSaver::Start() {
 }
 
 int WaylandSaver::Loop() {
-    double next = clock_.Now();
     double wait = 0.0;
     while (!stop_.load()) {
+        // The compositor's word that a frame was shown ends the wait early.
         if (!connection_.Dispatch(wait)) {
             std::fprintf(stderr, "velmora: the connection to the Wayland compositor was lost\n");
             return 1;
@@ -211,14 +232,7 @@ int WaylandSaver::Loop() {
         if (DropGoneViews()) break;
         AddNewOutputs(kNewOutputSettle);
         FollowResizes();
-        double now = clock_.Now();
-        if (now >= next) {
-            DrawDueFrames();
-            next += VelmoraView::kFrameInterval;
-            now = clock_.Now();
-            if (next < now) next = now + VelmoraView::kFrameInterval;  // fell behind: no bursts
-        }
-        wait = next - now;
+        wait = DrawDueFrames();
     }
     return 0;
 }

@@ -15,7 +15,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev
   xvfb xdotool x11-utils x11-xserver-utils imagemagick
   xscreensaver xscreensaver-gl xscreensaver-data
-  sway swaybg grim wtype
+  sway swaybg grim wtype weston
   clang libclang-rt-14-dev
   valgrind
 )

@@ -1,5 +1,6 @@
 #include "platform/wayland/wayland_egl.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -62,7 +63,9 @@ bool WaylandEgl::Initialise(wl_display* display, std::string& error) {
 }
 
 // The scene clears to a transparent black; a buffer with alpha would let the desktop show
-// through, so a configuration without alpha is taken when there is one.
+// through, so a configuration without alpha is taken when there is one, and plain 8-bit
+// channels before deeper ones (EGL lists 10-bit formats first, which not every compositor
+// shows right).
 bool WaylandEgl::ChooseConfig(std::string& error) {
     const EGLint wanted[] = {EGL_SURFACE_TYPE,
                              EGL_WINDOW_BIT,
@@ -84,13 +87,15 @@ bool WaylandEgl::ChooseConfig(std::string& error) {
     }
     std::vector<EGLConfig> configs(std::size_t(count), nullptr);
     eglChooseConfig(display_, wanted, configs.data(), count, &count);
-    config_ = configs.front();
-    for (int i = 0; i < count; ++i) {
-        if (Attribute(display_, configs[i], EGL_ALPHA_SIZE) == 0) {
-            config_ = configs[i];
-            break;
-        }
-    }
+    auto score = [&](EGLConfig config) {
+        const bool opaque = Attribute(display_, config, EGL_ALPHA_SIZE) == 0;
+        const bool eightBit = Attribute(display_, config, EGL_RED_SIZE) == 8 &&
+                              Attribute(display_, config, EGL_GREEN_SIZE) == 8 &&
+                              Attribute(display_, config, EGL_BLUE_SIZE) == 8;
+        return (opaque ? 2 : 0) + (eightBit ? 1 : 0);
+    };
+    config_ = *std::max_element(configs.begin(), configs.end(),
+                                [&](EGLConfig a, EGLConfig b) { return score(a) < score(b); });
     return true;
 }
 

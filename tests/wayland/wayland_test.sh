@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # One desktop test of `velmora --wayland`, named by $1, under its own headless sway (two virtual
 # outputs of 640 x 480 side by side, each with its own wallpaper drawn by swaybg), judged by
-# grim's screenshots. Exit 0: passed; 1: failed; 77: skipped (a tool is missing).
+# grim's screenshots; the test of the full-screen window for compositors without a layer shell
+# runs under a headless Weston instead. Exit 0: passed; 1: failed; 77: skipped (a tool is
+# missing).
 # Needs VELMORA, PROBE and RESOURCES in the environment.
 set -u
 case_name=${1:?test name}
@@ -9,9 +11,12 @@ case_name=${1:?test name}
 skip() { echo "SKIPPED: $*"; exit 77; }
 fail() { echo "FAILED: $*"; [[ -f $work/velmora.log ]] && sed 's/^/  velmora: /' "$work/velmora.log"; exit 1; }
 
-for tool in sway swaymsg swaybg grim wtype convert; do
-  command -v $tool >/dev/null || skip "$tool is not installed (scripts/install-deps.sh --test)"
-done
+need() {
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps.sh --test)"
+  done
+}
+need convert
 
 work=$(mktemp -d /tmp/velmora-wayland.XXXXXX)
 pids=()
@@ -43,55 +48,80 @@ have_cats=0
 # The session's environment: no X display, so that velmora chooses Wayland by itself.
 session=(env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
          XDG_CONFIG_HOME="$work/home/.config" LIBGL_ALWAYS_SOFTWARE=1)
+swaysock= wayland=
 run() { "${as_user[@]}" "${session[@]}" WAYLAND_DISPLAY="$wayland" SWAYSOCK="$swaysock" "$@"; }
+
+probe() { "$PROBE" "$@"; }
+# The mean colour of a rectangle satisfies an ImageMagick expression ("mean.g > mean.r").
+colour() {  # FILE X Y W H EXPRESSION
+  [[ $(convert "$1" -crop "$4x$5+$2+$3" +repage -format "%[fx:$6]" info:) == 1 ]]
+}
+green='mean.g > mean.r && mean.g > mean.b'
+first=(0 0 640 480)
+second=(640 0 640 480)
 
 # Two checkerboards of 64-pixel squares: magenta and dark blue for the first output, green and
 # dark blue for the second, so that each output's ground can be told from the other's.
-convert -size 128x128 xc:'#ff00ff' -fill '#000080' -draw 'rectangle 0,0 63,63' \
-  -draw 'rectangle 64,64 127,127' "$work/magenta.png" &&
-  convert -size 128x128 xc:'#00ff00' -fill '#000080' -draw 'rectangle 0,0 63,63' \
-    -draw 'rectangle 64,64 127,127' "$work/green.png" || fail "cannot make the wallpapers"
-chmod 644 "$work"/*.png
-cat >"$work/sway.conf" <<CONFIG
+start_sway() {
+  need sway swaymsg swaybg grim wtype
+  convert -size 128x128 xc:'#ff00ff' -fill '#000080' -draw 'rectangle 0,0 63,63' \
+    -draw 'rectangle 64,64 127,127' "$work/magenta.png" &&
+    convert -size 128x128 xc:'#00ff00' -fill '#000080' -draw 'rectangle 0,0 63,63' \
+      -draw 'rectangle 64,64 127,127' "$work/green.png" || fail "cannot make the wallpapers"
+  chmod 644 "$work"/*.png
+  cat >"$work/sway.conf" <<CONFIG
 output HEADLESS-1 mode 640x480 position 0 0 bg $work/magenta.png tile
 output HEADLESS-2 mode 640x480 position 640 0 bg $work/green.png tile
 output HEADLESS-3 mode 640x480 position 1280 0 bg $work/magenta.png tile
 CONFIG
-chmod 644 "$work/sway.conf"
+  chmod 644 "$work/sway.conf"
+  "${as_user[@]}" "${session[@]}" WLR_BACKENDS=headless WLR_RENDERER=pixman \
+    WLR_LIBINPUT_NO_DEVICES=1 sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do
+    swaysock=$(ls "$work"/runtime/sway-ipc.*.sock 2>/dev/null | head -n1)
+    wayland=$(cd "$work/runtime" && ls wayland-* 2>/dev/null | grep -v lock | head -n1)
+    [[ -n $swaysock && -n $wayland ]] && break
+    sleep 0.1
+  done
+  [[ -n $swaysock && -n $wayland ]] || fail "sway did not start: $(cat "$work/sway.log")"
+  run swaymsg create_output >/dev/null || fail "swaymsg create_output failed"
+  shot() { run grim "$work/shots/$1.png" || fail "grim took no screenshot"; }
 
-"${as_user[@]}" "${session[@]}" WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
-  sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
-pids+=($!)
-swaysock= wayland=
-for _ in $(seq 100); do
-  swaysock=$(ls "$work"/runtime/sway-ipc.*.sock 2>/dev/null | head -n1)
-  wayland=$(cd "$work/runtime" && ls wayland-* 2>/dev/null | grep -v lock | head -n1)
-  [[ -n $swaysock && -n $wayland ]] && break
-  sleep 0.1
-done
-[[ -n $swaysock && -n $wayland ]] || fail "sway did not start: $(cat "$work/sway.log")"
-run swaymsg create_output >/dev/null || fail "swaymsg create_output failed"
-
-shot() { run grim "$work/shots/$1.png" || fail "grim took no screenshot"; }
-probe() { "$PROBE" "$@"; }
-# Green stands out: the mean green of the rectangle is above both red and blue.
-greenish() {  # FILE X Y W H
-  convert "$1" -crop "$4x$5+$2+$3" +repage -format '%[fx:mean.g > mean.r && mean.g > mean.b]' info:
+  # The desktop as it was: both wallpapers shown (swaybg needs a moment).
+  for _ in $(seq 50); do
+    shot before
+    probe magenta "$work/shots/before.png" "${first[@]}" 0.4 >/dev/null &&
+      colour "$work/shots/before.png" "${second[@]}" "$green" && break
+    sleep 0.1
+  done
+  probe magenta "$work/shots/before.png" "${first[@]}" 0.4 >/dev/null ||
+    fail "the first output does not show its wallpaper"
+  colour "$work/shots/before.png" "${second[@]}" "$green" ||
+    fail "the second output does not show its wallpaper"
 }
-first=(0 0 640 480)
-second=(640 0 640 480)
 
-# The desktop as it was: both wallpapers shown (swaybg needs a moment).
-for _ in $(seq 50); do
+# Weston has neither the layer shell nor screen copy; its own screenshooter needs --debug.
+start_weston() {
+  need weston weston-screenshooter
+  wayland=velmora-test
+  "${as_user[@]}" "${session[@]}" weston --backend=headless-backend.so --use-pixman \
+    --width=640 --height=480 --debug --socket="$wayland" >"$work/weston.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do
+    [[ -S $work/runtime/$wayland ]] && break
+    sleep 0.1
+  done
+  [[ -S $work/runtime/$wayland ]] || fail "weston did not start: $(cat "$work/weston.log")"
+  shot() {
+    rm -f "$work"/shots/wayland-screenshot-*.png
+    (cd "$work/shots" && run weston-screenshooter) >/dev/null 2>&1 &&
+      mv "$work"/shots/wayland-screenshot-*.png "$work/shots/$1.png" ||
+      fail "weston-screenshooter took no screenshot"
+  }
+  sleep 1  # the desktop shell draws its panel
   shot before
-  probe magenta "$work/shots/before.png" "${first[@]}" 0.4 >/dev/null &&
-    [[ $(greenish "$work/shots/before.png" "${second[@]}") == 1 ]] && break
-  sleep 0.1
-done
-probe magenta "$work/shots/before.png" "${first[@]}" 0.4 >/dev/null ||
-  fail "the first output does not show its wallpaper"
-[[ $(greenish "$work/shots/before.png" "${second[@]}") == 1 ]] ||
-  fail "the second output does not show its wallpaper"
+}
 
 velmora_pid=
 start_velmora() {  # options...
@@ -150,6 +180,7 @@ moving() {  # X Y W H
   return 1
 }
 
+if [[ $case_name == fallback_window ]]; then start_weston; else start_sway; fi
 case $case_name in
   ground_and_cats)
     # No --wayland: with $WAYLAND_DISPLAY and no $DISPLAY it is the default.
@@ -160,7 +191,7 @@ case $case_name in
       reason="the second output shows the first one's wallpaper"
       ! probe magenta "$a" "${second[@]}" 0.01 || return 1
       reason="the second output's ground does not show its wallpaper"
-      [[ $(greenish "$a" "${second[@]}") == 1 ]] || return 1
+      colour "$a" "${second[@]}" "$green" || return 1
       # The ground is the capture resampled and seen in perspective, never the bare wallpaper.
       reason="the outputs show the bare desktop"
       probe differ "$work/shots/before.png" "$a" 0 0 1280 480 0.01
@@ -171,10 +202,10 @@ case $case_name in
     ;;
 
   main_monitor_only)
-    start_velmora --wayland --background screen --main-monitor-only
+    start_velmora --wayland --background folder --folder "$work/pictures" --main-monitor-only
     first_only() {
       reason="the first output is not drawn"
-      probe lit "$a" "${first[@]}" 0.5 || return 1
+      probe differ "$work/shots/before.png" "$a" "${first[@]}" 0.5 || return 1
       reason="the second output is not black"
       probe black "$a" "${second[@]}"
     }
@@ -188,7 +219,7 @@ case $case_name in
       reason="the first output's ground is not swaybg's picture"
       probe magenta "$a" "${first[@]}" 0.2 || return 1
       reason="the second output's ground is not swaybg's picture"
-      [[ $(greenish "$a" "${second[@]}") == 1 ]]
+      colour "$a" "${second[@]}" "$green"
     }
     until_shown pictures || fail "$reason"
     ;;
@@ -229,6 +260,21 @@ case $case_name in
     start_velmora --wayland --cats 0 --background folder --folder "$work/pictures"
     until_shown drawn || fail "$reason"
     sleep 2  # past the first, slowest frames
+    kill -TERM "$velmora_pid"
+    expect_end "SIGTERM"
+    ;;
+
+  fallback_window)
+    # Without a layer shell: a full-screen window says so, covers the panel too, and shows the
+    # ground in its own colours (not a deeper pixel format that the compositor shows white).
+    start_velmora --wayland --background folder --folder "$work/pictures"
+    orange() {
+      reason="the window does not cover the output with the ground picture"
+      probe differ "$work/shots/before.png" "$a" 0 0 640 32 0.9 &&
+        colour "$a" "${first[@]}" 'mean.r > mean.g + 0.1 && mean.g > mean.b + 0.1'
+    }
+    until_shown orange || fail "$reason"
+    grep -q "has no layer shell" "$work/velmora.log" || fail "no word of the missing layer shell"
     kill -TERM "$velmora_pid"
     expect_end "SIGTERM"
     ;;

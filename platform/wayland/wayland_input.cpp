@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "platform/wayland/proxy_release.h"
+
 // One seat: its keyboard and pointer while it has them.
 struct WaylandInput::Seat {
     uint32_t globalName = 0;
@@ -16,29 +18,15 @@ struct WaylandInput::Seat {
     ~Seat() {
         ReleaseKeyboard();
         ReleasePointer();
-        if (wl_seat_get_version(seat) >= WL_SEAT_RELEASE_SINCE_VERSION) {
-            wl_seat_release(seat);
-        } else {
-            wl_seat_destroy(seat);
-        }
+        ReleaseProxy(seat, WL_SEAT_RELEASE_SINCE_VERSION, wl_seat_release, wl_seat_destroy);
     }
     void ReleaseKeyboard() {
-        if (keyboard == nullptr) return;
-        if (wl_keyboard_get_version(keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION) {
-            wl_keyboard_release(keyboard);
-        } else {
-            wl_keyboard_destroy(keyboard);
-        }
-        keyboard = nullptr;
+        ReleaseProxy(keyboard, WL_KEYBOARD_RELEASE_SINCE_VERSION, wl_keyboard_release,
+                     wl_keyboard_destroy);
     }
     void ReleasePointer() {
-        if (pointer == nullptr) return;
-        if (wl_pointer_get_version(pointer) >= WL_POINTER_RELEASE_SINCE_VERSION) {
-            wl_pointer_release(pointer);
-        } else {
-            wl_pointer_destroy(pointer);
-        }
-        pointer = nullptr;
+        ReleaseProxy(pointer, WL_POINTER_RELEASE_SINCE_VERSION, wl_pointer_release,
+                     wl_pointer_destroy);
     }
 };
 

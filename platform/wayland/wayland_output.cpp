@@ -2,6 +2,7 @@
 
 #include <wayland-client.h>
 
+#include "platform/wayland/proxy_release.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 
 namespace {
@@ -27,11 +28,7 @@ WaylandOutput::WaylandOutput(uint32_t globalName, wl_output* output,
 
 WaylandOutput::~WaylandOutput() {
     if (xdgOutput_) zxdg_output_v1_destroy(xdgOutput_);
-    if (wl_output_get_version(output_) >= WL_OUTPUT_RELEASE_SINCE_VERSION) {
-        wl_output_release(output_);
-    } else {
-        wl_output_destroy(output_);
-    }
+    ReleaseProxy(output_, WL_OUTPUT_RELEASE_SINCE_VERSION, wl_output_release, wl_output_destroy);
 }
 
 void WaylandOutput::Geometry(void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t,

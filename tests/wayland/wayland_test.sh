@@ -46,8 +46,10 @@ have_cats=0
 [[ -f $work/resources/c.vlm ]] && have_cats=1
 
 # The session's environment: no X display, so that velmora chooses Wayland by itself.
+# The sanitizers' settings go along (a sanitizer build's leak check must stay off).
 session=(env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
-         XDG_CONFIG_HOME="$work/home/.config" LIBGL_ALWAYS_SOFTWARE=1)
+         XDG_CONFIG_HOME="$work/home/.config" LIBGL_ALWAYS_SOFTWARE=1
+         ${ASAN_OPTIONS:+ASAN_OPTIONS=$ASAN_OPTIONS} ${UBSAN_OPTIONS:+UBSAN_OPTIONS=$UBSAN_OPTIONS})
 swaysock= wayland=
 run() { "${as_user[@]}" "${session[@]}" WAYLAND_DISPLAY="$wayland" SWAYSOCK="$swaysock" "$@"; }
 

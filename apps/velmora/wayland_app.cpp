@@ -117,13 +117,15 @@ std::unique_ptr<OutputView> WaylandSaver::MakeView(const WaylandOutput& output) 
 void WaylandSaver::AddNewOutputs(double settle) {
     std::vector<OutputView*> fresh;
     const double now = clock_.Now();
-    for (const auto& output : connection_.Outputs()) {
+    // Making a view handles events, which may announce more outputs: the list is copied first.
+    std::vector<const WaylandOutput*> outputs;
+    for (const auto& output : connection_.Outputs()) outputs.push_back(output.get());
+    for (const WaylandOutput* output : outputs) {
         if (!output->Ready() || output->Removed() || refused_.count(output->GlobalName())) continue;
         const double seen = firstSeen_.emplace(output->GlobalName(), now).first->second;
         if (now - seen < settle) continue;
-        const bool shown = std::any_of(views_.begin(), views_.end(), [&](const auto& view) {
-            return view->output == output.get();
-        });
+        const bool shown = std::any_of(views_.begin(), views_.end(),
+                                       [&](const auto& view) { return view->output == output; });
         if (shown) continue;
         auto view = MakeView(*output);
         if (!view) {

@@ -246,7 +246,8 @@ case $case_name in
 
   key_ends)
     # A keyboard for the seat while the saver runs (headless sway has none of its own).
-    run wtype -s 600000 >/dev/null 2>&1 &
+    # Started directly, so that $! is wtype itself and the clean-up ends it.
+    "${as_user[@]}" "${session[@]}" WAYLAND_DISPLAY="$wayland" wtype -s 600000 >/dev/null 2>&1 &
     pids+=($!)
     sleep 0.5
     # No cats: the answer to the key is judged, not the drawing, and a light frame keeps a

@@ -20,9 +20,36 @@
 namespace {
 
 std::atomic<bool> stopRequested{false};
+std::atomic<bool> startingUp{true};
 
 void RequestStop(int) {
+    // Before anything is drawn there is nothing to put back: end at once, whatever is loading.
+    if (startingUp.load()) _exit(0);
     stopRequested.store(true);
+}
+
+// Where the resources are: the folder named by --resources, else the first of the usual places
+// that holds them. When none does, the user is told on standard error and on the screen, and
+// the saver runs on without them.
+void FindResources(SaverRun& run) {
+    const bool named = !run.options.resources.empty();
+    const std::vector<std::string> candidates =
+        named ? std::vector<std::string>{run.options.resources} : ResourceFolderCandidates();
+    run.resourcePath = FindResourceFolder(candidates);
+    if (!run.resourcePath.empty()) return;
+    run.resourcePath = candidates.front();
+    std::string places;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        places += (i == 0 ? "" : i + 1 == candidates.size() ? " or " : ", ") + candidates[i];
+    }
+    std::fprintf(stderr,
+                 "velmora: cannot find the resource files (the scene pack pebble.courtyards) in "
+                 "%s; reinstall Velmora, or name their folder with --resources DIR\n",
+                 places.c_str());
+    run.notice = {"Velmora cannot find its resource files.",
+                  "It looked for the scene pack pebble.courtyards in:"};
+    for (const std::string& folder : candidates) run.notice.push_back("  " + folder);
+    run.notice.push_back("Reinstall Velmora, or name the folder with --resources DIR.");
 }
 
 // XScreenSaver ends its hacks with SIGTERM; a terminal sends SIGINT. Neither restarts the
@@ -71,15 +98,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velmora: %s\n", error.c_str());
         return 2;
     }
-    run.resourcePath =
-        run.options.resources.empty() ? DefaultResourceFolder() : run.options.resources;
+    FindResources(run);
     if (run.options.wayland) {
 #ifdef VELMORA_HAVE_WAYLAND
-        return RunWaylandSaver(run, stopRequested);
+        return RunWaylandSaver(run, stopRequested, startingUp);
 #else
         std::fprintf(stderr, "velmora: this velmora was built without Wayland support\n");
         return 1;
 #endif
     }
-    return RunSaver(run, stopRequested);
+    return RunSaver(run, stopRequested, startingUp);
 }

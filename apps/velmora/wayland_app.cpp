@@ -10,7 +10,7 @@
 #include "apps/velmora/ssmain_scene.h"
 #include "host/velmora_view.h"
 #include "platform/desktop_picture.h"
-#include "platform/stb_image_decoder.h"
+#include "platform/pixbuf_picture_decoder.h"
 #include "platform/system_clock.h"
 #include "platform/wayland/egl_window_surface.h"
 #include "platform/wayland/screencopy_capture.h"
@@ -38,11 +38,13 @@ struct OutputView {
 
 class WaylandSaver {
   public:
-    WaylandSaver(const SaverRun& run, const std::atomic<bool>& stop)
+    WaylandSaver(const SaverRun& run, const std::atomic<bool>& stop, std::atomic<bool>& startingUp)
         : run_(run),
           stop_(stop),
-          desktopPicture_([this](int number) { return screens_.OutputName(number); },
-                          &gnomePicture_) {}
+          startingUp_(startingUp),
+          sessionPicture_(DesktopSession::FromEnvironment(), &screens_),
+          desktopPicture_(screens_, &sessionPicture_),
+          decoder_(&stop) {}
     ~WaylandSaver();
     int Run();
 
@@ -63,13 +65,14 @@ class WaylandSaver {
 
     const SaverRun& run_;
     const std::atomic<bool>& stop_;
+    std::atomic<bool>& startingUp_;
     SystemClock clock_;
     WaylandConnection connection_{clock_};
     WaylandEgl egl_;
     WaylandScreens screens_{connection_};
-    GSettingsDesktopPicture gnomePicture_;
+    DesktopPictureFinder sessionPicture_;
     WaylandDesktopPicture desktopPicture_;
-    StbImageDecoder decoder_;
+    PixbufPictureDecoder decoder_;
     std::vector<std::unique_ptr<OutputView>> views_;
     std::set<uint32_t> refused_;            // outputs whose view could not be made
     std::map<uint32_t, double> firstSeen_;  // when each output was first ready
@@ -218,6 +221,8 @@ bool WaylandSaver::Start() {
     }
     SetImageDecoder(&decoder_);
     AddNewOutputs(0.0);
+    // From here on a signal ends the loop instead of the process.
+    startingUp_.store(false);
     connection_.Input().Arm();
     return true;
 }
@@ -255,7 +260,8 @@ int WaylandSaver::Run() {
 
 }  // namespace
 
-int RunWaylandSaver(const SaverRun& run, const std::atomic<bool>& stop) {
-    WaylandSaver saver(run, stop);
+int RunWaylandSaver(const SaverRun& run, const std::atomic<bool>& stop,
+                    std::atomic<bool>& startingUp) {
+    WaylandSaver saver(run, stop, startingUp);
     return saver.Run();
 }

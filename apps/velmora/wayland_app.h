@@ -10,4 +10,6 @@
 
 // Runs until a signal raises `stop`, the user comes back (a key, a click, pointer motion), a
 // full-screen window is closed, or the compositor goes away. Returns the process exit status.
-int RunWaylandSaver(const SaverRun& run, const std::atomic<bool>& stop);
+// `startingUp` is lowered once the views are about to show, as for RunSaver.
+int RunWaylandSaver(const SaverRun& run, const std::atomic<bool>& stop,
+                    std::atomic<bool>& startingUp);

@@ -130,7 +130,9 @@ std::string FromHyprpaper(const std::string& output) {
 }  // namespace
 
 std::string WaylandDesktopPicture::PicturePath(int screenNumber) {
-    const std::string output = outputName_ ? outputName_(screenNumber) : std::string();
+    const std::vector<ScreenInfo> screens = screens_.List();
+    const ScreenInfo* screen = FindScreen(screens, screenNumber);
+    const std::string output = screen ? screen->name : std::string();
     for (auto source : {FromRunningSwaybg, FromSwayConfig, FromHyprpaper}) {
         std::string path = source(output);
         if (!path.empty()) return path;

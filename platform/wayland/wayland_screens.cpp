@@ -6,14 +6,8 @@ std::vector<ScreenInfo> WaylandScreens::List() {
     std::vector<ScreenInfo> screens;
     for (const auto& output : connection_.Outputs()) {
         if (!output->Ready() || output->Removed()) continue;
-        screens.push_back({int(output->GlobalName()), output->Logical(), screens.empty()});
+        screens.push_back(
+            {int(output->GlobalName()), output->Logical(), screens.empty(), output->Name()});
     }
     return screens;
-}
-
-std::string WaylandScreens::OutputName(int number) const {
-    for (const auto& output : connection_.Outputs()) {
-        if (int(output->GlobalName()) == number) return output->Name();
-    }
-    return "";
 }

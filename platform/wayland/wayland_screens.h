@@ -1,9 +1,8 @@
 // The compositor's outputs as the view sees screens: numbered by their registry names (stable
-// while the saver runs, whatever comes and goes), in the compositor's order. Wayland has no
+// while the saver runs, whatever comes and goes), named by their connectors, in the
+// compositor's order. Wayland has no
 // primary output; the first one announced is taken as the main screen.
 #pragma once
-
-#include <string>
 
 #include "host/screens.h"
 
@@ -13,8 +12,6 @@ class WaylandScreens : public Screens {
   public:
     explicit WaylandScreens(const WaylandConnection& connection) : connection_(connection) {}
     std::vector<ScreenInfo> List() override;
-    // The connector name of the screen with that number ("" when there is none).
-    std::string OutputName(int number) const;
 
   private:
     const WaylandConnection& connection_;

@@ -231,10 +231,23 @@ if [[ -x $real_saver ]]; then
   # Run from the build tree, where the saver finds its resources.
   program=$real_program
   rm -rf "$XDG_CONFIG_HOME/velmora"
+  # A magenta desktop: the preview's ground (the screen, by default) must show it, never
+  # XScreenSaver's colour-bar test card.
+  xsetroot -solid '#ff00ff'
   start_dialog
   sleep 4
   import -window root "$shots/settings-live-preview.png"
   check "the real saver keeps running as the preview" test -n "$(previews)"
+  if [[ -x ${PROBE:-} ]]; then
+    area=$(xdotool search --all --pid "$app" --onlyvisible --name '^Velmora Settings$' | head -1)
+    read -r wx wy < <(xwininfo -id "$area" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+    # The preview fills the 320 x 240 area at the window's top left, inside its frame.
+    check "the preview shows the screen" "$PROBE" magenta "$shots/settings-live-preview.png" \
+      $((wx + 20)) $((wy + 30)) 300 200 0.2
+    check "the preview never shows the test card" \
+      bash -c '! "$0" hue "$1" "$2" "$3" 300 200 180 0.01' "$PROBE" \
+      "$shots/settings-live-preview.png" $((wx + 20)) $((wy + 30))
+  fi
   keys alt+a
   check "the dialog with a live preview ends on Cancel" ended
 else

@@ -124,6 +124,7 @@ bool ParseSaverOptions(int argc, const char* const* argv, const char* xscreensav
             options.mode = name == "window"       ? SaverMode::Window
                            : name == "fullscreen" ? SaverMode::Fullscreen
                                                   : SaverMode::Root;
+            options.wayland = false;
             modeGiven = true;
         } else if (name == "window-id") {
             if (!needValue()) return false;
@@ -132,6 +133,11 @@ bool ParseSaverOptions(int argc, const char* const* argv, const char* xscreensav
                 return false;
             }
             options.mode = SaverMode::WindowId;
+            options.wayland = false;
+            modeGiven = true;
+        } else if (name == "wayland") {
+            if (!flag()) return false;
+            options.wayland = true;
             modeGiven = true;
         } else if (name == "stats") {
             if (!flag()) return false;
@@ -224,6 +230,10 @@ std::string SaverUsage() {
            "  --fullscreen           one full-screen view per monitor; any key or click quits\n"
            "  --root                 the root window, or $XSCREENSAVER_WINDOW when it is set\n"
            "  --window-id ID         the X window ID (decimal or 0x-hexadecimal)\n"
+           "  --wayland              one view per output of the Wayland compositor, above\n"
+           "                         every window; any key, click or pointer motion quits\n"
+           "                         (the default when $WAYLAND_DISPLAY is set and $DISPLAY\n"
+           "                         is not)\n"
            "  --preview              draw as a small preview (no overlay, small capture)\n"
            "With none of --window, --fullscreen or --window-id, $XSCREENSAVER_WINDOW is used\n"
            "when set, as XScreenSaver expects.\n"

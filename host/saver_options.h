@@ -35,6 +35,9 @@ struct SaverOptions {
     std::optional<bool> tile;
     std::optional<int> resolution;
     std::optional<bool> mainMonitorOnly;  // --main-monitor-only, or --all-monitors
+    // One view per output of a Wayland compositor instead of any X11 mode (--wayland; a later
+    // X11 mode undoes it, as the last mode given counts).
+    bool wayland = false;
 };
 
 // Parses the arguments after the program name. `xscreensaverWindow` is $XSCREENSAVER_WINDOW

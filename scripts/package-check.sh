@@ -14,8 +14,12 @@ as_root=()
 export DEBIAN_FRONTEND=noninteractive
 
 fail() { echo "package-check: $*" >&2; exit 1; }
-dpkg-query -W -f='${Status}' velmora 2>/dev/null | grep -q "install ok installed" &&
-  fail "a velmora package is installed already; purge it first (apt-get purge velmora)"
+# The check installs and purges the package: one installed before is replaced, and is gone
+# afterwards.
+if dpkg-query -W -f='${Status}' velmora 2>/dev/null | grep -q "installed"; then
+  echo "package-check: purging the velmora package installed before"
+  "${as_root[@]}" apt-get purge -y -qq velmora >/dev/null
+fi
 
 "${as_root[@]}" apt-get install -y -qq "$deb" >/dev/null
 purged=0

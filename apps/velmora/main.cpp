@@ -1,4 +1,5 @@
-// velmora: cats playing on your desktop, as an X11 program and an XScreenSaver hack.
+// velmora: cats playing on your desktop, as an X11 program, an XScreenSaver hack and a saver
+// for Wayland compositors.
 #include <signal.h>
 #include <unistd.h>
 
@@ -9,6 +10,9 @@
 #include <vector>
 
 #include "apps/velmora/saver_app.h"
+#ifdef VELMORA_HAVE_WAYLAND
+#include "apps/velmora/wayland_app.h"
+#endif
 #include "host/saver_options.h"
 #include "platform/install_paths.h"
 #include "platform/keyfile_store.h"
@@ -61,13 +65,24 @@ void InstallSignalHandlers() {
     signal(SIGPIPE, SIG_IGN);
 }
 
+// Only a Wayland compositor is there to draw on: no X display is named.
+bool OnlyWayland() {
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* x11 = std::getenv("DISPLAY");
+    return wayland && *wayland && !(x11 && *x11);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Where only a Wayland compositor is reachable, --wayland is the default: it goes first, so
+    // that a --window or --fullscreen the user gives still counts.
+    std::vector<const char*> arguments(argv + 1, argv + argc);
+    if (OnlyWayland()) arguments.insert(arguments.begin(), "--wayland");
     SaverRun run;
     std::string error;
-    if (!ParseSaverOptions(argc - 1, argv + 1, std::getenv("XSCREENSAVER_WINDOW"), run.options,
-                           error)) {
+    if (!ParseSaverOptions(int(arguments.size()), arguments.data(),
+                           std::getenv("XSCREENSAVER_WINDOW"), run.options, error)) {
         std::fprintf(stderr, "velmora: %s\nTry 'velmora --help' for the options.\n", error.c_str());
         return 2;
     }
@@ -86,5 +101,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     FindResources(run);
+    if (run.options.wayland) {
+#ifdef VELMORA_HAVE_WAYLAND
+        return RunWaylandSaver(run, stopRequested, startingUp);
+#else
+        std::fprintf(stderr, "velmora: this velmora was built without Wayland support\n");
+        return 1;
+#endif
+    }
     return RunSaver(run, stopRequested, startingUp);
 }

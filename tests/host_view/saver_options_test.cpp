@@ -23,6 +23,7 @@ TEST(SaverOptions, WhereToDraw) {
         unsigned long windowId;
         bool preview, stats;
         bool xscreensaver;  // the window is XScreenSaver's: capture through its helper
+        bool wayland = false;
     } cases[] = {
         {{}, nullptr, SaverMode::Window, 0, false, false, false},
         {{"--fullscreen"}, nullptr, SaverMode::Fullscreen, 0, false, false, false},
@@ -49,6 +50,9 @@ TEST(SaverOptions, WhereToDraw) {
          true,
          false,
          true},
+        // A Wayland run is never taken over by XScreenSaver's window; the last mode counts.
+        {{"--wayland"}, kEnv, SaverMode::Window, 0, false, false, false, true},
+        {{"--wayland", "--fullscreen"}, nullptr, SaverMode::Fullscreen, 0, false, false, false},
         {{}, "", SaverMode::Window, 0, false, false, false},
     };
     for (const auto& c : cases) {
@@ -61,6 +65,7 @@ TEST(SaverOptions, WhereToDraw) {
         EXPECT_EQ(options.preview, c.preview);
         EXPECT_EQ(options.stats, c.stats);
         EXPECT_EQ(options.xscreensaverWindow, c.xscreensaver);
+        EXPECT_EQ(options.wayland, c.wayland);
     }
 
     SaverOptions options;
@@ -142,11 +147,12 @@ TEST(SaverOptions, HelpNamesEveryOption) {
     ASSERT_TRUE(Parse({"--help"}, options, error));
     EXPECT_TRUE(options.help);
     const std::string usage = SaverUsage();
-    for (const char* name :
-         {"--window", "--fullscreen", "--root", "--window-id", "--preview", "--resources", "--cats",
-          "--size", "--footprints", "--background", "--folder", "--tile", "--no-tile",
-          "--resolution", "--main-monitor-only", "--all-monitors", "--stats",
-          "XSCREENSAVER_WINDOW"}) {
+    const char* const names[] = {
+        "--window",       "--fullscreen", "--root",    "--window-id",         "--preview",
+        "--resources",    "--cats",       "--size",    "--footprints",        "--background",
+        "--folder",       "--tile",       "--no-tile", "--resolution",        "--main-monitor-only",
+        "--all-monitors", "--stats",      "--wayland", "XSCREENSAVER_WINDOW", "WAYLAND_DISPLAY"};
+    for (const char* name : names) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
 }

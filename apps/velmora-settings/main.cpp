@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
     KeyFileStore store;
     SETTINGS settings;
     bool mainMonitorOnly = false;
-    LoadSettings(store, settings, mainMonitorOnly);
+    // Nothing is written before Save: Cancel leaves the file exactly as it was.
+    LoadSettings(store, settings, mainMonitorOnly, StoreDefaults::kWithNextSave);
 
     // Ended from outside like a Cancel, so that the preview is stopped on the way out.
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {

@@ -280,10 +280,11 @@ void SettingsDialog::Save() {
         gtk_main_quit();
         return;
     }
-    // The change stays in the dialog, so nothing is lost: the user may free space and retry.
-    ShowMessage("The settings could not be saved (" + store_.Error() +
-                    "). Free some space or fix the folder's permissions, then Save again.",
-                true);
+    // The change stays in the dialog, so nothing is lost: the user may fix the cause and retry.
+    const char* remedy = store_.State() == KeyFileStore::FileState::kUnreadable
+                             ? "Make the file readable or move it away, then Save again."
+                             : "Free some space or fix the folder's permissions, then Save again.";
+    ShowMessage("The settings could not be saved (" + store_.Error() + "). " + remedy, true);
 }
 
 void SettingsDialog::Cancel() {
@@ -366,6 +367,8 @@ gboolean SettingsDialog::PreviewCheck(gpointer self) {
 void SettingsDialog::Run() {
     sheet_.configureSheet();
     ShowSheet();
+    // What was wrong with the settings file, so that the values shown are no surprise.
+    if (!store_.Problem().empty()) ShowMessage("Note: " + store_.Problem() + ".", true);
     gtk_widget_show_all(window_);
     gtk_main();
 }

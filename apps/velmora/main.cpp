@@ -93,7 +93,9 @@ int main(int argc, char** argv) {
     InstallSignalHandlers();
 
     KeyFileStore store;
-    LoadSettings(store, run.settings, run.mainMonitorOnly);
+    // A preview only looks: it leaves the file to the settings dialog that started it.
+    LoadSettings(store, run.settings, run.mainMonitorOnly,
+                 run.options.preview ? StoreDefaults::kWithNextSave : StoreDefaults::kAtOnce);
     if (!ApplyRunSettings(run.options, run.settings, run.mainMonitorOnly, error)) {
         std::fprintf(stderr, "velmora: %s\n", error.c_str());
         return 2;

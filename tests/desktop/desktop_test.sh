@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # One desktop test of the velmora program, named by $1, in its own Xvfb server and temporary
 # HOME. Exit 0: passed; 1: failed; 77: skipped (a tool is missing).
-# Needs VELMORA, PROBE, PACK_MAKER, SPLIT_MONITORS, ROOT_PIXMAP, RESOURCES and BUILD_DIR in the
-# environment.
+# Needs VELMORA, PROBE, PACK_MAKER, SPLIT_MONITORS, ROOT_PIXMAP, INPUT_ONLY, RESOURCES and
+# BUILD_DIR in the environment.
 set -u
 case_name=${1:?test name}
 
@@ -266,6 +266,13 @@ case $case_name in
     status=$?
     ((status == 1)) || fail "exit status $status for a window that does not exist"
     grep -q "cannot draw into window 0x7ffff1" "$work/velmora.log" || fail "no message for a missing window"
+    # A window without pixels is refused at once, not drawn into with an X error every frame.
+    only=$("$INPUT_ONLY") || fail "cannot make an InputOnly window"
+    timeout 30 "$VELMORA" --resources "$resources" --window-id "$only" >"$work/velmora.log" 2>&1
+    status=$?
+    ((status == 1)) || fail "exit status $status for an InputOnly window"
+    grep -q "cannot draw into window $only: it is an InputOnly window" "$work/velmora.log" ||
+      fail "no message for an InputOnly window"
     "$VELMORA" --cats 9 >"$work/velmora.log" 2>&1
     status=$?
     ((status == 2)) || fail "exit status $status for --cats 9"

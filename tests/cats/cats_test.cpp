@@ -1,5 +1,7 @@
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -13,6 +15,7 @@
 namespace {
 
 constexpr double kFrame = 1.0 / 35.0;
+const MATRIX kIdentity;
 
 // A walking cat at `p` heading along +z, its target far ahead.
 void Walking(ONEDOG& cat, VECTOR3D p) {
@@ -25,10 +28,15 @@ void Walking(ONEDOG& cat, VECTOR3D p) {
     cat.toy = nullptr;
 }
 
-// Moves every cat but `keep` far out of the way.
-void ClearOthers(DOGCONTROL& dc, int keep) {
-    for (int i = 0; i < dc.numDogs; ++i) {
-        if (i != keep) Walking(dc.dogs[i], VECTOR3D{500.0f + 50.0f * i, 0.0f, 500.0f});
+// A launched toy flies up and away from the cat by `k` times its offset from the cat, give or
+// take the throw's random part (-2 to 1 across, 5 to 8 upwards), spinning by under a turn.
+void ExpectLaunched(const ONETOY& toy, VECTOR3D offset, float k) {
+    const float v[3] = {toy.velocity.x, toy.velocity.y, toy.velocity.z};
+    const float lo[3] = {k * offset.x - 2.0f, k * offset.y + 5.0f, k * offset.z - 2.0f};
+    const float spin[3] = {toy.spin.x, toy.spin.y, toy.spin.z};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(v[i] >= lo[i] && v[i] <= lo[i] + 3.0f) << "axis " << i << ": " << v[i];
+        EXPECT_TRUE(spin[i] >= -360.0f && spin[i] < 360.0f) << spin[i];
     }
 }
 
@@ -36,7 +44,6 @@ class CatsTest : public SceneTest {
   protected:
     void SetUp() override {
         SceneTest::SetUp();
-        settings = TestSettings(3);
         std::srand(17);
         ASSERT_TRUE(SetUpPopulation(dc, settings, Packs()));
     }
@@ -44,112 +51,86 @@ class CatsTest : public SceneTest {
         dc.Cleanup();
         SceneTest::TearDown();
     }
+    // Moves every cat but the first far out of the way; returns the first.
+    ONEDOG& OnlyCat() {
+        for (int i = 1; i < dc.numDogs; ++i) Walking(dc.dogs[i], VECTOR3D{500.0f * i, 0, 500});
+        Walking(dc.dogs[0], VECTOR3D{});
+        return dc.dogs[0];
+    }
     // Creates the toy at `p`, lying still.
     ONETOY& ToyAt(VECTOR3D p) {
         if (!dc.toys) {
             dc.toys = new ONETOY[1];
             dc.toys[0].Setup(Packs().c_str(), 0, &dc);
         }
-        ONETOY& toy = dc.toys[0];
-        toy.position = p;
-        toy.velocity = VECTOR3D{};
-        toy.spin = VECTOR3D{};
-        return toy;
+        dc.toys[0].position = p;
+        dc.toys[0].velocity = dc.toys[0].spin = VECTOR3D{};
+        return dc.toys[0];
     }
 
-    SETTINGS settings;
+    SETTINGS settings = TestSettings(3);
     DOGCONTROL dc;
 };
 
 }  // namespace
 
-TEST_F(CatsTest, CatsAreCopiesWithTheirOwnBuffersAndCoats) {
-    ASSERT_EQ(dc.numDogs, 3);
-    const ONEDOG& model = *dc.dogTemplate[0].model;
-    for (int i = 0; i < 3; ++i) {
-        const ONEDOG& cat = dc.dogs[i];
-        EXPECT_EQ(cat.action, ONEDOG::kUnplaced);
-        EXPECT_EQ(cat.animTemplate, model.animTemplate);
-        EXPECT_EQ(cat.vertexCount, model.vertexCount);
-        EXPECT_NE(cat.vertices, model.vertices);
-        EXPECT_EQ(cat.jointCount, 68);
-        ASSERT_GT(cat.materialCount, 0);
-        EXPECT_EQ(cat.materials[0].texID, dc.dogTextures[i].texID);
-        EXPECT_NE(cat.materials[0].texID, 0u);
-    }
-    EXPECT_EQ(model.materials[0].texID, 0u);  // the template never wears a coat
-}
-
-TEST_F(SceneTest, TwoCatsWearDifferentCoatsAndOneCatAnyCoat) {
+TEST_F(SceneTest, CatsAreCopiesWearingDifferentCoats) {
     for (int seed = 0; seed < 12; ++seed) {
-        for (const int cats : {1, 2}) {
-            SETTINGS s = TestSettings(cats);
-            DOGCONTROL dc;
-            std::srand(seed);
-            ASSERT_TRUE(SetUpPopulation(dc, s, Packs()));
-            if (cats == 2) {
-                EXPECT_NE(dc.dogs[0].texIndex, dc.dogs[1].texIndex);
-                // The second cat still holds 0 while the first chooses.
-                EXPECT_NE(dc.dogs[0].texIndex, 0);
-            }
-            for (int i = 0; i < cats; ++i) {
-                EXPECT_GE(dc.dogs[i].texIndex, 0);
-                EXPECT_LE(dc.dogs[i].texIndex, 2);
-                // Only the coats worn are loaded.
-                EXPECT_NE(dc.dogTextures[dc.dogs[i].texIndex].texID, 0u);
-            }
-            dc.Cleanup();
+        SETTINGS s = TestSettings(2);
+        DOGCONTROL dc;
+        std::srand(seed);
+        ASSERT_TRUE(SetUpPopulation(dc, s, Packs()));
+        const ONEDOG& model = *dc.dogTemplate[0].model;
+        EXPECT_EQ(model.materials[0].texID, 0u);  // the template never wears a coat
+        EXPECT_NE(dc.dogs[0].texIndex, dc.dogs[1].texIndex);
+        for (const ONEDOG* cat : {&dc.dogs[0], &dc.dogs[1]}) {
+            EXPECT_TRUE(cat->action == ONEDOG::kUnplaced && cat->jointCount == 68);
+            EXPECT_NE(cat->vertices, model.vertices);
+            ASSERT_TRUE(cat->texIndex >= 0 && cat->texIndex <= 2) << cat->texIndex;
+            // Only the coats worn are loaded, and each cat wears its own.
+            EXPECT_NE(dc.dogTextures[cat->texIndex].texID, 0u);
+            EXPECT_EQ(cat->materials[0].texID, dc.dogTextures[cat->texIndex].texID);
         }
+        dc.Cleanup();
     }
 }
 
 TEST_F(CatsTest, CatsEnterFromOutsideTheGroundAndWalkOntoIt) {
-    const float bx = dc.bounds.x, bz = dc.bounds.z;
+    const float bx = dc.bounds.x, bz = dc.bounds.z, e = 1e-4f;
     ASSERT_GT(bx, 10.0f);
     for (int n = 0; n < 200; ++n) {
         ONEDOG& cat = dc.dogs[n % 3];
         cat.action = ONEDOG::kUnplaced;
         cat.Reset(&dc);
-        EXPECT_EQ(cat.action, ONEDOG::kPlaced);
-        EXPECT_EQ(cat.blendRate, 2.0f);
         const float ax = std::fabs(cat.position.x), az = std::fabs(cat.position.z);
-        const bool acrossZ = az >= bz + 3.0f - 1e-4f && az <= bz + 7.0f + 1e-4f && ax <= bx + 1e-4f;
-        const bool acrossX = ax >= bx + 3.0f - 1e-4f && ax <= bx + 7.0f + 1e-4f && az <= bz + 1e-4f;
-        EXPECT_TRUE(acrossZ || acrossX) << cat.position.x << ", " << cat.position.z;
+        const bool acrossZ = az >= bz + 3.0f - e && az <= bz + 7.0f + e && ax <= bx + e;
+        const bool acrossX = ax >= bx + 3.0f - e && ax <= bx + 7.0f + e && az <= bz + e;
+        EXPECT_TRUE(cat.action == ONEDOG::kPlaced && (acrossZ || acrossX)) << ax << ", " << az;
     }
     for (int i = 0; i < 3; ++i) dc.dogs[i].action = ONEDOG::kUnplaced;
     for (int frame = 0; frame < 35 * 40; ++frame) dc.Move(kFrame, Packs().c_str());
     for (int i = 0; i < 3; ++i) {
-        const ONEDOG& cat = dc.dogs[i];
-        EXPECT_GT(cat.action, 0);
         // On the ground (chasing the toy or avoiding a cat may take it a little beyond).
-        EXPECT_LT(std::fabs(cat.position.x), bx + 3.0f) << i;
-        EXPECT_LT(std::fabs(cat.position.z), bz + 3.0f) << i;
-        EXPECT_EQ(cat.position.y, 0.0f);
+        const VECTOR3D p = dc.dogs[i].position;
+        EXPECT_GT(dc.dogs[i].action, 0);
+        EXPECT_TRUE(std::fabs(p.x) < bx + 3.0f && std::fabs(p.z) < bz + 3.0f && p.y == 0.0f) << i;
     }
 }
 
-TEST_F(CatsTest, IdleChainsRunThroughTheirClipsAndEndInWalking) {
-    ClearOthers(dc, 0);
-    ONEDOG& cat = dc.dogs[0];
-    Walking(cat, VECTOR3D{});
+TEST_F(CatsTest, IdleChainsRunThroughTheirClipsInPlaceAndEndInWalking) {
+    ONEDOG& cat = OnlyCat();
     cat.targetSpeed = 0.0f;
     cat.action = ONEDOG::kIdle;
     cat.SetAnim(6, true);
     std::vector<int> clips{6};
-    int frames = 0;
-    while (cat.action == ONEDOG::kIdle && frames++ < 35 * 120) {
+    for (int frames = 0; cat.action == ONEDOG::kIdle && frames < 35 * 120; ++frames) {
         cat.Move(kFrame, &dc);
         if (cat.clip != clips.back()) clips.push_back(cat.clip);
-        // An idling cat stays where it is.
-        ASSERT_EQ(cat.position.x, 0.0f);
-        ASSERT_EQ(cat.position.z, 0.0f);
+        ASSERT_TRUE(cat.position.x == 0.0f && cat.position.z == 0.0f);
     }
     EXPECT_EQ(cat.action, ONEDOG::kWalk);
     ASSERT_GE(clips.size(), 4u);
-    EXPECT_EQ(clips[1], 7);
-    EXPECT_EQ(clips[2], 8);
-    // Then a walk clip.
+    EXPECT_TRUE(clips[1] == 7 && clips[2] == 8) << clips[1] << " " << clips[2];
     const int walk = clips[3];
     EXPECT_TRUE(walk == 15 || walk == 4 || walk == 16 || walk == 38 || walk == 59) << walk;
     EXPECT_GT(cat.targetSpeed, 0.0f);
@@ -157,17 +138,13 @@ TEST_F(CatsTest, IdleChainsRunThroughTheirClipsAndEndInWalking) {
     // Playing without a toy is idling.
     cat.toy = nullptr;
     cat.SetAction(ONEDOG::kPlay);
-    EXPECT_EQ(cat.action, ONEDOG::kIdle);
-    EXPECT_EQ(cat.targetSpeed, 0.0f);
-    bool isIdleClip = false;
-    for (int c : idleClips) isIdleClip = isIdleClip || c == cat.clip;
-    EXPECT_TRUE(isIdleClip);
+    EXPECT_TRUE(cat.action == ONEDOG::kIdle && cat.targetSpeed == 0.0f);
+    EXPECT_NE(std::find(idleClips, idleClips + kIdleClipCount, cat.clip),
+              idleClips + kIdleClipCount);
 }
 
-TEST_F(CatsTest, WalkingSmoothsSpeedAndTurnsTheShortWay) {
-    ClearOthers(dc, 0);
-    ONEDOG& cat = dc.dogs[0];
-    Walking(cat, VECTOR3D{});
+TEST_F(CatsTest, WalkingSmoothsSpeedTurnsTheShortWayAndPicksTargetsOnTheGround) {
+    ONEDOG& cat = OnlyCat();
     cat.action = ONEDOG::kFinish;
     cat.SetAnim(5, false);
     cat.speed = 1.0f;
@@ -177,16 +154,14 @@ TEST_F(CatsTest, WalkingSmoothsSpeedAndTurnsTheShortWay) {
 
     cat.angles.y = 170.0f;
     const double a = -170.0 * 3.141592653589793 / 180.0;
-    cat.lookTarget = VECTOR3D{static_cast<float>(10.0 * std::sin(a)), 0.0f,
-                              static_cast<float>(10.0 * std::cos(a))};
+    cat.lookTarget = VECTOR3D{float(10.0 * std::sin(a)), 0.0f, float(10.0 * std::cos(a))};
     cat.TurnToTarget(1.0f, 0.5);
     EXPECT_NEAR(cat.angles.y, -180.0f, 0.2f);
     EXPECT_NEAR(cat.heading.z, -1.0f, 1e-3f);
 
-    // A walking cat whose target is its own position picks a random target inside the ground.
+    // A cat at its target picks a new one on the ground.
     Walking(cat, VECTOR3D{});
     cat.SetAction(ONEDOG::kWalk);
-    EXPECT_EQ(cat.target.x, 0.0f);
     for (int i = 0; i < 20 && cat.action == ONEDOG::kWalk; ++i) {
         cat.Move(kFrame, &dc);
         EXPECT_LE(std::fabs(cat.target.x), 0.9f * dc.bounds.x + 1e-4f);
@@ -194,126 +169,184 @@ TEST_F(CatsTest, WalkingSmoothsSpeedAndTurnsTheShortWay) {
     }
 }
 
-TEST_F(CatsTest, ACatNearTheToyStartsToPlayOnlyWhenNoOtherCatHoldsIt) {
-    ClearOthers(dc, 0);
-    ONEDOG& cat = dc.dogs[0];
+TEST_F(CatsTest, TheToyIsKickedWhenTouchedAndPlayedWithNearbyWhenNoOtherCatHoldsIt) {
+    ONEDOG& cat = OnlyCat();
     ONETOY& toy = ToyAt(VECTOR3D{0.0f, 0.0f, 2.0f});  // squared distance 4: near, not touching
-    dc.dogs[1].toy = &toy;
-    for (int i = 0; i < 300; ++i) {
-        Walking(cat, VECTOR3D{});
-        cat.CheckCollisions(&dc, static_cast<float>(kFrame));
-        ASSERT_EQ(cat.action, ONEDOG::kWalk);
-        ASSERT_EQ(cat.toy, nullptr);
+    for (ONEDOG* holder : {&dc.dogs[1], static_cast<ONEDOG*>(nullptr)}) {
+        dc.dogs[1].toy = holder ? &toy : nullptr;
+        for (int i = 0; i < 300 && cat.action == ONEDOG::kWalk; ++i) {
+            Walking(cat, VECTOR3D{});
+            cat.CheckCollisions(&dc, float(kFrame));
+        }
+        EXPECT_EQ(cat.action, holder ? ONEDOG::kWalk : ONEDOG::kPlay);
+        EXPECT_EQ(cat.toy, holder ? nullptr : &toy);
     }
-    dc.dogs[1].toy = nullptr;
-    int tries = 0;
-    while (cat.action == ONEDOG::kWalk && tries++ < 300) {
-        Walking(cat, VECTOR3D{});
-        cat.CheckCollisions(&dc, static_cast<float>(kFrame));
-    }
-    EXPECT_EQ(cat.action, ONEDOG::kPlay);
-    EXPECT_EQ(cat.toy, &toy);
-    bool isToyClip = false;
-    for (int c : toyClips) isToyClip = isToyClip || c == cat.clip;
-    EXPECT_TRUE(isToyClip);
+    EXPECT_NE(std::find(toyClips, toyClips + kToyClipCount, cat.clip), toyClips + kToyClipCount);
     EXPECT_EQ(toy.velocity.x, 0.0f);  // near is not touching: no kick
-    EXPECT_EQ(dc.stats.toyKicks, 0);
-}
 
-TEST_F(CatsTest, KicksAndHitsLaunchTheToyByTheirVelocityRules) {
-    ClearOthers(dc, 0);
-    ONEDOG& cat = dc.dogs[0];
-    Walking(cat, VECTOR3D{1.0f, 0.0f, 2.0f});
-    ONETOY& toy = ToyAt(VECTOR3D{1.5f, 0.7f, 2.8f});  // squared distance 1.38: touching
+    // Touching it (squared distance 1.38), a walking cat kicks it with 5, and keeps walking.
+    const VECTOR3D at{1.0f, 0.0f, 2.0f};
+    for (int seed = 0; seed < 8; ++seed) {
+        std::srand(seed);
+        Walking(cat, at);
+        ToyAt(VECTOR3D{1.5f, 0.7f, 2.8f});
+        cat.CheckCollisions(&dc, float(kFrame));
+        ExpectLaunched(toy, VECTOR3D{0.5f, 0.7f, 0.8f}, 5.0f);
+        EXPECT_EQ(cat.action, ONEDOG::kWalk);
+    }
+    EXPECT_EQ(dc.stats.toyKicks, 8);
 
-    std::srand(99);
-    int r[6];
-    for (int& v : r) v = std::rand();
-    std::srand(99);
-    cat.CheckCollisions(&dc, static_cast<float>(kFrame));
-    EXPECT_FLOAT_EQ(toy.velocity.x, (r[2] % 4) - 2 + 0.5f * 5.0f);
-    EXPECT_FLOAT_EQ(toy.velocity.y, (r[1] % 4) + 5 + 0.7f * 5.0f);
-    EXPECT_FLOAT_EQ(toy.velocity.z, (r[0] % 4) - 2 + 0.8f * 5.0f);
-    EXPECT_EQ(toy.spin.x, (r[5] % 720) - 360);
-    EXPECT_EQ(toy.spin.y, (r[4] % 720) - 360);
-    EXPECT_EQ(toy.spin.z, (r[3] % 720) - 360);
-    EXPECT_EQ(cat.action, ONEDOG::kWalk);  // a kick does not change the action
-    EXPECT_EQ(dc.stats.toyKicks, 1);
-
-    // A playing cat strikes inside its clip's hit window (clip 1: frames 45 to 60), with 4.
-    toy.position = VECTOR3D{1.5f, 0.7f, 3.5f};
-    toy.velocity = VECTOR3D{};
-    cat.toy = &toy;
-    cat.action = ONEDOG::kPlay;
-    cat.SetAnim(1, false);
-    cat.animTime = 45.0f * 33.333332f;  // on the window's edge: not inside
-    cat.Move(0.0, &dc);
-    EXPECT_EQ(cat.action, ONEDOG::kPlay);
-    EXPECT_EQ(toy.velocity.y, 0.0f);
-
-    cat.animTime = 50.0f * 33.333332f;
-    std::srand(5);
-    for (int& v : r) v = std::rand();
-    std::srand(5);
-    cat.Move(0.0, &dc);
-    EXPECT_EQ(cat.action, ONEDOG::kFinish);
-    EXPECT_FLOAT_EQ(toy.velocity.x, (r[2] % 4) - 2 + 0.5f * 4.0f);
-    EXPECT_FLOAT_EQ(toy.velocity.y, (r[1] % 4) + 5 + 0.7f * 4.0f);
-    EXPECT_FLOAT_EQ(toy.velocity.z, (r[0] % 4) - 2 + 1.5f * 4.0f);
-    EXPECT_EQ(toy.spin.x, (r[5] % 720) - 360);
-    EXPECT_EQ(dc.stats.toyHits, 1);
-
-    // Out of reach (squared distance 7 or more) the play ends without a hit.
-    cat.action = ONEDOG::kPlay;
-    cat.SetAnim(1, false);
-    toy.position = VECTOR3D{1.0f, 0.7f, 5.0f};
-    toy.velocity = VECTOR3D{};
-    cat.Move(0.0, &dc);
-    EXPECT_EQ(cat.action, ONEDOG::kFinish);
-    EXPECT_EQ(toy.velocity.y, 0.0f);
+    // A playing cat strikes with 4 inside its clip's hit window (clip 1: frames 45 to 60), not
+    // on its edge, and not when the toy is out of reach (squared distance 7 or more).
+    const struct {
+        float frame, toyZ;
+    } strikes[] = {{45, 3.5f}, {50, 5.0f}, {50, 3.5f}, {47, 3.5f}, {55, 3.5f}, {59, 3.5f}};
+    int hits = 0;
+    for (const auto& s : strikes) {
+        const bool inReach = s.toyZ < 4.0f, hit = inReach && s.frame > 45.0f;
+        Walking(cat, at);
+        cat.toy = &ToyAt(VECTOR3D{1.5f, 0.7f, s.toyZ});
+        cat.action = ONEDOG::kPlay;
+        cat.SetAnim(1, false);
+        cat.animTime = s.frame * 33.333332f;
+        cat.Move(0.0, &dc);
+        EXPECT_EQ(cat.action, inReach && !hit ? ONEDOG::kPlay : ONEDOG::kFinish);
+        if (hit) {
+            ExpectLaunched(toy, VECTOR3D{0.5f, 0.7f, s.toyZ - at.z}, 4.0f);
+        } else {
+            EXPECT_EQ(toy.velocity.y, 0.0f) << "frame " << s.frame;
+        }
+        EXPECT_EQ(dc.stats.toyHits, hits += hit);
+    }
     // The cat keeps the toy until it walks again, then heads for where the toy will be.
     EXPECT_EQ(cat.toy, &toy);
     toy.velocity = VECTOR3D{1.0f, 0.0f, -1.0f};
     cat.SetAction(ONEDOG::kWalk);
     EXPECT_EQ(cat.toy, nullptr);
-    EXPECT_FLOAT_EQ(cat.target.x, 3.0f);
-    EXPECT_FLOAT_EQ(cat.target.z, 3.0f);
+    ExpectVector(cat.target, 3.5f, 0.7f, 1.5f, 1e-5f);
 }
 
 TEST_F(CatsTest, CatsPushBackAndSteerAroundEachOther) {
-    // There is no toy: the toy tests are skipped and the cats still avoid each other.
-    ASSERT_EQ(dc.toys, nullptr);
-    ClearOthers(dc, 0);
-    ONEDOG& cat = dc.dogs[0];
+    ASSERT_EQ(dc.toys, nullptr);  // without a toy the cats still avoid each other
+    ONEDOG& cat = OnlyCat();
     ONEDOG& other = dc.dogs[1];
-    const float dt = 0.1f;
-
     // The point ahead comes within 3 of the other cat: pushed back at 3/4 of its speed.
-    Walking(cat, VECTOR3D{});
     cat.speed = 2.0f;
     Walking(other, VECTOR3D{0.0f, 0.0f, 3.0f});
-    EXPECT_TRUE(cat.CheckCollisions(&dc, dt));
-    EXPECT_NEAR(cat.position.z, -dt * 0.75f * 2.0f, 1e-6f);
-    EXPECT_EQ(cat.turnRate, 0.5f);
-    EXPECT_EQ(cat.lookTarget.z, 100.0f);
+    EXPECT_TRUE(cat.CheckCollisions(&dc, 0.1f));
+    ExpectVector(cat.position, 0.0f, 0.0f, -0.1f * 0.75f * 2.0f, 1e-6f);
+    EXPECT_TRUE(cat.turnRate == 0.5f && cat.lookTarget.z == 100.0f);
 
-    // Within 5: steer to the far side and pick a new target a quarter of a second later.
+    // Within 5: steer to the far side and pick a new target a quarter of a second later; this
+    // frame it still turns towards its old target.
     Walking(cat, VECTOR3D{});
     cat.turnRate = 0.75f;
     Walking(other, VECTOR3D{1.0f, 0.0f, 5.0f});
-    cat.CheckCollisions(&dc, dt);
+    cat.CheckCollisions(&dc, 0.1f);
     EXPECT_EQ(cat.position.z, 0.0f);
-    EXPECT_FLOAT_EQ(cat.target.x, -10.0f);
-    EXPECT_FLOAT_EQ(cat.target.z, -50.0f);
-    EXPECT_EQ(cat.targetTimer, 0.25f);
-    EXPECT_EQ(cat.turnRate, 0.5f);
-    EXPECT_EQ(cat.lookTarget.z, 100.0f);  // this frame it still turns towards its old target
+    ExpectVector(cat.target, -10.0f, 0.0f, -50.0f, 1e-5f);
+    EXPECT_TRUE(cat.targetTimer == 0.25f && cat.turnRate == 0.5f && cat.lookTarget.z == 100.0f);
 
     // A cat placed this frame is no obstacle.
     Walking(cat, VECTOR3D{});
     other.action = ONEDOG::kPlaced;
     other.position = VECTOR3D{0.0f, 0.0f, 2.0f};
-    cat.CheckCollisions(&dc, dt);
-    EXPECT_EQ(cat.position.z, 0.0f);
-    EXPECT_EQ(cat.target.z, 100.0f);
+    cat.CheckCollisions(&dc, 0.1f);
+    EXPECT_TRUE(cat.position.z == 0.0f && cat.target.z == 100.0f);
+}
+
+TEST_F(SceneTest, TheFootprintRingFadesTheOldestPrintsAndReusesSlots) {
+    for (const int cats : {3, 0, 2}) {
+        const int configured = cats == 3 ? 10 : 0;
+        SETTINGS settings = TestSettings(cats, configured);
+        DOGCONTROL dc;
+        ASSERT_TRUE(SetUpPopulation(dc, settings, Packs()));
+        // Five prints a cat on top of those configured (at least one).
+        const int size = std::max(1, configured) + 5 * cats;
+        ASSERT_EQ(dc.numFootprints, size);
+        for (int n = 0; n < 30; ++n) {
+            ASSERT_TRUE(dc.nextFade >= 0 && dc.nextFade < size);
+            dc.AddFootPrint(VECTOR3D{float(n), 0.0f, 0.0f}, kIdentity);
+            if (cats != 3) continue;
+            FOOTPRINT* f = dc.footprints;
+            if (n == 9) {  // unwritten slots are negative, and the sixteenth is nudged first
+                EXPECT_TRUE(f[0].life == 1.0f && f[15].life == -1.0f - 1.0f / 60.0f);
+            } else if (n == 10) {  // print number 10 starts the fading of print 0
+                EXPECT_NEAR(f[0].life, 1.0f - 1.0f / 60.0f, 1e-6f);
+                EXPECT_EQ(f[1].life, 1.0f);
+            } else if (n == 25) {  // print number 25 overwrites slot 0, a square of 0.7
+                EXPECT_EQ(f[0].life, 1.0f);
+                for (int c = 0; c < 4; ++c) {
+                    ExpectVector(f[0].corners[c], c == 0 || c == 3 ? 24.65f : 25.35f, 0.0f,
+                                 c < 2 ? 0.35f : -0.35f, 1e-5f);
+                }
+            }
+        }
+        EXPECT_EQ(dc.stats.footprintsLaid, 30);
+        dc.Cleanup();
+    }
+}
+
+TEST_F(SceneTest, PrintsFadeWithinASecondOnceNudgedAndAreDrawnBlended) {
+    SETTINGS settings = TestSettings(1, 1);
+    DOGCONTROL dc;
+    ASSERT_TRUE(SetUpPopulation(dc, settings, Packs()));
+    dc.AddFootPrint(VECTOR3D{}, kIdentity);
+    for (int i = 0; i < 50; ++i) dc.DrawFootPrints(0.1);
+    EXPECT_EQ(dc.footprints[0].life, 1.0f);  // full strength does not fade
+    for (int n = 0; n < 5; ++n) dc.AddFootPrint(VECTOR3D{100.0f, 0.0f, 0.0f}, kIdentity);
+    for (int i = 0; i < 9; ++i) dc.DrawFootPrints(0.1);
+    EXPECT_TRUE(dc.footprints[0].life > 0.0f && dc.footprints[0].life < 1.0f);
+    dc.DrawFootPrints(0.1);
+    EXPECT_LE(dc.footprints[0].life, 0.0f);
+
+    // Seen from above, a fresh print darkens a white floor by its alpha of 0.2, and the GL state
+    // is restored.
+    dc.AddFootPrint(VECTOR3D{}, kIdentity);
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, -2.0f);
+    glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+    glEnable(GL_CULL_FACE);
+    dc.DrawFootPrints(0.0);
+    gl.Finish();
+    const auto pixels = gl.ReadPixels();
+    EXPECT_NEAR(PixelAt(pixels, kWidth, kWidth / 2, kHeight / 2).r, 204, 3);
+    EXPECT_EQ(PixelAt(pixels, kWidth, 2, 2).r, 255);
+    GLboolean depthWrites = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    EXPECT_TRUE(!glIsEnabled(GL_BLEND) && glIsEnabled(GL_CULL_FACE) && depthWrites == GL_TRUE);
+    dc.Cleanup();
+}
+
+TEST_F(SceneTest, CatsLayOnePrintPerTouchDownInEveryAction) {
+    SETTINGS settings = TestSettings(1, 1000);
+    DOGCONTROL dc;
+    std::srand(4);
+    ASSERT_TRUE(SetUpPopulation(dc, settings, Packs()));
+    ONEDOG& cat = dc.dogs[0];
+    cat.Reset(&dc);
+    int64_t touchDowns = 0, idleTouchDowns = 0;
+    for (int frame = 0; frame < 35 * 60; ++frame) {
+        std::vector<int> before(cat.footDown, cat.footDown + 4);
+        const int64_t laid = dc.stats.footprintsLaid;
+        const bool idle = cat.action == ONEDOG::kIdle;
+        cat.Move(kFrame, &dc);
+        int downs = 0;
+        for (int i = 0; i < 4; ++i) {
+            downs += before[i] <= 0 && cat.footDown[i] == 1;
+            // A paw is down exactly when it is below 0.175.
+            ASSERT_EQ(cat.footDown[i] == 1, cat.footPos[i].y < 0.175f) << "frame " << frame;
+        }
+        ASSERT_EQ(dc.stats.footprintsLaid - laid, downs) << "frame " << frame;
+        touchDowns += downs;
+        idleTouchDowns += idle ? downs : 0;
+    }
+    EXPECT_GT(touchDowns, 100);
+    EXPECT_GT(idleTouchDowns, 0);
+    dc.Cleanup();
 }

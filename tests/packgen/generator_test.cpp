@@ -1,13 +1,15 @@
 // The generator's own pieces: the leg solver, the shapes and their texture layout, the
-// timeline's contact with the ground, and the pictures' transparency.
+// timeline's contact with the ground, the pictures' transparency and the exported keys.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
+#include "tests/packgen/generated_art.h"
 #include "tools/packgen/body.h"
 #include "tools/packgen/cat_mesh.h"
 #include "tools/packgen/clips.h"
+#include "tools/packgen/ms3d_export.h"
 #include "tools/packgen/pictures.h"
 #include "tools/packgen/poses.h"
 #include "tools/packgen/skins.h"
@@ -103,8 +105,7 @@ TEST(CatTimeline, NoPartSinksIntoTheGround) {
 TEST(ScenePictures, TransparencyComesOutWhereTheSceneNeedsIt) {
     // The footprint: brightness becomes alpha, so the print is bright and its surround black.
     const Image paw = PawPrint();
-    EXPECT_LT(paw.At(0, 0).r, 0.02);
-    EXPECT_LT(paw.At(paw.width - 1, paw.height - 1).r, 0.02);
+    EXPECT_TRUE(paw.At(0, 0).r < 0.02 && paw.At(paw.width - 1, paw.height - 1).r < 0.02);
     EXPECT_GT(paw.At(64, 80).r, 0.7);  // the big pad
     EXPECT_GT(paw.At(51, 34).r, 0.7);  // a toe, towards the top (the cat's forward)
 
@@ -112,35 +113,25 @@ TEST(ScenePictures, TransparencyComesOutWhereTheSceneNeedsIt) {
     ASSERT_TRUE(font.Load(kFontPath));
     EXPECT_FALSE(Font().Load("/nonexistent/font.ttf"));
     // Keyed strip: the first pixel the loader reads (bottom left) is the key colour, and the
-    // letters are drawn in other colours.
+    // letters' edges are either the key (transparent) or clearly not its neighbours.
     const Image keyed = MessageStrip(font, kMessages[3], StripBackground::Key);
-    const Rgb key = StripKeyColour();
-    const Rgb corner = keyed.At(0, keyed.height - 1);
+    const Rgb key = StripKeyColour(), corner = keyed.At(0, keyed.height - 1);
     EXPECT_TRUE(corner.r == key.r && corner.g == key.g && corner.b == key.b);
     int ink = 0, keyLike = 0;
     for (int y = 0; y < keyed.height; ++y)
         for (int x = 0; x < keyed.width; ++x) {
-            const Rgb c = keyed.At(x, y);
-            ink += c.r > 0.9;
-            // Edges of the letters must not take the exact key colour's neighbours: they are
-            // either the key (transparent) or clearly not.
-            keyLike += c.r > 0.0 && c.r < 0.05;
+            ink += keyed.At(x, y).r > 0.9;
+            keyLike += keyed.At(x, y).r > 0.0 && keyed.At(x, y).r < 0.05;
         }
     EXPECT_GT(ink, 200);
     EXPECT_EQ(keyLike, 0);
     // Transparent strip and corner mark: clear background, opaque letters.
-    const Image strip = MessageStrip(font, kMessages[0], StripBackground::Transparent);
-    EXPECT_EQ(strip.AlphaAt(0, 0), 0.0);
+    EXPECT_EQ(MessageStrip(font, kMessages[0], StripBackground::Transparent).AlphaAt(0, 0), 0.0);
     const Image mark = CornerMark(font);
     double most = 0;
     for (int x = 0; x < mark.width; ++x) most = std::max(most, mark.AlphaAt(x, 16));
-    EXPECT_EQ(most, 1.0);
-    EXPECT_LT(mark.AlphaAt(0, 0), 0.1);
+    EXPECT_TRUE(most == 1.0 && mark.AlphaAt(0, 0) < 0.1) << most;
 }
-
-}  // namespace
-
-namespace {
 
 // The colour the skin holds at (u, v) of a part's chart.
 Rgb SkinAt(const Image& skin, const Surface& part, double u, double v) {
@@ -149,50 +140,92 @@ Rgb SkinAt(const Image& skin, const Surface& part, double u, double v) {
     return skin.At(std::min(x, skin.width - 1), std::min(y, skin.height - 1));
 }
 
-const Egg& FirstPart(const CatModel& cat, Part part) {
-    for (const Egg& e : cat.eggs)
-        if (e.part == part) return e;
-    return cat.eggs.front();
-}
-
 double Brightness(Rgb c) {
     return (c.r + c.g + c.b) / 3.0;
 }
 
 TEST(Coats, EyesNoseAndCoatPatternLandOnTheirParts) {
     const CatModel cat = BuildCatModel();
-    const Egg& eye = FirstPart(cat, Part::Eye);
-    const Egg& nose = FirstPart(cat, Part::Nose);
+    auto first = [&](Part part) {
+        return *std::find_if(cat.eggs.begin(), cat.eggs.end(),
+                             [&](const Egg& e) { return e.part == part; });
+    };
+    const Egg eye = first(Part::Eye), nose = first(Part::Nose);
     const Tube& body = cat.tubes.front();  // the back from the rump to the neck
     ASSERT_EQ(body.part, Part::Body);
     for (Coat coat : kCoats) {
+        SCOPED_TRACE(int(coat));
         const Image skin = PaintCoat(cat, coat);
         // The front of the eye is the slit pupil, dark; beside it the coloured iris.
         EXPECT_LT(Brightness(SkinAt(skin, eye, 0.25, 0.97)), 0.15);
         const Rgb iris = SkinAt(skin, eye, 0.0, 0.62);
         EXPECT_GT(std::max({iris.r, iris.g, iris.b}) - std::min({iris.r, iris.g, iris.b}), 0.15);
-        // A pink nose.
         const Rgb n = SkinAt(skin, nose, 0.25, 0.6);
-        EXPECT_GT(n.r, n.g + 0.1);
-        EXPECT_GT(n.r, n.b + 0.05);
-        // Back and belly differ: the underside is lighter than the top of the back.
-        const Rgb top = SkinAt(skin, body, 0.25, 0.6), under = SkinAt(skin, body, 0.75, 0.6);
-        EXPECT_GT(Brightness(under), Brightness(top)) << int(coat);
-    }
-    // The tabbies are striped: along the back the brightness swings, the tuxedo's does not.
-    auto swing = [&](Coat coat) {
-        const Image skin = PaintCoat(cat, coat);
+        EXPECT_TRUE(n.r > n.g + 0.1 && n.r > n.b + 0.05) << "the nose is not pink";
+        // The underside is lighter than the top of the back.
+        EXPECT_GT(Brightness(SkinAt(skin, body, 0.75, 0.6)),
+                  Brightness(SkinAt(skin, body, 0.25, 0.6)));
+        // The tabbies are striped: along the back the brightness swings, the tuxedo's does not.
         double lo = 1, hi = 0;
         for (double v = 0.1; v < 0.9; v += 0.01) {
-            const double b = Brightness(SkinAt(skin, body, 0.2, v));
-            lo = std::min(lo, b);
-            hi = std::max(hi, b);
+            lo = std::min(lo, Brightness(SkinAt(skin, body, 0.2, v)));
+            hi = std::max(hi, Brightness(SkinAt(skin, body, 0.2, v)));
         }
-        return hi - lo;
-    };
-    EXPECT_GT(swing(Coat::GingerTabby), 0.2);
-    EXPECT_GT(swing(Coat::SilverTabby), 0.3);
-    EXPECT_LT(swing(Coat::Tuxedo), 0.15);
+        EXPECT_TRUE(coat == Coat::Tuxedo ? hi - lo < 0.15 : hi - lo > 0.2) << hi - lo;
+    }
+}
+
+TEST(AnimationExport, KeysOnlyWhereInterpolationWouldMissAndAlwaysWherePinned) {
+    const std::vector<Joint> skeleton = {{"root", -1, {0, 1, 0}}, {"arm", 0, {0, 2, 0}}};
+    std::vector<Pose> frames;
+    for (int f = 0; f <= 20; ++f) {
+        Pose p = BindPose(2);
+        p.rotation[1].x = 0.02 * f;          // a steady turn: two keys describe it
+        if (f >= 15) p.rotation[1].x = 1.0;  // then a jump to a held pose
+        p.rootOffset = {0, 0.1 * f, 0};      // a steady rise
+        frames.push_back(p);
+    }
+    std::vector<bool> pinned(frames.size(), false);
+    pinned[7] = true;
+    MS3D m;
+    AddAnimation(m, skeleton, frames, 30.0f, pinned);
+    ASSERT_EQ(m.jointCount, 2);
+    std::vector<int> keyed;
+    for (const MS3DKEY& k : m.joints[1].rotationKeys)
+        keyed.push_back(int(std::lround(k.time * 30)));
+    EXPECT_EQ(keyed, (std::vector<int>{0, 7, 14, 15, 20}));
+    EXPECT_FLOAT_EQ(m.joints[1].rotationKeys[2].x, 0.28f);
+    // The root's rise needs no key between the ends and the pinned frame.
+    ASSERT_EQ(m.joints[0].translationKeyCount, 3);
+    EXPECT_FLOAT_EQ(m.joints[0].translationKeys[2].y, 2.0f);
+    // Other joints keep their bind offset through one still translation key.
+    ASSERT_EQ(m.joints[1].translationKeyCount, 1);
+    EXPECT_FLOAT_EQ(m.joints[1].position[1], 1.0f);
+    EXPECT_STREQ(m.joints[1].parentName, "root");
+}
+
+TEST(AnimationExport, TheEngineReproducesEveryGeneratedPose) {
+    generated_art::Cat* cat = generated_art::LoadedCat();
+    ASSERT_NE(cat, nullptr);
+    const std::vector<Body> timeline = BuildTimeline();
+    ASSERT_GT(int(timeline.size()), kDogAnimLastFrame);
+    const auto& skeleton = CatSkeleton();
+    double worst = 0;
+    int worstFrame = 0;
+    for (int f = 0; f <= kDogAnimLastFrame; f += 3) {
+        cat->instance.SetAnimation(0, kDogAnimLastFrame, 1000.0, false, false);
+        cat->instance.Animate(f / double(kDogAnimFps));
+        cat->instance.UpdateSkeleton();
+        const std::vector<MATRIX> expected = ForwardKinematics(skeleton, Solve(timeline[f]));
+        for (size_t j = 0; j < skeleton.size(); ++j) {
+            const V3 e = Origin(expected[j]) * 0.25;
+            const VECTOR3D got = MatrixPointMultiply(cat->instance.joints[j].absolute, VECTOR3D{});
+            const double d = Length(e - V3{got.x, got.y, got.z});
+            if (d > worst) worst = d, worstFrame = f;
+        }
+    }
+    // Within a few millimetres of a one-metre cat, anywhere on the timeline.
+    EXPECT_LT(worst, 0.01) << "at frame " << worstFrame;
 }
 
 }  // namespace

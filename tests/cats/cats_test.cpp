@@ -93,6 +93,13 @@ TEST_F(SceneTest, CatsAreCopiesWearingDifferentCoats) {
         }
         dc.Cleanup();
     }
+    // A picture slot the scene pack lacks has no texture.
+    DOGCONTROL dc;
+    Texture pictures[2];
+    pictures[1].texID = 6;
+    dc.sceneTextures = pictures;
+    dc.numSceneTextures = 2;
+    EXPECT_TRUE(dc.SceneTexture(1) == 6 && dc.SceneTexture(2) == 0 && dc.SceneTexture(-1) == 0);
 }
 
 TEST_F(CatsTest, CatsEnterFromOutsideTheGroundAndWalkOntoIt) {
@@ -210,6 +217,7 @@ TEST_F(CatsTest, TheToyIsKickedWhenTouchedAndPlayedWithNearbyWhenNoOtherCatHolds
         cat.SetAnim(1, false);
         cat.animTime = s.frame * 33.333332f;
         cat.Move(0.0, &dc);
+        EXPECT_TRUE(cat.lookTarget.x > at.x && cat.lookTarget.z > at.z);  // it faces the toy
         EXPECT_EQ(cat.action, inReach && !hit ? ONEDOG::kPlay : ONEDOG::kFinish);
         if (hit) {
             ExpectLaunched(toy, VECTOR3D{0.5f, 0.7f, s.toyZ - at.z}, 4.0f);
@@ -319,7 +327,10 @@ TEST_F(SceneTest, PrintsFadeWithinASecondOnceNudgedAndAreDrawnBlended) {
     EXPECT_EQ(PixelAt(pixels, kWidth, 2, 2).r, 255);
     GLboolean depthWrites = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
     EXPECT_TRUE(!glIsEnabled(GL_BLEND) && glIsEnabled(GL_CULL_FACE) && depthWrites == GL_TRUE);
+    EXPECT_TRUE(colour[0] == 1.0f && colour[1] == 1.0f && colour[2] == 1.0f && colour[3] == 1.0f);
     dc.Cleanup();
 }
 

@@ -1,30 +1,33 @@
 #!/usr/bin/env bash
-# One desktop test of `velmora --wayland`, named by $1, under its own headless sway (two virtual
-# outputs of 640 x 480 side by side, each with its own wallpaper drawn by swaybg), judged by
-# grim's screenshots; the test of the full-screen window for compositors without a layer shell
-# runs under a headless Weston instead. Exit 0: passed; 1: failed; 77: skipped (a tool is
-# missing).
+# One desktop test of `velmora --wayland`, named by $1, under its own headless sway (outputs of
+# 640 x 480 side by side, each with its own wallpaper drawn by swaybg), judged by grim's
+# screenshots; the full-screen window for compositors without a layer shell is tested under a
+# headless Weston. Exit 0: passed; 1: failed; 77: skipped (a tool is missing).
 # Needs VELMORA, PROBE and RESOURCES in the environment.
 set -u
 case_name=${1:?test name}
 
 skip() { echo "SKIPPED: $*"; exit 77; }
 fail() { echo "FAILED: $*"; [[ -f $work/velmora.log ]] && sed 's/^/  velmora: /' "$work/velmora.log"; exit 1; }
-
 need() {
   for tool in "$@"; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-deps.sh --test)"
   done
 }
+# Runs COMMAND up to TIMES times, DELAY seconds apart, until it succeeds; the bound only ends the
+# wait. True when it succeeded.
+poll() {  # TIMES DELAY COMMAND...
+  local times=$1 delay=$2
+  shift 2
+  for ((n = 1; n < times; n++)); do "$@" >/dev/null 2>&1 && return 0; sleep "$delay"; done
+  "$@"
+}
 need convert
 
 work=$(mktemp -d /tmp/velmora-wayland.XXXXXX)
 pids=()
-cleanup() {
-  # Only the processes this script started, newest first.
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill "${pids[i]}" 2>/dev/null && wait "${pids[i]}" 2>/dev/null
-  done
+cleanup() {  # only the processes this script started, newest first
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null && wait "${pids[i]}" 2>/dev/null; done
   [[ -n ${KEEP:-} ]] || rm -rf "$work"
 }
 trap cleanup EXIT
@@ -37,10 +40,11 @@ if (($(id -u) == 0)); then
     skip "running as root without setpriv or a user nobody to run sway as"
   as_user=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
 fi
-mkdir -p "$work/home" "$work/runtime" "$work/shots"
+mkdir -p "$work/home" "$work/runtime" "$work/shots" "$work/pictures"
 cp "$VELMORA" "$work/velmora" && cp -r "$RESOURCES" "$work/resources" || fail "cannot copy velmora"
-chmod 755 "$work"
-chmod 700 "$work/runtime"
+# A ground unlike any wallpaper, to see when the scene is drawn.
+convert -size 256x256 xc:'#c08040' "$work/pictures/ground.png" || fail "cannot make the ground"
+chmod -R a+rX "$work" && chmod 700 "$work/runtime"
 [[ ${#as_user[@]} -gt 0 ]] && chown -R nobody "$work/home" "$work/runtime" "$work/shots"
 have_cats=0
 [[ -f $work/resources/c.vlm ]] && have_cats=1
@@ -52,55 +56,48 @@ session=(env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_RUNTIME_DIR="$work/runt
          ${ASAN_OPTIONS:+ASAN_OPTIONS=$ASAN_OPTIONS} ${UBSAN_OPTIONS:+UBSAN_OPTIONS=$UBSAN_OPTIONS})
 swaysock= wayland=
 run() { "${as_user[@]}" "${session[@]}" WAYLAND_DISPLAY="$wayland" SWAYSOCK="$swaysock" "$@"; }
-
 probe() { "$PROBE" "$@"; }
 # The mean colour of a rectangle satisfies an ImageMagick expression ("mean.g > mean.r").
 colour() {  # FILE X Y W H EXPRESSION
   [[ $(convert "$1" -crop "$4x$5+$2+$3" +repage -format "%[fx:$6]" info:) == 1 ]]
 }
-green='mean.g > mean.r && mean.g > mean.b'
 first=(0 0 640 480)
 second=(640 0 640 480)
+before=$work/shots/before.png
+a=$work/shots/active.png
+# The first output shows magenta, the second green (and not magenta) in FILE.
+wallpapers_in() {  # FILE
+  reason="the first output does not show its wallpaper"
+  probe magenta "$1" "${first[@]}" 0.2 || return 1
+  reason="the second output does not show its own wallpaper"
+  ! probe magenta "$1" "${second[@]}" 0.01 && colour "$1" "${second[@]}" 'mean.g > mean.r && mean.g > mean.b'
+}
 
-# Two checkerboards of 64-pixel squares: magenta and dark blue for the first output, green and
-# dark blue for the second, so that each output's ground can be told from the other's.
+# Checkerboards of 64-pixel squares, magenta or green with dark blue, so that each output's
+# ground can be told from the other's.
 start_sway() {
   need sway swaymsg swaybg grim wtype
-  convert -size 128x128 xc:'#ff00ff' -fill '#000080' -draw 'rectangle 0,0 63,63' \
-    -draw 'rectangle 64,64 127,127' "$work/magenta.png" &&
-    convert -size 128x128 xc:'#00ff00' -fill '#000080' -draw 'rectangle 0,0 63,63' \
-      -draw 'rectangle 64,64 127,127' "$work/green.png" || fail "cannot make the wallpapers"
-  chmod 644 "$work"/*.png
-  cat >"$work/sway.conf" <<CONFIG
-output HEADLESS-1 mode 640x480 position 0 0 bg $work/magenta.png tile
-output HEADLESS-2 mode 640x480 position 640 0 bg $work/green.png tile
-output HEADLESS-3 mode 640x480 position 1280 0 bg $work/magenta.png tile
-CONFIG
-  chmod 644 "$work/sway.conf"
+  for c in magenta:ff00ff green:00ff00; do
+    convert -size 128x128 "xc:#${c#*:}" -fill '#000080' -draw 'rectangle 0,0 63,63' \
+      -draw 'rectangle 64,64 127,127' "$work/${c%%:*}.png" || fail "cannot make the wallpapers"
+  done
+  printf 'output HEADLESS-%s mode 640x480 position %s 0 bg %s tile\n' 1 0 "$work/magenta.png" \
+    2 640 "$work/green.png" 3 1280 "$work/magenta.png" >"$work/sway.conf"
+  chmod 644 "$work"/*.png "$work/sway.conf"
   "${as_user[@]}" "${session[@]}" WLR_BACKENDS=headless WLR_RENDERER=pixman \
     WLR_LIBINPUT_NO_DEVICES=1 sway -c "$work/sway.conf" >"$work/sway.log" 2>&1 &
   pids+=($!)
-  for _ in $(seq 100); do
+  sockets() {
     swaysock=$(ls "$work"/runtime/sway-ipc.*.sock 2>/dev/null | head -n1)
     wayland=$(cd "$work/runtime" && ls wayland-* 2>/dev/null | grep -v lock | head -n1)
-    [[ -n $swaysock && -n $wayland ]] && break
-    sleep 0.1
-  done
-  [[ -n $swaysock && -n $wayland ]] || fail "sway did not start: $(cat "$work/sway.log")"
+    [[ -n $swaysock && -n $wayland ]]
+  }
+  poll 100 0.1 sockets || fail "sway did not start: $(cat "$work/sway.log")"
   run swaymsg create_output >/dev/null || fail "swaymsg create_output failed"
   shot() { run grim "$work/shots/$1.png" || fail "grim took no screenshot"; }
-
-  # The desktop as it was: both wallpapers shown (swaybg needs a moment).
-  for _ in $(seq 50); do
-    shot before
-    probe magenta "$work/shots/before.png" "${first[@]}" 0.4 >/dev/null &&
-      colour "$work/shots/before.png" "${second[@]}" "$green" && break
-    sleep 0.1
-  done
-  probe magenta "$work/shots/before.png" "${first[@]}" 0.4 >/dev/null ||
-    fail "the first output does not show its wallpaper"
-  colour "$work/shots/before.png" "${second[@]}" "$green" ||
-    fail "the second output does not show its wallpaper"
+  # The desktop as it was (swaybg needs a moment).
+  shown_before() { shot before && wallpapers_in "$before"; }
+  poll 50 0.1 shown_before || fail "before velmora starts: $reason"
 }
 
 # Weston has neither the layer shell nor screen copy; its own screenshooter needs --debug.
@@ -110,11 +107,7 @@ start_weston() {
   "${as_user[@]}" "${session[@]}" weston --backend=headless-backend.so --use-pixman \
     --width=640 --height=480 --debug --socket="$wayland" >"$work/weston.log" 2>&1 &
   pids+=($!)
-  for _ in $(seq 100); do
-    [[ -S $work/runtime/$wayland ]] && break
-    sleep 0.1
-  done
-  [[ -S $work/runtime/$wayland ]] || fail "weston did not start: $(cat "$work/weston.log")"
+  poll 100 0.1 test -S "$work/runtime/$wayland" || fail "weston did not start: $(cat "$work/weston.log")"
   shot() {
     rm -f "$work"/shots/wayland-screenshot-*.png
     (cd "$work/shots" && run weston-screenshooter) >/dev/null 2>&1 &&
@@ -136,50 +129,29 @@ start_velmora() {  # options...
   kill -0 "$velmora_pid" 2>/dev/null || fail "velmora exited early"
 }
 
-# A ground unlike either wallpaper, to see when the scene is drawn.
-mkdir -p "$work/pictures"
-convert -size 256x256 xc:'#c08040' "$work/pictures/ground.png" && chmod -R a+rX "$work/pictures" ||
-  fail "cannot make the ground picture"
-
-# Takes screenshots until CHECK holds for the latest, $work/shots/active.png (a scene that is
-# still loading on a busy machine shows black), then runs CHECK once more to print what it
-# measured. A check that fails says why in $reason. The bound only ends the wait.
+# Takes screenshots ($a) until CHECK holds (a scene that is still loading on a busy machine shows
+# black); a check that fails says why in $reason.
 reason=
 until_shown() {  # CHECK
-  for _ in $(seq 40); do
-    shot active
-    "$1" >/dev/null 2>&1 && break
-    sleep 0.5
-  done
-  "$1"
+  shown() { shot active && "$1"; }
+  poll 40 0.5 shown "$1" || fail "$reason"
 }
-a=$work/shots/active.png
-
 # The scene is drawn on both outputs: the ground picture covers their wallpapers.
 drawn() {
-  probe differ "$work/shots/before.png" "$a" "${first[@]}" 0.5 &&
-    probe differ "$work/shots/before.png" "$a" "${second[@]}" 0.5 ||
-    { reason="the scene was not drawn on both outputs"; return 1; }
+  reason="the scene was not drawn on both outputs"
+  probe differ "$before" "$a" "${first[@]}" 0.5 && probe differ "$before" "$a" "${second[@]}" 0.5
 }
-
 # The saver ends within a second of being asked to, with status 0.
 expect_end() {  # what asked
-  for _ in $(seq 10); do kill -0 "$velmora_pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$velmora_pid" 2>/dev/null && fail "still running a second after $1"
-  wait "$velmora_pid"; status=$?
-  ((status == 0)) || fail "exit status $status after $1"
+  gone() { ! kill -0 "$velmora_pid" 2>/dev/null; }
+  poll 10 0.1 gone || fail "still running a second after $1"
+  wait "$velmora_pid" || fail "exit status $? after $1"
 }
-
-# Something moves in the rectangle (when the cats are built): a cat walks in within a few
-# seconds; the bound only ends the wait.
+# Something moves in the rectangle (when the cats are built): a cat walks in within seconds.
 moving() {  # X Y W H
   ((have_cats)) || { echo "no cat packs built yet: movement not judged"; return 0; }
-  for _ in $(seq 15); do
-    sleep 1
-    shot later
-    probe differ "$work/shots/active.png" "$work/shots/later.png" "$@" 0.0005 && return 0
-  done
-  return 1
+  moved() { sleep 1; shot later && probe differ "$a" "$work/shots/later.png" "$@" 0.0005; }
+  poll 15 0 moved "$@"
 }
 
 if [[ $case_name == fallback_window ]]; then start_weston; else start_sway; fi
@@ -187,103 +159,73 @@ case $case_name in
   ground_and_cats)
     # No --wayland: with $WAYLAND_DISPLAY and no $DISPLAY it is the default.
     start_velmora --background screen --no-tile
+    # The ground is the capture resampled and seen in perspective, never the bare wallpaper.
     grounds() {
-      reason="the first output's ground does not show its wallpaper"
-      probe magenta "$a" "${first[@]}" 0.2 || return 1
-      reason="the second output shows the first one's wallpaper"
-      ! probe magenta "$a" "${second[@]}" 0.01 || return 1
-      reason="the second output's ground does not show its wallpaper"
-      colour "$a" "${second[@]}" "$green" || return 1
-      # The ground is the capture resampled and seen in perspective, never the bare wallpaper.
+      wallpapers_in "$a" || return 1
       reason="the outputs show the bare desktop"
-      probe differ "$work/shots/before.png" "$a" 0 0 1280 480 0.01
+      probe differ "$before" "$a" 0 0 1280 480 0.01
     }
-    until_shown grounds || fail "$reason"
+    until_shown grounds
     moving "${first[@]}" || fail "nothing moves on the first output"
     moving "${second[@]}" || fail "nothing moves on the second output"
     ;;
-
   main_monitor_only)
     start_velmora --wayland --background folder --folder "$work/pictures" --main-monitor-only
     first_only() {
-      reason="the first output is not drawn"
-      probe differ "$work/shots/before.png" "$a" "${first[@]}" 0.5 || return 1
-      reason="the second output is not black"
-      probe black "$a" "${second[@]}"
+      reason="the first output is not drawn, or the second not black"
+      probe differ "$before" "$a" "${first[@]}" 0.5 && probe black "$a" "${second[@]}"
     }
-    until_shown first_only || fail "$reason"
+    until_shown first_only
     ;;
-
   desktop_picture)
     # The ground from the picture that the running swaybg shows on each output.
     start_velmora --wayland --background desktop --no-tile
-    pictures() {
-      reason="the first output's ground is not swaybg's picture"
-      probe magenta "$a" "${first[@]}" 0.2 || return 1
-      reason="the second output's ground is not swaybg's picture"
-      colour "$a" "${second[@]}" "$green"
-    }
-    until_shown pictures || fail "$reason"
+    pictures() { wallpapers_in "$a"; }
+    until_shown pictures
     ;;
-
   new_output)
-    # An output that comes while the saver runs gets its own view, over its own wallpaper.
+    # An output that comes while the saver runs gets its own view, over its own wallpaper (the
+    # first output's one).
     start_velmora --wayland --background screen
     run swaymsg create_output >/dev/null || fail "swaymsg create_output failed"
-    third=(1280 0 640 480)
-    # Its bare wallpaper is the first output's one.
-    convert "$work/shots/before.png" -crop 640x480+0+0 +repage "$work/shots/bare.png"
-    # Its view comes once its wallpaper is drawn.
+    convert "$before" -crop 640x480+0+0 +repage "$work/shots/bare.png"
     third_ground() {
       reason="the new output's ground does not show its wallpaper"
       convert "$a" -crop 640x480+1280+0 +repage "$work/shots/third.png" &&
         probe magenta "$work/shots/third.png" 0 0 640 480 0.2 &&
         probe differ "$work/shots/bare.png" "$work/shots/third.png" 0 0 640 480 0.01
     }
-    until_shown third_ground || fail "$reason"
-    moving "${third[@]}" || fail "nothing moves on the new output"
+    until_shown third_ground
+    moving 1280 0 640 480 || fail "nothing moves on the new output"
     ;;
-
   key_ends)
-    # A keyboard for the seat while the saver runs (headless sway has none of its own).
-    # Started directly, so that $! is wtype itself and the clean-up ends it.
+    # A keyboard for the seat (headless sway has none), started directly so that $! is wtype.
     "${as_user[@]}" "${session[@]}" WAYLAND_DISPLAY="$wayland" wtype -s 600000 >/dev/null 2>&1 &
     pids+=($!)
     sleep 0.5
-    # No cats: the answer to the key is judged, not the drawing, and a light frame keeps a
-    # busy machine from hiding it.
+    # No cats: the answer is judged, not the drawing, and a light frame keeps a busy machine
+    # from hiding it.
     start_velmora --wayland --cats 0 --background folder --folder "$work/pictures"
-    until_shown drawn || fail "$reason"
+    until_shown drawn
     sleep 2  # past the first, slowest frames
     run wtype -k Escape || fail "wtype could not type"
     expect_end "a key press"
     ;;
-
-  sigterm)
-    start_velmora --wayland --cats 0 --background folder --folder "$work/pictures"
-    until_shown drawn || fail "$reason"
-    sleep 2  # past the first, slowest frames
-    kill -TERM "$velmora_pid"
-    expect_end "SIGTERM"
-    ;;
-
   fallback_window)
-    # Without a layer shell: a full-screen window says so, covers the panel too, and shows the
-    # ground in its own colours (not a deeper pixel format that the compositor shows white).
+    # Without a layer shell: a full-screen window says so, covers the panel too, shows the
+    # ground in its own colours (not a deeper pixel format that the compositor shows white), and
+    # ends on SIGTERM.
     start_velmora --wayland --background folder --folder "$work/pictures"
     orange() {
       reason="the window does not cover the output with the ground picture"
-      probe differ "$work/shots/before.png" "$a" 0 0 640 32 0.9 &&
+      probe differ "$before" "$a" 0 0 640 32 0.9 &&
         colour "$a" "${first[@]}" 'mean.r > mean.g + 0.1 && mean.g > mean.b + 0.1'
     }
-    until_shown orange || fail "$reason"
+    until_shown orange
     grep -q "has no layer shell" "$work/velmora.log" || fail "no word of the missing layer shell"
     kill -TERM "$velmora_pid"
     expect_end "SIGTERM"
     ;;
-
-  *)
-    echo "unknown test $case_name"; exit 2 ;;
+  *) echo "unknown test $case_name"; exit 2 ;;
 esac
 echo "PASSED: $case_name"
-exit 0

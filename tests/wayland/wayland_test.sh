@@ -19,7 +19,7 @@ need() {
 poll() {  # TIMES DELAY COMMAND...
   local times=$1 delay=$2
   shift 2
-  for ((n = 1; n < times; n++)); do "$@" >/dev/null 2>&1 && return 0; sleep "$delay"; done
+  for ((n = 0; n < times; n++)); do "$@" >/dev/null 2>&1 && return 0; sleep "$delay"; done
   "$@"
 }
 need convert

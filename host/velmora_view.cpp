@@ -12,7 +12,7 @@ VelmoraView::~VelmoraView() {
 }
 
 bool VelmoraView::InitWithFrame(const ViewEnvironment& environment, bool isPreview,
-                                const SETTINGS& settings, bool mainMonitorOnly) {
+                                const SETTINGS& settings) {
     if (!environment.surface || !environment.screens || !environment.clock ||
         !environment.makeScene) {
         return false;
@@ -24,7 +24,7 @@ bool VelmoraView::InitWithFrame(const ViewEnvironment& environment, bool isPrevi
     glReady = false;
 
     mySettings = settings;
-    MainMonitorOnly = mainMonitorOnly;
+    MainMonitorOnly = settings.MAIN_MONITOR_ONLY;
     ScrnWidth = float(environment_.surface->Width());
     ScrnHeight = float(environment_.surface->Height());
     ThisScreenIsOn = true;

@@ -18,7 +18,7 @@
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
 #include "host/gl_state.h"
-#include "host/memory_store.h"
+#include "host/preference_options.h"
 #include "host/settings.h"
 #include "platform/headless_gl.h"
 #include "platform/image_encoder.h"
@@ -41,8 +41,8 @@ uint32_t LoadGround(const std::string& resources) {
     Texture picture;
     std::string reason;
     if (!LoadPictureFile(path.c_str(), &picture, reason)) {
-        std::fprintf(stderr, "velmora-render: cannot read the ground picture %s: %s\n", path.c_str(),
-                     reason.c_str());
+        std::fprintf(stderr, "velmora-render: cannot read the ground picture %s: %s\n",
+                     path.c_str(), reason.c_str());
         return 0;
     }
     const uint32_t name = picture.texID;

@@ -94,9 +94,9 @@ int main(int argc, char** argv) {
 
     KeyFileStore store;
     // A preview only looks: it leaves the file to the settings dialog that started it.
-    LoadSettings(store, run.settings, run.mainMonitorOnly,
+    LoadSettings(store, run.settings,
                  run.options.preview ? StoreDefaults::kWithNextSave : StoreDefaults::kAtOnce);
-    if (!ApplyRunSettings(run.options, run.settings, run.mainMonitorOnly, error)) {
+    if (!ApplyRunSettings(run.options, run.settings, error)) {
         std::fprintf(stderr, "velmora: %s\n", error.c_str());
         return 2;
     }

@@ -36,7 +36,7 @@
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
 #include "host/gl_state.h"
-#include "host/memory_store.h"
+#include "host/preference_options.h"
 #include "host/settings.h"
 #include "platform/headless_gl.h"
 #include "platform/install_paths.h"

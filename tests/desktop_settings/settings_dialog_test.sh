@@ -133,7 +133,8 @@ start_dialog
 check "the first run writes nothing before Save" test ! -e "$store"
 check "a preview starts" previews_started 1
 check "the first preview shows the defaults" grep -Eq -- "^--preview --window-id [0-9]+ --cats 3 \
---size 100 --footprints 1000 --background screen --tile --resolution 1 --folder /usr/share/backgrounds/$" \
+--cat-size 100 --footprints 1000 --background screen --resolution 1 \
+--folder /usr/share/backgrounds/ --tile --all-monitors$" \
   <(last_preview)
 first_preview=$(previews)
 check "the preview runs as the dialog's child" test -n "$first_preview"
@@ -169,8 +170,8 @@ if [[ -n $chooser ]]; then
   sleep 0.5
 fi
 newest_preview_shows_changes() {
-  grep -Eq -- "^--preview --window-id [0-9]+ --cats 2 --size 150 --footprints 500 \
---background folder --no-tile --resolution 1 --folder $work/my pictures --main-monitor-only$" \
+  grep -Eq -- "^--preview --window-id [0-9]+ --cats 2 --cat-size 150 --footprints 500 \
+--background folder --resolution 1 --folder $work/my pictures --no-tile --main-monitor-only$" \
     <(last_preview)
 }
 check "the preview restarts with the new values" eventually newest_preview_shows_changes

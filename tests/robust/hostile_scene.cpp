@@ -25,8 +25,7 @@ SETTINGS LoadStoredValues(const std::string& file,
     }
     KeyFileStore store(file);
     SETTINGS settings;
-    bool mainMonitorOnly = false;
-    LoadSettings(store, settings, mainMonitorOnly);
+    LoadSettings(store, settings);
     return settings;
 }
 

@@ -1,5 +1,6 @@
 #include "host/velmora_view.h"
 
+#include "assets/pack_layout.h"
 #include "host/gl_state.h"
 
 #include <GL/gl.h>
@@ -148,7 +149,7 @@ bool VelmoraView::mainSetup() {
         sources.backdrop = environment_.desktopBackdrop;
         sources.screenNumber = ScreenNumber();
         sources.frame = environment_.surface->Frame();
-        sources.fallbackPath = folder + kFallbackPictureName;
+        sources.fallbackPath = folder + pack_layout::kFallbackPicture;
         LoadGroundPicture(mySettings, sources, DeskTex);
     }
     // The scene owns the ground texture from here on and deletes it at its clean-up; the view

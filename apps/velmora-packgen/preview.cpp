@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "assets/pack_layout.h"
 #include "assets/pack_textures.h"
 #include "assets/resfile.h"
 #include "assets/texture.h"
@@ -39,7 +40,7 @@ struct Loaded {
 
 bool LoadCat(const std::string& dir, Loaded& out, std::string* error) {
     RESFILE pack;
-    const std::string path = dir + "/" + packgen::kCatPack;
+    const std::string path = dir + "/" + pack_layout::kCatPack;
     if (!pack.Open(path.c_str()) || !pack.SeekLump(0)) {
         *error = "cannot open " + path;
         return false;
@@ -63,7 +64,7 @@ bool LoadCat(const std::string& dir, Loaded& out, std::string* error) {
 
 bool LoadSkins(const std::string& dir, Loaded& out, std::string* error) {
     RESFILE pack;
-    const std::string path = dir + "/" + packgen::kSkinPack;
+    const std::string path = dir + "/" + pack_layout::kSkinPack;
     if (!pack.Open(path.c_str())) {
         *error = "cannot open " + path;
         return false;
@@ -84,14 +85,14 @@ bool LoadSkins(const std::string& dir, Loaded& out, std::string* error) {
 }
 
 bool LoadToy(const std::string& dir, Loaded& out, std::string* error) {
-    const std::string scene = dir + "/" + packgen::kScenePack;
+    const std::string scene = dir + "/" + pack_layout::kScenePack;
     if (!LoadTexturesFromDataFile(scene.c_str(), &out.scene, &out.sceneCount) ||
-        out.sceneCount < 13) {
+        out.sceneCount < pack_layout::kSceneSlotCount) {
         *error = "the scene pictures do not load";
         return false;
     }
     RESFILE pack;
-    const std::string path = dir + "/" + packgen::kToyPack;
+    const std::string path = dir + "/" + pack_layout::kToyPack;
     MS3D model;
     if (!pack.Open(path.c_str()) || !pack.SeekLump(0) ||
         !model.LoadFromFStream(pack.stream, pack.directory[0].size)) {
@@ -228,7 +229,7 @@ bool SkinSheet(const std::string& folder, HeadlessGL& gl, Loaded& l) {
         SetupCell(k, 1, 4, 1, true);
         gluLookAt(0, 1.2, 3.0, 0, 0.7, 0, 0, 1, 0);
         Lights();
-        glBindTexture(GL_TEXTURE_2D, l.scene[9 + k].texID);
+        glBindTexture(GL_TEXTURE_2D, l.scene[pack_layout::kFirstToySkinSlot + k].texID);
         glPushMatrix();
         glTranslatef(0, 0.7f, 0);
         glRotatef(25.0f * k, 0.3f, 1, 0);

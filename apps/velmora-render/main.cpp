@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "assets/background_pictures.h"
+#include "assets/pack_layout.h"
 #include "assets/texture.h"
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
@@ -37,7 +38,7 @@ double Milliseconds(Clock::duration d) {
 }
 
 uint32_t LoadGround(const std::string& resources) {
-    const std::string path = resources + "fallback.jpg";
+    const std::string path = resources + pack_layout::kFallbackPicture;
     Texture picture;
     std::string reason;
     if (!LoadPictureFile(path.c_str(), &picture, reason)) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/saver_options.h"
+#include "host/settings.h"
 #include "platform/desktop_picture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "assets/pack_layout.h"
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
 #include "host/gl_state.h"
@@ -30,7 +31,7 @@ SETTINGS LoadStoredValues(const std::string& file,
 }
 
 std::string FallbackPicture() {
-    return std::string(VELMORA_RESOURCE_DIR) + "/fallback.jpg";
+    return std::string(VELMORA_RESOURCE_DIR) + "/" + pack_layout::kFallbackPicture;
 }
 
 SceneRun RunScene(SETTINGS settings, unsigned ground, int frames) {

@@ -216,7 +216,7 @@ bool ClipStrips(const std::string& folder, HeadlessGL& gl, Loaded& l) {
 
 bool SkinSheet(const std::string& folder, HeadlessGL& gl, Loaded& l) {
     ONEMODEL& cat = *l.cat;
-    Pose(cat, dogAnims[0], 0.0);
+    Pose(cat, dogAnims[kClipLookAround], 0.0);
     for (int k = 0; k < 4; ++k) {
         // Top row: the three coats from the front quarter and one from behind.
         SetupCell(k, 0, 4, 1, true);
@@ -277,10 +277,10 @@ struct CoatClip {
     double moments[3];  // shares of the clip's length
 };
 constexpr CoatClip kCoatClips[] = {
-    {"walk", 15, {0.1, 0.27, 0.43}},
-    {"sit", 7, {0.1, 0.45, 0.8}},
-    {"sleep", 56, {0.2, 0.5, 0.8}},
-    {"toy", 69, {0.3, 0.6, 0.72}},
+    {"walk", kClipWalk, {0.1, 0.27, 0.43}},
+    {"sit", kClipSitSwishingTail, {0.1, 0.45, 0.8}},
+    {"sleep", kClipSleep, {0.2, 0.5, 0.8}},
+    {"toy", kClipStalkAndPounce, {0.3, 0.6, 0.72}},
 };
 
 // The cat is drawn turned half round: its nose towards +z, its tail towards -z.

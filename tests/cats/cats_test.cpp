@@ -240,7 +240,7 @@ TEST_F(CatsTest, KicksAndHitsLaunchTheToyByTheirVelocityRules) {
     EXPECT_EQ(cat.action, ONEDOG::kWalk);  // a kick does not change the action
     EXPECT_EQ(dc.stats.toyKicks, 1);
 
-    // A playing cat strikes inside its clip's hit window (clip 1: frames 45 to 60), with 4.
+    // A playing cat strikes inside its clip's hit window (kClipSwat: frames 45 to 60), with 4.
     toy.position = VECTOR3D{1.5f, 0.7f, 3.5f};
     toy.velocity = VECTOR3D{};
     cat.toy = &toy;

@@ -11,7 +11,7 @@
 #include "assets/resfile.h"
 #include "assets/texture.h"
 #include "cats/one_dog.h"
-#include "host/settings.h"
+#include "core/settings.h"
 #include "model/animation_template.h"
 #include "model/ms3d.h"
 #include "toys/one_toy.h"

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "assets/pack_problem.h"
 #include "math/matrix.h"
 #include "math/vector3d.h"
 #include "scene/camera.h"
 #include "scene/frustum.h"
-#include "scene/pack_problem.h"
 #include "scene/retry_pause.h"
 
 struct SETTINGS;

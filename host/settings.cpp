@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "host/alert.h"
+#include "core/alert.h"
 
 namespace {
 

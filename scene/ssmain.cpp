@@ -12,7 +12,7 @@
 #include "assets/pack_textures.h"
 #include "assets/texture.h"
 #include "cats/dog_control.h"
-#include "host/settings.h"
+#include "core/settings.h"
 #include "math/errors.h"
 #include "scene/ground.h"
 

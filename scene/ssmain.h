@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "assets/pack_layout.h"
+#include "assets/pack_problem.h"
 #include "math/vector3d.h"
 #include "scene/ground_cache.h"
-#include "scene/pack_problem.h"
 #include "scene/retry_pause.h"
 
 struct SETTINGS;

@@ -13,7 +13,7 @@
 #include "assets/resfile.h"
 #include "assets/texture.h"
 #include "cats/dog_anims.h"
-#include "host/image_decoder.h"
+#include "core/image_decoder.h"
 #include "math/matrix.h"
 #include "model/animation_template.h"
 #include "model/ms3d.h"

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "host/alert.h"
+#include "core/alert.h"
 #include "host/settings.h"
 #include "platform/keyfile_store.h"
 

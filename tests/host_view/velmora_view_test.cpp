@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/image_decoder.h"
+#include "core/image_decoder.h"
 #include "host/velmora_view.h"
 #include "platform/headless_gl.h"
 #include "tests/host_view/picture_fakes.h"

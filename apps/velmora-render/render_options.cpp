@@ -109,8 +109,9 @@ Renders the Velmora scene without a display (EGL, software OpenGL) and writes PN
                     (default: share/velmora beside the program's bin/)
   --size WxH        picture size in pixels (default 640x480)
   --frames N        frames to draw (default 100)
-  --dt SECONDS      fixed frame time, above 0 and at most 1; without it each frame advances
-                    by the real time that has passed
+  --dt SECONDS      a clock that steps by SECONDS (above 0, at most 1) for each frame;
+                    without it the real time that has passed. Frames are drawn as the saver
+                    draws them: one closer than 1/60 s to the last waits for the next step
   --seed N          seed of the random generator (default: the wall-clock second), so that
                     one seed reproduces one scene at a fixed --dt
   --preview         run as the settings window's small preview (no overlay)

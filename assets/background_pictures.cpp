@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "host/image_decoder.h"
+#include "core/image_decoder.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "assets/resfile.h"
 #include "assets/tga.h"
-#include "host/alert.h"
+#include "core/alert.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ namespace {
 // being shown: the pack's own message names the file and the picture, once.
 class AlertCapture : public Alert {
   public:
-    AlertCapture() : previous_(host_detail::AlertSlot()) { SetAlert(this); }
+    AlertCapture() : previous_(core_detail::AlertSlot()) { SetAlert(this); }
     ~AlertCapture() override { SetAlert(previous_); }
     AlertCapture(const AlertCapture&) = delete;
     AlertCapture& operator=(const AlertCapture&) = delete;

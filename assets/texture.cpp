@@ -8,7 +8,7 @@
 #include <new>
 #include <vector>
 
-#include "host/image_decoder.h"
+#include "core/image_decoder.h"
 
 namespace {
 

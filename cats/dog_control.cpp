@@ -7,18 +7,17 @@
 #include <iterator>
 #include <string>
 
+#include "assets/pack_layout.h"
 #include "assets/resfile.h"
 #include "assets/texture.h"
 #include "cats/one_dog.h"
-#include "host/settings.h"
+#include "core/settings.h"
 #include "model/animation_template.h"
 #include "model/ms3d.h"
 #include "toys/one_toy.h"
 
 namespace {
 
-constexpr const char* kModelPack = "c.vlm";
-constexpr const char* kSkinPack = "ct.vlm";
 // The depth in front of the eye at which the visible ground is measured: the overview's height.
 constexpr float kGroundDepth = -40.0f;
 
@@ -54,7 +53,7 @@ void DOGCONTROL::ReleaseCats() {
 }
 
 bool DOGCONTROL::LoadTemplate(const char* resourcePath) {
-    const std::string path = std::string(resourcePath) + kModelPack;
+    const std::string path = std::string(resourcePath) + pack_layout::kCatPack;
     RESFILE pack;
     if (!pack.Open(path.c_str()) || !pack.SeekLump(0)) {
         problems.Report("cat model pack", path, pack.Problem());
@@ -102,7 +101,7 @@ void DOGCONTROL::ChooseSkin(int i) {
 bool DOGCONTROL::LoadSkin(int index, const char* resourcePath, std::string& packProblem) {
     Texture& skin = dogTextures[index];
     if (skin.texID != 0) return true;  // another cat wears it already
-    const std::string path = std::string(resourcePath) + kSkinPack;
+    const std::string path = std::string(resourcePath) + pack_layout::kSkinPack;
     RESFILE pack;
     if (!pack.Open(path.c_str()) || !pack.SeekLump(index)) {
         packProblem = pack.Problem();
@@ -134,7 +133,7 @@ bool DOGCONTROL::LoadMissingSkins(const char* resourcePath) {
         coats += (failed++ == 0 ? "" : ", ") + std::to_string(k);
     }
     WearSkins();
-    const std::string path = std::string(resourcePath) + kSkinPack;
+    const std::string path = std::string(resourcePath) + pack_layout::kSkinPack;
     if (failed == 0) {
         problems.Cleared(path);
         return true;

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "assets/pack_problem.h"
 #include "math/matrix.h"
 #include "math/vector3d.h"
 #include "scene/camera.h"
 #include "scene/frustum.h"
-#include "scene/pack_problem.h"
 #include "scene/retry_pause.h"
 
 struct SETTINGS;
@@ -78,7 +78,7 @@ class DOGCONTROL {
     DOGCONTROL(const DOGCONTROL&) = delete;
     DOGCONTROL& operator=(const DOGCONTROL&) = delete;
 
-    // Loads the model and skins ("c.vlm", "ct.vlm" in resourcePath, which ends in "/") and
+    // Loads the model and skins (the cat and skin packs in resourcePath, which ends in "/") and
     // creates the cats, unplaced. False when the model cannot be read; what a failed attempt
     // allocated is released, so the next attempt starts clean. A coat that cannot be read leaves
     // its cats blank (texture 0), not catless; Move tries it again after a growing pause.

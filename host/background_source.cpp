@@ -15,8 +15,8 @@
 
 #include "assets/background_pictures.h"
 #include "assets/regular_file.h"
-#include "host/alert.h"
-#include "host/image_decoder.h"
+#include "core/alert.h"
+#include "core/image_decoder.h"
 #include "host/settings.h"
 
 int CaptureSideLimit(int detail, int maxTextureSize) {

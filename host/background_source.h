@@ -36,9 +36,6 @@ class DesktopPictureLookup {
     virtual std::string PicturePath(int screenNumber) = 0;
 };
 
-// The picture shipped in the resources folder, used when no other picture is available.
-inline constexpr const char* kFallbackPictureName = "fallback.jpg";
-
 // Largest side of a captured texture at a detail level: 512 at 0, 1024 at 1, the OpenGL
 // maximum at any other level.
 int CaptureSideLimit(int detail, int maxTextureSize);

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Seconds on a monotonic clock; only differences mean anything.
     virtual double Now() = 0;

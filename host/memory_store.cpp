@@ -47,14 +47,3 @@ bool MemoryStore::Synchronize() {
     ++synchronizeCount_;
     return true;
 }
-
-SETTINGS SettingsForOneRun(const std::vector<std::pair<std::string, std::string>>& overrides) {
-    MemoryStore store;
-    SaveSettings(store, DefaultSettings(), false);
-    store.WriteString("version", kSettingsVersion);
-    for (const auto& [key, value] : overrides) store.Set(key, value);
-    SETTINGS settings;
-    bool mainMonitorOnly = false;
-    LoadSettings(store, settings, mainMonitorOnly);
-    return settings;
-}

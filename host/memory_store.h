@@ -1,16 +1,12 @@
-// A preferences store that lives only in memory: programs that apply one-off settings (the
-// headless renderer's --set) load them through the normal settings code without ever touching
-// the user's stored preferences.
+// A preferences store that lives only in memory: a run's own settings (the settings options)
+// load through the normal settings code without ever touching the user's stored preferences.
 #pragma once
 
 #include <map>
 #include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "host/preferences_store.h"
-#include "host/settings.h"
 
 class MemoryStore : public PreferencesStore {
   public:
@@ -33,7 +29,3 @@ class MemoryStore : public PreferencesStore {
     std::map<std::string, std::string> values_;
     int synchronizeCount_ = 0;
 };
-
-// The default settings with `overrides` (key, value as text) on top, loaded through the normal
-// loading code (bounds included) from a store that exists only in memory.
-SETTINGS SettingsForOneRun(const std::vector<std::pair<std::string, std::string>>& overrides);

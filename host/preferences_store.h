@@ -6,7 +6,7 @@
 #include <string>
 
 class PreferencesStore {
-public:
+  public:
     virtual ~PreferencesStore() = default;
     virtual std::optional<std::string> ReadString(const char* key) = 0;
     virtual bool ReadBool(const char* key) = 0;

@@ -1,12 +1,12 @@
-// The command line of the `velmora` saver: where to draw, and settings for this run only.
-// Options are written "--name" (or "-name", as X programs and XScreenSaver write them);
-// a value follows as the next argument or after "=".
+// The command line of the `velmora` saver: where to draw, and settings for this run only
+// (host/preference_options.h). Options are written "--name" (or "-name", as X programs and
+// XScreenSaver write them); a value follows as the next argument or after "=".
 #pragma once
 
-#include <optional>
 #include <string>
 
-#include "host/settings.h"
+#include "core/settings.h"
+#include "host/preference_options.h"
 
 enum class SaverMode {
     Window,      // a resizable window of our own (the default)
@@ -26,15 +26,8 @@ struct SaverOptions {
     bool help = false;
     bool stats = false;     // print the frames drawn and the frame rate at exit (for benchmarks)
     std::string resources;  // empty: share/velmora beside the program's bin/
-    // Settings for this run; unset ones come from the preferences store.
-    std::optional<int> cats;
-    std::optional<int> sizePercent;
-    std::optional<int> footprints;
-    std::optional<int> background;  // 0 screen, 1 desktop, 2 folder
-    std::optional<std::string> folder;
-    std::optional<bool> tile;
-    std::optional<int> resolution;
-    std::optional<bool> mainMonitorOnly;  // --main-monitor-only, or --all-monitors
+    // Settings for this run; the others come from the preferences store.
+    PreferenceOverrides settings;
     // One view per output of a Wayland compositor instead of any X11 mode (--wayland; a later
     // X11 mode undoes it, as the last mode given counts).
     bool wayland = false;
@@ -49,8 +42,7 @@ bool ParseSaverOptions(int argc, const char* const* argv, const char* xscreensav
 
 // Applies the run's settings over the stored ones; the store itself is never written.
 // False, with a message, when the folder does not fit the settings record.
-bool ApplyRunSettings(const SaverOptions& options, SETTINGS& settings, bool& mainMonitorOnly,
-                      std::string& error);
+bool ApplyRunSettings(const SaverOptions& options, SETTINGS& settings, std::string& error);
 
 // The text of --help.
 std::string SaverUsage();

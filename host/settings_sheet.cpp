@@ -1,22 +1,17 @@
 #include "host/settings_sheet.h"
 
-SettingsSheet::SettingsSheet(SETTINGS& settings, bool& mainMonitorOnly, PreferencesStore& store)
-    : settings_(settings), mainMonitorOnly_(mainMonitorOnly), store_(store) {}
+#include "host/preference_options.h"
 
-void SettingsSheet::ShowValues(const SETTINGS& values, bool mainMonitorOnly) {
-    oMainMonitorOnly = mainMonitorOnly;
-    oDogSize = values.LDOGSIZE;
-    oNumDogs = values.NUM_DOGS;
-    oNumFootprints = values.NUM_FOOTPRINTS;
-    oTileBG = values.TILEBG;
-    oBGType = values.BGTYPE;
-    oBGRes = values.BGRES;
-    oBGPath = settings_.BGPath;  // the folder shown is always the view's current one
-    configureSheet_updatestates();
+SettingsSheet::SettingsSheet(SETTINGS& settings, PreferencesStore& store)
+    : settings_(settings), store_(store) {}
+
+void SettingsSheet::ShowValues(const SETTINGS& values) {
+    shown = values;
+    SetBackgroundFolder(shown, settings_.BGPath);  // always the view's current folder
 }
 
 void SettingsSheet::configureSheet() {
-    ShowValues(settings_, mainMonitorOnly_);
+    ShowValues(settings_);
     open_ = true;
 }
 
@@ -25,63 +20,32 @@ void SettingsSheet::configureSheet_cancel() {
 }
 
 bool SettingsSheet::configureSheet_save() {
-    mainMonitorOnly_ = oMainMonitorOnly;
-    settings_.LDOGSIZE = oDogSize;
-    settings_.NUM_DOGS = oNumDogs;
-    settings_.NUM_FOOTPRINTS = oNumFootprints;
-    settings_.TILEBG = oTileBG;
-    settings_.BGTYPE = oBGType;
-    settings_.BGRES = oBGRes;
-    // The folder button shows the folder to store; it always fits, as every way it is set
-    // checks that.
-    SetBackgroundFolder(settings_, oBGPath);
-    if (!SaveSettings(store_, settings_, mainMonitorOnly_)) return false;
+    // The size factor follows at the next loading, as with any stored value.
+    const float sizeFactor = settings_.dogSize;
+    settings_ = shown;
+    settings_.dogSize = sizeFactor;
+    if (!SaveSettings(store_, settings_)) return false;
     open_ = false;
     return true;
 }
 
 void SettingsSheet::configureSheet_defaults() {
-    ShowValues(DefaultSettings(), false);
-}
-
-void SettingsSheet::configureSheet_update(int index) {
-    oBGType = index;
-    configureSheet_updatestates();
-}
-
-void SettingsSheet::configureSheet_updatestates() {
-    oBGPathEnabled = oBGType == 2;
-    oBGResEnabled = oBGType == 0;
+    ShowValues(DefaultSettings());
 }
 
 bool SettingsSheet::configureSheet_bgpath(const std::string& folder) {
     if (!SetBackgroundFolder(settings_, folder)) return false;
-    oBGPath = settings_.BGPath;
+    SetBackgroundFolder(shown, folder);
     return true;
 }
 
+bool SettingsSheet::Enabled(const Preference& p) const {
+    return p.enabledBy == nullptr || PreferenceFor(p.enabledBy).Value(shown) == p.enabledWhen;
+}
+
 std::vector<std::string> SettingsSheet::PreviewArguments(unsigned long windowId) const {
-    static const char* const kSources[] = {"screen", "desktop", "folder"};
-    const int source = oBGType >= 0 && oBGType <= 2 ? oBGType : 0;
-    std::vector<std::string> args = {"--preview",
-                                     "--window-id",
-                                     std::to_string(windowId),
-                                     "--cats",
-                                     std::to_string(oNumDogs),
-                                     "--size",
-                                     std::to_string(oDogSize),
-                                     "--footprints",
-                                     std::to_string(oNumFootprints),
-                                     "--background",
-                                     kSources[source],
-                                     oTileBG ? "--tile" : "--no-tile",
-                                     "--resolution",
-                                     std::to_string(oBGRes)};
-    // An empty folder is no folder: the saver then keeps its own.
-    if (!oBGPath.empty()) {
-        args.push_back("--folder");
-        args.push_back(oBGPath);
-    }
-    if (oMainMonitorOnly) args.push_back("--main-monitor-only");
+    std::vector<std::string> args = {"--preview", "--window-id", std::to_string(windowId)};
+    const std::vector<std::string> values = PreferenceArguments(shown);
+    args.insert(args.end(), values.begin(), values.end());
     return args;
 }

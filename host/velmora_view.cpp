@@ -1,5 +1,6 @@
 #include "host/velmora_view.h"
 
+#include "assets/pack_layout.h"
 #include "host/gl_state.h"
 
 #include <GL/gl.h>
@@ -12,7 +13,7 @@ VelmoraView::~VelmoraView() {
 }
 
 bool VelmoraView::InitWithFrame(const ViewEnvironment& environment, bool isPreview,
-                                const SETTINGS& settings, bool mainMonitorOnly) {
+                                const SETTINGS& settings) {
     if (!environment.surface || !environment.screens || !environment.clock ||
         !environment.makeScene) {
         return false;
@@ -24,7 +25,7 @@ bool VelmoraView::InitWithFrame(const ViewEnvironment& environment, bool isPrevi
     glReady = false;
 
     mySettings = settings;
-    MainMonitorOnly = mainMonitorOnly;
+    MainMonitorOnly = settings.MAIN_MONITOR_ONLY;
     ScrnWidth = float(environment_.surface->Width());
     ScrnHeight = float(environment_.surface->Height());
     ThisScreenIsOn = true;
@@ -148,7 +149,7 @@ bool VelmoraView::mainSetup() {
         sources.backdrop = environment_.desktopBackdrop;
         sources.screenNumber = ScreenNumber();
         sources.frame = environment_.surface->Frame();
-        sources.fallbackPath = folder + kFallbackPictureName;
+        sources.fallbackPath = folder + pack_layout::kFallbackPicture;
         LoadGroundPicture(mySettings, sources, DeskTex);
     }
     // The scene owns the ground texture from here on and deletes it at its clean-up; the view

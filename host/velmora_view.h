@@ -57,8 +57,8 @@ class VelmoraView {
     // Creation: takes the loaded settings, and captures the screen now when that is the chosen
     // background (before the saver covers it). False when the environment lacks a surface,
     // screens, clock or scene factory.
-    bool InitWithFrame(const ViewEnvironment& environment, bool isPreview, const SETTINGS& settings,
-                       bool mainMonitorOnly);
+    bool InitWithFrame(const ViewEnvironment& environment, bool isPreview,
+                       const SETTINGS& settings);
     // Decides whether this screen animates and presents one black frame.
     void StartAnimation();
     // Ends the frame calls; the scene stays set up and a later start continues it.

@@ -6,7 +6,9 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 
-double ToRadians(double degrees) { return degrees * kPi / 180.0; }
+double ToRadians(double degrees) {
+    return degrees * kPi / 180.0;
+}
 
 }  // namespace
 
@@ -18,11 +20,17 @@ void VECTOR3D::Normalize() {
     z /= len;
 }
 
-VECTOR3D VECTOR3D::operator/(float f) const { return VECTOR3D{x / f, y / f, z / f}; }
+VECTOR3D VECTOR3D::operator/(float f) const {
+    return VECTOR3D{x / f, y / f, z / f};
+}
 
-VECTOR3D MakePoint(float x, float y, float z) { return VECTOR3D{x, y, z}; }
+VECTOR3D MakePoint(float x, float y, float z) {
+    return VECTOR3D{x, y, z};
+}
 
-point2d Make2DPoint(float x, float y) { return point2d{x, y}; }
+point2d Make2DPoint(float x, float y) {
+    return point2d{x, y};
+}
 
 double DistanceBetweenVectors(VECTOR3D a, VECTOR3D b) {
     const float dx = a.x - b.x;

@@ -8,7 +8,7 @@
 #include <vector>
 
 class HeadlessGL {
-public:
+  public:
     HeadlessGL() = default;
     ~HeadlessGL();
     HeadlessGL(const HeadlessGL&) = delete;
@@ -28,7 +28,7 @@ public:
     int Height() const { return height_; }
     const std::string& Error() const { return error_; }
 
-private:
+  private:
     bool Fail(const std::string& reason);
     bool CreateFramebuffer();
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "assets/pack_layout.h"
 #include "assets/regular_file.h"
 
 namespace {
@@ -53,7 +54,7 @@ bool IsResourceFolder(const std::string& folder) {
     RegularFile pack;
     std::string reason;
     const std::string path =
-        folder + (folder.empty() || folder.back() == '/' ? "" : "/") + "pebble.courtyards";
+        folder + (folder.empty() || folder.back() == '/' ? "" : "/") + pack_layout::kScenePack;
     return pack.Open(path.c_str(), std::numeric_limits<std::uint64_t>::max(), reason);
 }
 

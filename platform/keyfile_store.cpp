@@ -14,7 +14,7 @@
 
 #include "assets/file_problem.h"
 #include "assets/regular_file.h"
-#include "host/alert.h"
+#include "core/alert.h"
 
 namespace {
 

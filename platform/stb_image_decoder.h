@@ -4,7 +4,7 @@
 // Grey pictures come out as RGB and grey+alpha as RGBA; 16-bit pictures as 8-bit.
 #pragma once
 
-#include "host/image_decoder.h"
+#include "core/image_decoder.h"
 
 class StbImageDecoder : public ImageDecoder {
   public:

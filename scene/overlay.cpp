@@ -34,7 +34,7 @@ void SSMAIN::UpdateBanner() {
         bannerTimer = 30.0f;
         if (!bannerShown) {
             // A new appearance: a message, a corner, and the other edge than last time.
-            bannerPicture = static_cast<uint32_t>(std::rand() % 4 + kFirstMessageTexture);
+            bannerPicture = static_cast<uint32_t>(std::rand() % 4 + pack_layout::kFirstMessageSlot);
             bannerPos.x = (std::rand() & 1) ? static_cast<float>(width - 256) : 0.0f;
             bannerAtTop = !bannerAtTop;
             bannerPos.y = bannerAtTop ? static_cast<float>(height + 40) : -40.0f;
@@ -68,7 +68,7 @@ void SSMAIN::UpdateDimming() {
 }
 
 void SSMAIN::DrawBanner() {
-    glBindTexture(GL_TEXTURE_2D, TextureName(kBannerCornerTexture));
+    glBindTexture(GL_TEXTURE_2D, TextureName(pack_layout::kBannerCornerSlot));
     PictureQuad(bannerPos.x, bannerPos.y, 256.0f, 32.0f);
     glBindTexture(GL_TEXTURE_2D, TextureName(static_cast<int>(bannerPicture)));
     PictureQuad(width * 0.5f - 256.0f, bannerPos.y, 512.0f, 32.0f);

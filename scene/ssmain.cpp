@@ -8,16 +8,16 @@
 #include <cstring>
 #include <string>
 
+#include "assets/pack_layout.h"
 #include "assets/pack_textures.h"
 #include "assets/texture.h"
 #include "cats/dog_control.h"
-#include "host/settings.h"
+#include "core/settings.h"
 #include "math/errors.h"
 #include "scene/ground.h"
 
 namespace {
 
-constexpr const char* kScenePack = "pebble.courtyards";
 // Longer steps make every smoothing rule overshoot its target.
 constexpr double kLongestFrame = 1.0;
 
@@ -58,11 +58,11 @@ bool SSMAIN::Setup(bool preview, int w, int h, SETTINGS* s, const char* path) {
     std::string folder = path ? path : "";
     // Pack names are appended to the folder.
     if (!folder.empty() && folder.back() != '/') folder += '/';
-    if (folder.size() + std::strlen(kScenePack) >= sizeof(resourcePath)) {
+    if (folder.size() + std::strlen(pack_layout::kScenePack) >= sizeof(resourcePath)) {
         ERRORCLOSE("The resource folder's path is too long.");
         return false;
     }
-    LoadScenePictures(folder + kScenePack);
+    LoadScenePictures(folder + pack_layout::kScenePack);
 
     width = w;
     height = h;
@@ -95,19 +95,20 @@ void SSMAIN::LoadScenePictures(const std::string& pack) {
         textures = loaded;
         numTextures = count;
         missingPictures_ = outcome.damaged;
-        if (numTextures < kSceneTextureCount) {
+        if (numTextures < pack_layout::kSceneSlotCount) {
             char message[256];
             std::snprintf(message, sizeof(message),
                           "the scene pack %s holds %d pictures of %d; the missing ones stay blank",
-                          pack.c_str(), numTextures, kSceneTextureCount);
+                          pack.c_str(), numTextures, pack_layout::kSceneSlotCount);
             ERRORCLOSE(message);
             WidenToSceneSlots();
         }
     } else {
         // Without its pictures the scene still has its ground and its cats.
-        textures = new Texture[kSceneTextureCount];
-        numTextures = kSceneTextureCount;
-        for (int slot = 0; slot < kSceneTextureCount; ++slot) missingPictures_.push_back(slot);
+        textures = new Texture[pack_layout::kSceneSlotCount];
+        numTextures = pack_layout::kSceneSlotCount;
+        for (int slot = 0; slot < pack_layout::kSceneSlotCount; ++slot)
+            missingPictures_.push_back(slot);
     }
     if (!missingPictures_.empty()) {
         ReportMissingPictures(pack, outcome);
@@ -117,7 +118,7 @@ void SSMAIN::LoadScenePictures(const std::string& pack) {
 
 // A short pack lacks pictures, not the scene: the slots it lacks draw with texture 0.
 void SSMAIN::WidenToSceneSlots() {
-    Texture* full = new Texture[kSceneTextureCount];
+    Texture* full = new Texture[pack_layout::kSceneSlotCount];
     for (int i = 0; i < numTextures; ++i) {
         std::swap(full[i].texID, textures[i].texID);
         full[i].width = textures[i].width;
@@ -127,7 +128,7 @@ void SSMAIN::WidenToSceneSlots() {
     }
     delete[] textures;
     textures = full;
-    numTextures = kSceneTextureCount;
+    numTextures = pack_layout::kSceneSlotCount;
 }
 
 // One message for the whole pack, however many of its pictures are damaged.
@@ -154,7 +155,7 @@ void SSMAIN::ReportMissingPictures(const std::string& pack, const PackPictures& 
 // still missing, and the cats.
 void SSMAIN::RetrySetups() {
     if (!missingPictures_.empty() && pictureRetry_.Due(frameTime)) {
-        const std::string pack = std::string(resourcePath) + kScenePack;
+        const std::string pack = std::string(resourcePath) + pack_layout::kScenePack;
         const PackPictures outcome =
             ReloadPackPictures(pack.c_str(), textures, numTextures, missingPictures_);
         missingPictures_ = outcome.damaged;
@@ -166,10 +167,10 @@ void SSMAIN::RetrySetups() {
             ReportMissingPictures(pack, outcome);
         }
         // The footprint picture reaches the cats by its name, which may have just come.
-        dogControl->footprintTexture = TextureName(kFootprintTexture);
+        dogControl->footprintTexture = TextureName(pack_layout::kFootprintSlot);
     }
     if (!catsReady && dogControl->boundsValid && catRetry_.Due(frameTime)) {
-        dogControl->footprintTexture = TextureName(kFootprintTexture);
+        dogControl->footprintTexture = TextureName(pack_layout::kFootprintSlot);
         dogControl->sceneTextures = textures;
         dogControl->numSceneTextures = numTextures;
         catsReady = dogControl->Setup(settings, resourcePath);

@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "assets/pack_layout.h"
+#include "assets/pack_problem.h"
 #include "math/vector3d.h"
 #include "scene/ground_cache.h"
-#include "scene/pack_problem.h"
 #include "scene/retry_pause.h"
 
 struct SETTINGS;
@@ -22,13 +23,6 @@ class DOGCONTROL;
 
 class SSMAIN {
   public:
-    // Scene pack slots.
-    static constexpr int kBannerCornerTexture = 1;
-    static constexpr int kFirstMessageTexture = 4;  // 4 to 7: banner messages and captions
-    static constexpr int kFootprintTexture = 8;
-    static constexpr int kFirstToyTexture = 9;  // 9 to 12: toy skins
-    static constexpr int kSceneTextureCount = 13;
-
     double totalTime = 0.0;
     double frameTime = 0.0;
     int32_t width = 0;
@@ -46,8 +40,8 @@ class SSMAIN {
 
     bool fogReady = false;
     int32_t numTextures = 0;
-    // One entry per lump of the scene pack; always at least kSceneTextureCount entries once
-    // Setup succeeded (slots a short pack lacks hold texture name 0).
+    // One entry per lump of the scene pack; always at least pack_layout::kSceneSlotCount entries
+    // once Setup succeeded (slots a short pack lacks hold texture name 0).
     Texture* textures = nullptr;
     DOGCONTROL* dogControl = nullptr;
     char resourcePath[1024] = {};

@@ -19,7 +19,7 @@ test_packages=(
   gsettings-desktop-schemas libglib2.0-bin
   xscreensaver xscreensaver-gl xscreensaver-data
   sway swaybg grim wtype weston
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   valgrind
 )
 

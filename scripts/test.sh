@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds, and runs every test (unit, GL, fuzz corpora, desktop),
-# builds the Debian package and tries it as installed, then runs the whole suite again in a
-# build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what the tests need, checks the C++ files' layout against .clang-format, builds, and
+# runs every test (unit, GL, fuzz corpora, desktop), builds the Debian package and tries it as
+# installed, then runs the whole suite again in a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 #
 #   scripts/test.sh            everything: 17 to 20 minutes on two busy cores from a clean
 #                              clone (each build 5 to 7.5 minutes, each suite 2 to 3, the
@@ -14,11 +15,14 @@ quick=0
 case ${1:-} in
   --quick) quick=1 ;;
   "") ;;
-  -h | --help) sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+  -h | --help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
   *) echo "test.sh: unknown argument $1 (try --help)" >&2; exit 2 ;;
 esac
 
 bash scripts/install-deps.sh --test
+# The layout rule first, as it takes seconds: every C++ file as .clang-format lays it out.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror ||
+  { echo "test.sh: run clang-format -i on the files above" >&2; exit 1; }
 bash scripts/build.sh -DVELMORA_TESTS=ON -DVELMORA_BENCH=ON
 (cd build && ctest --output-on-failure -j"$(nproc)" --timeout 900)
 if [ "$quick" -eq 0 ]; then

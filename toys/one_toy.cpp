@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "assets/pack_layout.h"
 #include "assets/resfile.h"
 #include "cats/dog_control.h"
 #include "model/ms3d.h"
@@ -13,8 +14,6 @@
 
 namespace {
 
-constexpr const char* kToyPack = "t.vlm";
-constexpr int kFirstToySkinSlot = 9;
 constexpr float kGravity = 15.0f;
 
 // A spin rate in -360..359 degrees per second.
@@ -53,7 +52,7 @@ int ONETOY::RopeSteps(float dt) {
 }
 
 bool ONETOY::BuildDisplayList(const char* resourcePath, DOGCONTROL* dc) {
-    const std::string path = std::string(resourcePath ? resourcePath : "") + kToyPack;
+    const std::string path = std::string(resourcePath ? resourcePath : "") + pack_layout::kToyPack;
     MS3D model;
     RESFILE pack;
     if (!pack.Open(path.c_str()) || !pack.SeekLump(0)) {
@@ -67,7 +66,7 @@ bool ONETOY::BuildDisplayList(const char* resourcePath, DOGCONTROL* dc) {
     }
     dc->problems.Cleared(path);
     model.Scale(0.035f * dc->dogSize);
-    skinSlot = kFirstToySkinSlot + std::rand() % 4;
+    skinSlot = pack_layout::kFirstToySkinSlot + std::rand() % pack_layout::kToySkinCount;
     texID = dc->SceneTexture(skinSlot);
     pack.Close();
 

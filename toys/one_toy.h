@@ -29,10 +29,10 @@ class ONETOY {
     ONETOY(const ONETOY&) = delete;
     ONETOY& operator=(const ONETOY&) = delete;
 
-    // Loads the model ("t.vlm" in resourcePath) into a display list, places the toy just outside
-    // the ground and hangs its rope. Without a readable model (false, named once through the
-    // population's problems) the toy still moves and can be kicked, but draws nothing and has no
-    // rope; Setup may then be called again. `unused` is not read.
+    // Loads the model (the toy pack in resourcePath) into a display list, places the toy just
+    // outside the ground and hangs its rope. Without a readable model (false, named once through
+    // the population's problems) the toy still moves and can be kicked, but draws nothing and has
+    // no rope; Setup may then be called again. `unused` is not read.
     bool Setup(const char* resourcePath, int unused, DOGCONTROL* dc);
     // One frame of motion; the skin follows its scene slot, which a late scene pack may fill.
     void Move(float dt, DOGCONTROL* dc);

@@ -8,11 +8,12 @@
 #include <memory>
 #include <vector>
 
+#include "assets/pack_layout.h"
 #include "assets/pack_textures.h"
 #include "assets/resfile.h"
 #include "assets/texture.h"
 #include "cats/dog_anims.h"
-#include "host/image_decoder.h"
+#include "core/image_decoder.h"
 #include "math/matrix.h"
 #include "model/animation_template.h"
 #include "model/ms3d.h"
@@ -39,7 +40,7 @@ struct Loaded {
 
 bool LoadCat(const std::string& dir, Loaded& out, std::string* error) {
     RESFILE pack;
-    const std::string path = dir + "/" + packgen::kCatPack;
+    const std::string path = dir + "/" + pack_layout::kCatPack;
     if (!pack.Open(path.c_str()) || !pack.SeekLump(0)) {
         *error = "cannot open " + path;
         return false;
@@ -63,7 +64,7 @@ bool LoadCat(const std::string& dir, Loaded& out, std::string* error) {
 
 bool LoadSkins(const std::string& dir, Loaded& out, std::string* error) {
     RESFILE pack;
-    const std::string path = dir + "/" + packgen::kSkinPack;
+    const std::string path = dir + "/" + pack_layout::kSkinPack;
     if (!pack.Open(path.c_str())) {
         *error = "cannot open " + path;
         return false;
@@ -84,14 +85,14 @@ bool LoadSkins(const std::string& dir, Loaded& out, std::string* error) {
 }
 
 bool LoadToy(const std::string& dir, Loaded& out, std::string* error) {
-    const std::string scene = dir + "/" + packgen::kScenePack;
+    const std::string scene = dir + "/" + pack_layout::kScenePack;
     if (!LoadTexturesFromDataFile(scene.c_str(), &out.scene, &out.sceneCount) ||
-        out.sceneCount < 13) {
+        out.sceneCount < pack_layout::kSceneSlotCount) {
         *error = "the scene pictures do not load";
         return false;
     }
     RESFILE pack;
-    const std::string path = dir + "/" + packgen::kToyPack;
+    const std::string path = dir + "/" + pack_layout::kToyPack;
     MS3D model;
     if (!pack.Open(path.c_str()) || !pack.SeekLump(0) ||
         !model.LoadFromFStream(pack.stream, pack.directory[0].size)) {
@@ -215,7 +216,7 @@ bool ClipStrips(const std::string& folder, HeadlessGL& gl, Loaded& l) {
 
 bool SkinSheet(const std::string& folder, HeadlessGL& gl, Loaded& l) {
     ONEMODEL& cat = *l.cat;
-    Pose(cat, dogAnims[0], 0.0);
+    Pose(cat, dogAnims[kClipLookAround], 0.0);
     for (int k = 0; k < 4; ++k) {
         // Top row: the three coats from the front quarter and one from behind.
         SetupCell(k, 0, 4, 1, true);
@@ -228,7 +229,7 @@ bool SkinSheet(const std::string& folder, HeadlessGL& gl, Loaded& l) {
         SetupCell(k, 1, 4, 1, true);
         gluLookAt(0, 1.2, 3.0, 0, 0.7, 0, 0, 1, 0);
         Lights();
-        glBindTexture(GL_TEXTURE_2D, l.scene[9 + k].texID);
+        glBindTexture(GL_TEXTURE_2D, l.scene[pack_layout::kFirstToySkinSlot + k].texID);
         glPushMatrix();
         glTranslatef(0, 0.7f, 0);
         glRotatef(25.0f * k, 0.3f, 1, 0);
@@ -276,10 +277,10 @@ struct CoatClip {
     double moments[3];  // shares of the clip's length
 };
 constexpr CoatClip kCoatClips[] = {
-    {"walk", 15, {0.1, 0.27, 0.43}},
-    {"sit", 7, {0.1, 0.45, 0.8}},
-    {"sleep", 56, {0.2, 0.5, 0.8}},
-    {"toy", 69, {0.3, 0.6, 0.72}},
+    {"walk", kClipWalk, {0.1, 0.27, 0.43}},
+    {"sit", kClipSitSwishingTail, {0.1, 0.45, 0.8}},
+    {"sleep", kClipSleep, {0.2, 0.5, 0.8}},
+    {"toy", kClipStalkAndPounce, {0.3, 0.6, 0.72}},
 };
 
 // The cat is drawn turned half round: its nose towards +z, its tail towards -z.

@@ -6,48 +6,34 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
 
-#include "assets/background_pictures.h"
-#include "assets/texture.h"
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
-#include "host/gl_state.h"
-#include "host/memory_store.h"
+#include "headless_view.h"
+#include "host/preference_options.h"
 #include "host/settings.h"
+#include "host/velmora_view.h"
 #include "platform/headless_gl.h"
 #include "platform/image_encoder.h"
 #include "platform/install_paths.h"
 #include "platform/stb_image_decoder.h"
+#include "platform/system_clock.h"
 #include "render_options.h"
 #include "scene/ssmain.h"
 #include "timing.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
-double Milliseconds(Clock::duration d) {
+double Milliseconds(SteadyClock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
-}
-
-uint32_t LoadGround(const std::string& resources) {
-    const std::string path = resources + "fallback.jpg";
-    Texture picture;
-    std::string reason;
-    if (!LoadPictureFile(path.c_str(), &picture, reason)) {
-        std::fprintf(stderr, "velmora-render: cannot read the ground picture %s: %s\n", path.c_str(),
-                     reason.c_str());
-        return 0;
-    }
-    const uint32_t name = picture.texID;
-    picture.texID = 0;  // the scene owns it from now on
-    return name;
 }
 
 bool WriteFrame(const HeadlessGL& gl, const std::string& dir, long frame) {
@@ -87,7 +73,7 @@ bool CatsDrawn(const SSMAIN& scene) {
 
 int main(int argc, char** argv) {
     // Start-up is measured from here: what runs before main is the dynamic loader's.
-    const Clock::time_point programStart = Clock::now();
+    const SteadyClock::time_point programStart = SteadyClock::now();
     RenderOptions o;
     std::string error;
     if (!ParseRenderOptions(argc, argv, o, error)) {
@@ -118,34 +104,42 @@ int main(int argc, char** argv) {
     }
     StbImageDecoder decoder;
     SetImageDecoder(&decoder);
-    InitialiseViewGL(o.width, o.height);
 
-    SETTINGS settings = SettingsForOneRun(o.settings);
-    std::srand(o.seedGiven ? o.seed : static_cast<unsigned>(std::time(nullptr)));
+    // The saver's own view draws every frame, by its frame-timing rules, on a clock that steps
+    // by --dt (or runs in real time); its wall-clock second is the seed.
+    HeadlessSurface surface(gl);
+    PictureScreen screen(o.width, o.height);
+    RenderClock clock(o.fixedStep ? o.dt : 0.0, o.seedGiven ? o.seed : SystemClock().WallSeconds());
+    TimedScene* scene = nullptr;
+    ViewEnvironment environment;
+    environment.surface = &surface;
+    environment.screens = &screen;
+    environment.clock = &clock;
+    environment.resourcePath = resources;
+    environment.makeScene = [&scene]() {
+        auto made = std::make_unique<TimedScene>();
+        scene = made.get();
+        return std::unique_ptr<SceneDriver>(std::move(made));
+    };
+    VelmoraView view;
+    view.InitWithFrame(environment, o.preview, SettingsForOneRun(o.settings));
+    view.StartAnimation();
+    surface.presented = 0;  // the black frame the view shows when it starts
 
-    SSMAIN scene;
-    scene.Setup(o.preview, o.width, o.height, &settings, resources.c_str());
-    scene.groundTexture = LoadGround(resources);
-
-    std::vector<double> updateMs, drawMs, frameMs;
+    std::vector<double> frameMs;
     long firstCatFrame = 0;
     double firstCatMs = 0.0;
     bool written = true;
-    Clock::time_point last = Clock::now();
-    for (long frame = 1; frame <= o.frames; ++frame) {
-        const Clock::time_point start = Clock::now();
-        const double dt = o.fixedStep ? o.dt : std::chrono::duration<double>(start - last).count();
-        last = start;
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        scene.Update(dt);
-        const Clock::time_point updated = Clock::now();
-        scene.Draw();
-        gl.Finish();
-        const Clock::time_point drawn = Clock::now();
-        updateMs.push_back(Milliseconds(updated - start));
-        drawMs.push_back(Milliseconds(drawn - updated));
+    while (surface.presented < o.frames && view.IsAnimating()) {
+        clock.Step();
+        const SteadyClock::time_point start = SteadyClock::now();
+        const long shown = surface.presented;
+        view.AnimateOneFrame();
+        if (surface.presented == shown) continue;  // set-up, or too soon after the last frame
+        const SteadyClock::time_point drawn = SteadyClock::now();
+        const long frame = surface.presented;
         frameMs.push_back(Milliseconds(drawn - start));
-        if (firstCatFrame == 0 && CatsDrawn(scene)) {
+        if (firstCatFrame == 0 && scene && CatsDrawn(scene->Scene())) {
             firstCatFrame = frame;
             firstCatMs = Milliseconds(drawn - programStart);
         }
@@ -156,9 +150,9 @@ int main(int argc, char** argv) {
     if (o.stats) {
         SCENESTATS stats;
         long shots = 0;
-        if (scene.dogControl) {
-            stats = scene.dogControl->stats;
-            shots = scene.dogControl->camera.shotsEntered;
+        if (scene && scene->Scene().dogControl) {
+            stats = scene->Scene().dogControl->stats;
+            shots = scene->Scene().dogControl->camera.shotsEntered;
         }
         std::printf("cats placed: %lld\n", static_cast<long long>(stats.catsPlaced));
         std::printf("footprints laid: %lld\n", static_cast<long long>(stats.footprintsLaid));
@@ -167,8 +161,8 @@ int main(int argc, char** argv) {
         std::printf("toy throws: %lld\n", static_cast<long long>(stats.toyThrows));
         std::printf("camera shots entered: %ld\n", shots);
         std::printf("frames drawn: %zu\n", frameMs.size());
-        PrintLine("update", updateMs);
-        PrintLine("draw", drawMs);
+        PrintLine("update", scene ? scene->updateMs : std::vector<double>());
+        PrintLine("draw", scene ? scene->drawMs : std::vector<double>());
         PrintLine("frame", frameMs);
         if (firstCatFrame > 0) {
             std::printf("first frame with cats: frame %ld, %.1f ms after start\n", firstCatFrame,
@@ -177,7 +171,7 @@ int main(int argc, char** argv) {
             std::printf("first frame with cats: none\n");
         }
     }
-    scene.Cleanup();
+    view.Release();
     SetImageDecoder(nullptr);
     return written ? 0 : 1;
 }

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
-#include <vector>
+
+#include "host/preference_options.h"
 
 struct RenderOptions {
     std::string resources;  // empty: share/velmora beside the program's bin/
@@ -16,15 +16,12 @@ struct RenderOptions {
     bool seedGiven = false;
     uint32_t seed = 0;
     bool preview = false;
-    std::vector<std::pair<std::string, std::string>> settings;  // --set KEY=VALUE, in order
+    PreferenceOverrides settings;  // the settings options and --set KEY=VALUE, in order
     std::string outDir;
     long every = 1;
     bool stats = false;
     bool help = false;
 };
-
-// The preference keys --set accepts.
-const std::vector<std::string>& PreferenceKeys();
 
 // Parses argv; false with a one-line reason in `error` for anything it does not understand.
 bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options,

@@ -50,9 +50,8 @@ int main(int argc, char** argv) {
     }
     KeyFileStore store;
     SETTINGS settings;
-    bool mainMonitorOnly = false;
     // Nothing is written before Save: Cancel leaves the file exactly as it was.
-    LoadSettings(store, settings, mainMonitorOnly, StoreDefaults::kWithNextSave);
+    LoadSettings(store, settings, StoreDefaults::kWithNextSave);
 
     // Ended from outside like a Cancel, so that the preview is stopped on the way out.
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
@@ -65,7 +64,7 @@ int main(int argc, char** argv) {
             nullptr);
     }
 
-    SettingsSheet sheet(settings, mainMonitorOnly, store);
+    SettingsSheet sheet(settings, store);
     PreviewProcess preview(SaverProgramPath());
     {
         SettingsDialog dialog(sheet, store, preview);

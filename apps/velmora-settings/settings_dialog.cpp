@@ -2,6 +2,9 @@
 
 #include <gdk/gdkx.h>
 
+#include <algorithm>
+#include <cctype>
+
 #include "platform/install_paths.h"
 
 namespace {
@@ -25,11 +28,10 @@ GtkWidget* SpinButton(int low, int high, int step) {
     return spin;
 }
 
-GtkWidget* Choice(std::initializer_list<const char*> items) {
-    GtkWidget* combo = gtk_combo_box_text_new();
-    for (const char* item : items) gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), item);
-    gtk_widget_set_hexpand(combo, TRUE);
-    return combo;
+// A choice's words begin a line in a menu.
+std::string Capitalized(std::string text) {
+    if (!text.empty()) text[0] = char(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
 }
 
 // The README installed beside the program (share/doc/velmora/README.md).
@@ -83,12 +85,27 @@ SettingsDialog::~SettingsDialog() {
     if (window_) gtk_widget_destroy(window_);
 }
 
-void SettingsDialog::AddRow(GtkGrid* grid, int row, const char* label, GtkWidget* control) {
-    GtkWidget* text = gtk_label_new_with_mnemonic(label);
-    gtk_label_set_xalign(GTK_LABEL(text), 0.0f);
-    gtk_label_set_mnemonic_widget(GTK_LABEL(text), control);
-    gtk_grid_attach(grid, text, 0, row, 1, 1);
-    gtk_grid_attach(grid, control, 1, row, 1, 1);
+GtkWidget* SettingsDialog::BuildControl(const Preference& p) {
+    switch (p.kind) {
+        case PreferenceKind::kNumber:
+            return SpinButton(int(p.low), int(p.high), p.step);
+        case PreferenceKind::kChoice: {
+            GtkWidget* combo = gtk_combo_box_text_new();
+            for (int i = 0; i < p.choiceCount; ++i) {
+                gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo),
+                                               Capitalized(p.choices[i].label).c_str());
+            }
+            gtk_widget_set_hexpand(combo, TRUE);
+            return combo;
+        }
+        case PreferenceKind::kSwitch:
+            return gtk_check_button_new_with_mnemonic(p.label);
+        case PreferenceKind::kFolder:
+            bgPath_ = gtk_button_new_with_label("");
+            gtk_widget_set_hexpand(bgPath_, TRUE);
+            return bgPath_;
+    }
+    return nullptr;
 }
 
 // The mnemonics (Alt + the underlined letter) make every control reachable from the keyboard.
@@ -98,42 +115,28 @@ GtkWidget* SettingsDialog::BuildControls() {
     gtk_grid_set_column_spacing(GTK_GRID(grid), 12);
     GtkGrid* g = GTK_GRID(grid);
 
-    numDogs_ = SpinButton(kMinCats, kMaxCats, 1);
-    dogSize_ = SpinButton(kMinSizePercent, kMaxSizePercent, 5);
-    numFootprints_ = SpinButton(kMinFootprints, kMaxFootprints, 50);
-    bgType_ = Choice({"Screen as it was when the saver started", "Desktop picture",
-                      "Random picture from a folder"});
-    bgRes_ = Choice(
-        {"Up to 512 pixels (faster)", "Up to 1024 pixels", "Largest the graphics card allows"});
-    bgPath_ = gtk_button_new_with_label("");
-    gtk_widget_set_hexpand(bgPath_, TRUE);
-    tileBG_ = gtk_check_button_new_with_mnemonic(
-        "_Tile the ground picture and fade it into the distance");
-    mainMonitorOnly_ = gtk_check_button_new_with_mnemonic(
-        "Show cats on the _main monitor only (others stay black)");
-
-    AddRow(g, 0, "Number of _cats:", numDogs_);
-    AddRow(g, 1, "Cat si_ze (percent):", dogSize_);
-    AddRow(g, 2, "_Footprints on the ground:", numFootprints_);
-    AddRow(g, 3, "_Background:", bgType_);
-    AddRow(g, 4, "Screen capture _resolution:", bgRes_);
-    AddRow(g, 5, "_Picture folder:", bgPath_);
-    gtk_grid_attach(g, tileBG_, 0, 6, 2, 1);
-    gtk_grid_attach(g, mainMonitorOnly_, 0, 7, 2, 1);
-
-    for (GtkWidget* spin : {numDogs_, dogSize_, numFootprints_}) {
-        g_signal_connect(spin, "value-changed",
-                         G_CALLBACK(Forward<&SettingsDialog::ControlChanged>), this);
+    int row = 0;
+    for (const Preference& p : kPreferences) {
+        GtkWidget* control = BuildControl(p);
+        controls_.emplace_back(&p, control);
+        if (p.kind == PreferenceKind::kSwitch) {
+            gtk_grid_attach(g, control, 0, row++, 2, 1);
+        } else {
+            GtkWidget* text = gtk_label_new_with_mnemonic(p.label);
+            gtk_label_set_xalign(GTK_LABEL(text), 0.0f);
+            gtk_label_set_mnemonic_widget(GTK_LABEL(text), control);
+            gtk_grid_attach(g, text, 0, row, 1, 1);
+            gtk_grid_attach(g, control, 1, row++, 1, 1);
+        }
+        const char* signal = p.kind == PreferenceKind::kNumber   ? "value-changed"
+                             : p.kind == PreferenceKind::kChoice ? "changed"
+                             : p.kind == PreferenceKind::kSwitch ? "toggled"
+                                                                 : "clicked";
+        const auto handler = p.kind == PreferenceKind::kFolder
+                                 ? G_CALLBACK(Forward<&SettingsDialog::ChooseFolder>)
+                                 : G_CALLBACK(Forward<&SettingsDialog::ControlChanged>);
+        g_signal_connect(control, signal, handler, this);
     }
-    for (GtkWidget* toggle : {tileBG_, mainMonitorOnly_}) {
-        g_signal_connect(toggle, "toggled", G_CALLBACK(Forward<&SettingsDialog::ControlChanged>),
-                         this);
-    }
-    for (GtkWidget* combo : {bgType_, bgRes_}) {
-        g_signal_connect(combo, "changed", G_CALLBACK(Forward<&SettingsDialog::ControlChanged>),
-                         this);
-    }
-    g_signal_connect(bgPath_, "clicked", G_CALLBACK(Forward<&SettingsDialog::ChooseFolder>), this);
     return grid;
 }
 
@@ -191,13 +194,15 @@ GtkWidget* SettingsDialog::BuildButtons() {
 
 void SettingsDialog::ShowSheet() {
     filling_ = true;
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(mainMonitorOnly_), sheet_.oMainMonitorOnly);
-    gtk_spin_button_set_value(GTK_SPIN_BUTTON(numDogs_), sheet_.oNumDogs);
-    gtk_spin_button_set_value(GTK_SPIN_BUTTON(dogSize_), sheet_.oDogSize);
-    gtk_spin_button_set_value(GTK_SPIN_BUTTON(numFootprints_), sheet_.oNumFootprints);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(tileBG_), sheet_.oTileBG);
-    gtk_combo_box_set_active(GTK_COMBO_BOX(bgType_), sheet_.oBGType);
-    gtk_combo_box_set_active(GTK_COMBO_BOX(bgRes_), sheet_.oBGRes);
+    for (const auto& [p, control] : controls_) {
+        const long value = p->Value(sheet_.shown);
+        if (p->kind == PreferenceKind::kNumber)
+            gtk_spin_button_set_value(GTK_SPIN_BUTTON(control), double(value));
+        if (p->kind == PreferenceKind::kChoice)
+            gtk_combo_box_set_active(GTK_COMBO_BOX(control), int(value));
+        if (p->kind == PreferenceKind::kSwitch)
+            gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(control), value != 0);
+    }
     ShowFolder();
     filling_ = false;
     // The spin buttons hold values inside their ranges; the sheet sees the same.
@@ -207,7 +212,7 @@ void SettingsDialog::ShowSheet() {
 
 // The button shows the folder; the sheet, not the label, holds the path that is saved.
 void SettingsDialog::ShowFolder() {
-    const char* title = sheet_.oBGPath.empty() ? "(choose a folder)" : sheet_.oBGPath.c_str();
+    const char* title = *sheet_.shown.BGPath == '\0' ? "(choose a folder)" : sheet_.shown.BGPath;
     gtk_button_set_label(GTK_BUTTON(bgPath_), title);
     // A long path is shortened in the middle on screen, and shown whole in the tooltip.
     GtkWidget* label = gtk_bin_get_child(GTK_BIN(bgPath_));
@@ -215,22 +220,24 @@ void SettingsDialog::ShowFolder() {
         gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_MIDDLE);
         gtk_label_set_max_width_chars(GTK_LABEL(label), 36);
     }
-    gtk_widget_set_tooltip_text(bgPath_, sheet_.oBGPath.c_str());
+    gtk_widget_set_tooltip_text(bgPath_, sheet_.shown.BGPath);
 }
 
 void SettingsDialog::ReadControls() {
-    sheet_.oMainMonitorOnly = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(mainMonitorOnly_));
-    sheet_.oNumDogs = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(numDogs_));
-    sheet_.oDogSize = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(dogSize_));
-    sheet_.oNumFootprints = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(numFootprints_));
-    sheet_.oTileBG = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(tileBG_));
-    sheet_.oBGRes = std::max(0, gtk_combo_box_get_active(GTK_COMBO_BOX(bgRes_)));
-    sheet_.configureSheet_update(std::max(0, gtk_combo_box_get_active(GTK_COMBO_BOX(bgType_))));
+    for (const auto& [p, control] : controls_) {
+        if (p->kind == PreferenceKind::kNumber)
+            p->SetValue(sheet_.shown, gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(control)));
+        if (p->kind == PreferenceKind::kChoice)
+            p->SetValue(sheet_.shown,
+                        std::max(0, gtk_combo_box_get_active(GTK_COMBO_BOX(control))));
+        if (p->kind == PreferenceKind::kSwitch)
+            p->SetValue(sheet_.shown, gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(control)));
+    }
 }
 
 void SettingsDialog::ShowStates() {
-    gtk_widget_set_sensitive(bgPath_, sheet_.oBGPathEnabled);
-    gtk_widget_set_sensitive(bgRes_, sheet_.oBGResEnabled);
+    for (const auto& [p, control] : controls_)
+        gtk_widget_set_sensitive(control, sheet_.Enabled(*p));
 }
 
 void SettingsDialog::ControlChanged() {
@@ -247,7 +254,7 @@ void SettingsDialog::ChooseFolder() {
     gtk_window_set_default_size(GTK_WINDOW(chooser), 640, 420);
     GtkFileChooser* files = GTK_FILE_CHOOSER(chooser);
     gtk_file_chooser_set_select_multiple(files, FALSE);
-    gtk_file_chooser_set_current_folder(files, sheet_.oBGPath.c_str());
+    gtk_file_chooser_set_current_folder(files, sheet_.shown.BGPath);
     GtkFileFilter* pictures = gtk_file_filter_new();
     gtk_file_filter_set_name(pictures, "Pictures (jpg, gif, png)");
     for (const char* pattern : {"*.jpg", "*.gif", "*.png"}) {
@@ -272,8 +279,8 @@ void SettingsDialog::ChooseFolder() {
 void SettingsDialog::Save() {
     // A number typed but not yet confirmed (the field still has focus when Save is pressed
     // from the keyboard) counts as the user's choice.
-    for (GtkWidget* spin : {numDogs_, dogSize_, numFootprints_}) {
-        gtk_spin_button_update(GTK_SPIN_BUTTON(spin));
+    for (const auto& [p, control] : controls_) {
+        if (p->kind == PreferenceKind::kNumber) gtk_spin_button_update(GTK_SPIN_BUTTON(control));
     }
     ReadControls();
     if (sheet_.configureSheet_save()) {

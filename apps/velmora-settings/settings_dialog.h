@@ -5,6 +5,8 @@
 #include <gtk/gtk.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "apps/velmora-settings/preview_process.h"
 #include "host/settings_sheet.h"
@@ -24,7 +26,7 @@ class SettingsDialog {
     GtkWidget* BuildControls();
     GtkWidget* BuildPreview();
     GtkWidget* BuildButtons();
-    void AddRow(GtkGrid* grid, int row, const char* label, GtkWidget* control);
+    GtkWidget* BuildControl(const Preference& p);
 
     // Controls shown from the sheet's values, and the user's changes copied back.
     void ShowSheet();
@@ -56,14 +58,9 @@ class SettingsDialog {
     bool previewMessage_ = false;  // the message shown is about the preview
 
     GtkWidget* window_ = nullptr;
-    GtkWidget* mainMonitorOnly_ = nullptr;
-    GtkWidget* numDogs_ = nullptr;
-    GtkWidget* dogSize_ = nullptr;
-    GtkWidget* numFootprints_ = nullptr;
-    GtkWidget* tileBG_ = nullptr;
-    GtkWidget* bgType_ = nullptr;
-    GtkWidget* bgRes_ = nullptr;
-    GtkWidget* bgPath_ = nullptr;
+    // One control per preference, in the table's order.
+    std::vector<std::pair<const Preference*, GtkWidget*>> controls_;
+    GtkWidget* bgPath_ = nullptr;  // the folder button
     GtkWidget* previewStack_ = nullptr;
     GtkWidget* previewArea_ = nullptr;
     GtkWidget* previewNote_ = nullptr;

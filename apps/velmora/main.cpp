@@ -13,6 +13,7 @@
 #ifdef VELMORA_HAVE_WAYLAND
 #include "apps/velmora/wayland_app.h"
 #endif
+#include "assets/pack_layout.h"
 #include "host/saver_options.h"
 #include "platform/install_paths.h"
 #include "platform/keyfile_store.h"
@@ -43,11 +44,11 @@ void FindResources(SaverRun& run) {
         places += (i == 0 ? "" : i + 1 == candidates.size() ? " or " : ", ") + candidates[i];
     }
     std::fprintf(stderr,
-                 "velmora: cannot find the resource files (the scene pack pebble.courtyards) in "
+                 "velmora: cannot find the resource files (the scene pack %s) in "
                  "%s; reinstall Velmora, or name their folder with --resources DIR\n",
-                 places.c_str());
+                 pack_layout::kScenePack, places.c_str());
     run.notice = {"Velmora cannot find its resource files.",
-                  "It looked for the scene pack pebble.courtyards in:"};
+                  std::string("It looked for the scene pack ") + pack_layout::kScenePack + " in:"};
     for (const std::string& folder : candidates) run.notice.push_back("  " + folder);
     run.notice.push_back("Reinstall Velmora, or name the folder with --resources DIR.");
 }
@@ -94,9 +95,9 @@ int main(int argc, char** argv) {
 
     KeyFileStore store;
     // A preview only looks: it leaves the file to the settings dialog that started it.
-    LoadSettings(store, run.settings, run.mainMonitorOnly,
+    LoadSettings(store, run.settings,
                  run.options.preview ? StoreDefaults::kWithNextSave : StoreDefaults::kAtOnce);
-    if (!ApplyRunSettings(run.options, run.settings, run.mainMonitorOnly, error)) {
+    if (!ApplyRunSettings(run.options, run.settings, error)) {
         std::fprintf(stderr, "velmora: %s\n", error.c_str());
         return 2;
     }

@@ -233,8 +233,7 @@ bool SaverProgram::CreateViews() {
         environment.resourcePath = run_.resourcePath;
         target.view = std::make_unique<VelmoraView>();
         // Views are made before any window of ours is mapped, so their captures see the desktop.
-        if (!target.view->InitWithFrame(environment, run_.options.preview, run_.settings,
-                                        run_.mainMonitorOnly)) {
+        if (!target.view->InitWithFrame(environment, run_.options.preview, run_.settings)) {
             return false;
         }
     }

@@ -12,7 +12,6 @@
 struct SaverRun {
     SaverOptions options;
     SETTINGS settings;
-    bool mainMonitorOnly = false;
     std::string resourcePath;
     std::vector<std::string> notice;  // lines written over every frame (missing resources)
 };

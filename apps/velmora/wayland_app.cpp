@@ -108,8 +108,7 @@ std::unique_ptr<OutputView> WaylandSaver::MakeView(const WaylandOutput& output) 
     environment.resourcePath = run_.resourcePath;
     made->view = std::make_unique<VelmoraView>();
     // Our surface has shown nothing yet, so the capture sees the output as it was.
-    if (!made->view->InitWithFrame(environment, run_.options.preview, run_.settings,
-                                   run_.mainMonitorOnly)) {
+    if (!made->view->InitWithFrame(environment, run_.options.preview, run_.settings)) {
         return nullptr;
     }
     return made;

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "assets/background_pictures.h"
+#include "core/image_decoder.h"
 #include "host/background_source.h"
-#include "host/image_decoder.h"
 #include "platform/headless_gl.h"
 #include "platform/image_encoder.h"
 #include "platform/pixbuf_picture_decoder.h"

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "assets/background_pictures.h"
+#include "assets/pack_layout.h"
 #include "assets/resfile.h"
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
@@ -34,8 +35,8 @@ std::string Resources() {
 }
 
 bool HavePacks() {
-    return std::ifstream(Resources() + "c.vlm").good() &&
-           std::ifstream(Resources() + "ct.vlm").good();
+    return std::ifstream(Resources() + pack_layout::kCatPack).good() &&
+           std::ifstream(Resources() + pack_layout::kSkinPack).good();
 }
 
 // A small headless view with the picture decoder installed.
@@ -154,7 +155,7 @@ BENCHMARK(BM_FootprintPass)
 // template, instance (what the population does once before copying its cats).
 void BM_CatModelSetup(benchmark::State& state) {
     if (!HavePacks()) return state.SkipWithError("no packs in the resources folder");
-    const std::string path = Resources() + "c.vlm";
+    const std::string path = Resources() + pack_layout::kCatPack;
     for (auto _ : state) {
         RESFILE pack;
         if (!pack.Open(path.c_str()) || !pack.SeekLump(0)) return state.SkipWithError("no pack");

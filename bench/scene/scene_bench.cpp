@@ -10,6 +10,7 @@
 #include <string>
 
 #include "assets/background_pictures.h"
+#include "assets/pack_layout.h"
 #include "assets/texture.h"
 #include "cats/dog_control.h"
 #include "platform/headless_gl.h"
@@ -23,7 +24,7 @@ constexpr double kFrame = 1.0 / 35.0;
 
 std::string Resources() {
     const std::string shipped = std::string(VELMORA_RESOURCE_DIR) + "/";
-    if (std::ifstream(shipped + "c.vlm").good()) return shipped;
+    if (std::ifstream(shipped + pack_layout::kCatPack).good()) return shipped;
     return WriteTestPacks();
 }
 
@@ -42,7 +43,7 @@ struct Scene {
         std::srand(7);
         if (!scene.Setup(false, width, height, &settings, folder.c_str())) return;
         Texture ground;
-        if (loadPicFile((folder + "fallback.jpg").c_str(), &ground)) {
+        if (loadPicFile((folder + pack_layout::kFallbackPicture).c_str(), &ground)) {
             scene.groundTexture = ground.texID;
             ground.texID = 0;
         }

@@ -33,10 +33,11 @@
 #include <vector>
 
 #include "assets/background_pictures.h"
+#include "assets/pack_layout.h"
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
 #include "host/gl_state.h"
-#include "host/memory_store.h"
+#include "host/preference_options.h"
 #include "host/settings.h"
 #include "platform/headless_gl.h"
 #include "platform/install_paths.h"
@@ -137,7 +138,7 @@ class Soak {
             return 1;
         }
         Texture ground;
-        if (loadPicFile((resources + "fallback.jpg").c_str(), &ground)) {
+        if (loadPicFile((resources + pack_layout::kFallbackPicture).c_str(), &ground)) {
             scene_.groundTexture = ground.texID;
             ground.texID = 0;  // the scene owns it now
         }

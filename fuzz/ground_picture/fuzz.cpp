@@ -6,7 +6,7 @@
 #include <string>
 
 #include "assets/background_pictures.h"
-#include "host/image_decoder.h"
+#include "core/image_decoder.h"
 #include "platform/headless_gl.h"
 
 namespace {

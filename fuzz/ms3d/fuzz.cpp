@@ -13,7 +13,7 @@
 
 #include "assets/pack_writer.h"
 #include "assets/resfile.h"
-#include "host/alert.h"
+#include "core/alert.h"
 #include "model/animation_template.h"
 #include "model/ms3d.h"
 #include "model/ms3d_writer.h"

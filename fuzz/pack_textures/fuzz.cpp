@@ -10,7 +10,7 @@
 
 #include "assets/pack_textures.h"
 #include "assets/resfile.h"
-#include "host/alert.h"
+#include "core/alert.h"
 #include "platform/headless_gl.h"
 #include "platform/stb_image_decoder.h"
 

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "host/alert.h"
+#include "core/alert.h"
 #include "host/settings.h"
 #include "platform/keyfile_store.h"
 
@@ -76,15 +76,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fclose(file);
 
     SETTINGS settings;
-    bool mainMonitorOnly = true;
     {
         KeyFileStore store(path);
         const bool damaged = store.State() == KeyFileStore::FileState::kDamaged;
-        LoadSettings(store, settings, mainMonitorOnly);
+        LoadSettings(store, settings);
         CheckBounds(settings);
         // What was loaded is saved and read back unchanged: the file written over a damaged
         // one is sound.
-        if (!SaveSettings(store, settings, mainMonitorOnly)) return 0;
+        if (!SaveSettings(store, settings)) return 0;
         const std::string kept = ReadFile(backup);
         Check(
             damaged ? kept == std::string(reinterpret_cast<const char*>(data), size) : kept.empty(),
@@ -93,13 +92,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     KeyFileStore again(path);
     Check(again.State() == KeyFileStore::FileState::kRead, "the saved file is not read whole");
     SETTINGS reread;
-    bool rereadMainOnly = false;
-    LoadSettings(again, reread, rereadMainOnly);
+    LoadSettings(again, reread);
     CheckBounds(reread);
     Check(reread.NUM_DOGS == settings.NUM_DOGS && reread.LDOGSIZE == settings.LDOGSIZE &&
               reread.NUM_FOOTPRINTS == settings.NUM_FOOTPRINTS &&
               reread.BGTYPE == settings.BGTYPE && reread.BGRES == settings.BGRES &&
-              reread.TILEBG == settings.TILEBG && rereadMainOnly == mainMonitorOnly &&
+              reread.TILEBG == settings.TILEBG &&
+              reread.MAIN_MONITOR_ONLY == settings.MAIN_MONITOR_ONLY &&
               std::strcmp(reread.BGPath, settings.BGPath) == 0,
           "saved settings read back differently");
     return 0;

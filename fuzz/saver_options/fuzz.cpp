@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/saver_options.h"
+#include "host/settings.h"
 #include "platform/desktop_picture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -24,8 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string error;
     if (ParseSaverOptions(int(argv.size()), argv.data(), words[0].c_str(), options, error)) {
         SETTINGS settings = DefaultSettings();
-        bool mainOnly = false;
-        ApplyRunSettings(options, settings, mainOnly, error);
+        ApplyRunSettings(options, settings, error);
     }
     PathFromPictureUri(words[0]);
     return 0;

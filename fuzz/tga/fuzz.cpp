@@ -5,7 +5,7 @@
 #include <string>
 
 #include "assets/tga.h"
-#include "host/alert.h"
+#include "core/alert.h"
 
 namespace {
 

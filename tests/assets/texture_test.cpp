@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/image_decoder.h"
+#include "core/image_decoder.h"
 #include "test_support.h"
 
 namespace {

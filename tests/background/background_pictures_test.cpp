@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "assets/background_pictures.h"
-#include "host/image_decoder.h"
+#include "core/image_decoder.h"
 #include "platform/headless_gl.h"
 #include "tests/host_view/picture_fakes.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/image_decoder.h"
 #include "host/background_source.h"
-#include "host/image_decoder.h"
 #include "host/settings.h"
 #include "platform/headless_gl.h"
 #include "tests/host_view/picture_fakes.h"

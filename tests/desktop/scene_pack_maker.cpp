@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/pack_layout.h"
 #include "assets/pack_writer.h"
 #include "assets/resfile.h"
 #include "assets/tga_writer.h"
@@ -15,11 +16,11 @@ int main(int argc, char** argv) {
     }
     PackWriter pack;
     const std::vector<uint8_t> grey(8 * 8 * 4, 128);
-    for (int lump = 0; lump < 13; ++lump) {
+    for (int lump = 0; lump < pack_layout::kSceneSlotCount; ++lump) {
         pack.AddLump(kLumpTGA, 0, EncodeTGA(grey.data(), 8, 8, 4, TgaCoding::kUncompressed));
     }
     std::string error;
-    if (!pack.WriteFile(std::string(argv[1]) + "/pebble.courtyards", &error)) {
+    if (!pack.WriteFile(std::string(argv[1]) + "/" + pack_layout::kScenePack, &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }

@@ -67,8 +67,8 @@ preview_is() { grep -Eq -- "^--preview --window-id [0-9]+ $1\$" <(tail -n 1 "$PR
 
 # First run: the defaults are shown, and nothing is written before Save.
 start_dialog
-check "the first preview shows the defaults" eventually preview_is "--cats 3 --size 100 \
---footprints 1000 --background screen --tile --resolution 1 --folder /usr/share/backgrounds/"
+check "the first preview shows the defaults" eventually preview_is "--cats 3 --cat-size 100 \
+--footprints 1000 --background screen --resolution 1 --folder /usr/share/backgrounds/ --tile --all-monitors"
 first_preview=$(previews)
 check "the preview runs as the dialog's child" test -n "$first_preview"
 
@@ -89,8 +89,8 @@ if check "the folder chooser opens with its title" eventually find_window "$choo
   check "the folder chooser closes" eventually bash -c "! xdotool search --onlyvisible --name '^$chooser\$'"
   xdotool windowfocus --sync "$window" && sleep 0.5  # focus returns once the chooser has gone
 fi
-check "the preview restarts with the new values" eventually preview_is "--cats 2 --size 150 \
---footprints 500 --background folder --no-tile --resolution 1 --folder $work/my pictures --main-monitor-only"
+check "the preview restarts with the new values" eventually preview_is "--cats 2 --cat-size 150 \
+--footprints 500 --background folder --resolution 1 --folder $work/my pictures --no-tile --main-monitor-only"
 sleep 0.5
 changed_preview=$(previews)
 check "one preview runs at a time, the old one ended" test "$(echo "$changed_preview" | wc -w)" = 1 \

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/image_decoder.h"
 #include "host/background_source.h"
-#include "host/image_decoder.h"
 
 // Hands out `image` for every file (only for the paths in `readable` when it names any) unless
 // told to fail, and remembers the paths asked for.

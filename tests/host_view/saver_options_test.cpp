@@ -92,9 +92,8 @@ TEST(SaverOptions, RunSettingsOverrideTheStoredOnesWithinRange) {
         options, error))
         << error;
     SETTINGS settings = DefaultSettings();
-    bool mainOnly = false;
-    ASSERT_TRUE(ApplyRunSettings(options, settings, mainOnly, error));
-    EXPECT_EQ(SettingsText(settings, mainOnly),
+    ASSERT_TRUE(ApplyRunSettings(options, settings, error));
+    EXPECT_EQ(SettingsText(settings),
               "dogs=2 size=150/150 prints=50 tile=0 type=2 res=2 path=/pics main=1");
     EXPECT_EQ(options.resources, "/opt/v");
 
@@ -102,20 +101,20 @@ TEST(SaverOptions, RunSettingsOverrideTheStoredOnesWithinRange) {
     SETTINGS stored = DefaultSettings();
     stored.NUM_DOGS = 1;
     stored.TILEBG = false;
-    bool storedMainOnly = true;
-    const std::string unchanged = SettingsText(stored, storedMainOnly);
+    stored.MAIN_MONITOR_ONLY = true;
+    const std::string unchanged = SettingsText(stored);
     ASSERT_TRUE(Parse({"--window"}, options, error));
-    ASSERT_TRUE(ApplyRunSettings(options, stored, storedMainOnly, error));
-    EXPECT_EQ(SettingsText(stored, storedMainOnly), unchanged);
+    ASSERT_TRUE(ApplyRunSettings(options, stored, error));
+    EXPECT_EQ(SettingsText(stored), unchanged);
     ASSERT_TRUE(Parse({"--background", "desktop", "--tile"}, options, error));
-    ASSERT_TRUE(ApplyRunSettings(options, stored, storedMainOnly, error));
-    EXPECT_EQ(SettingsText(stored, storedMainOnly),
+    ASSERT_TRUE(ApplyRunSettings(options, stored, error));
+    EXPECT_EQ(SettingsText(stored),
               "dogs=1 size=100/100 prints=1000 tile=1 type=1 res=1 path=/usr/share/backgrounds/ "
               "main=1");
     ASSERT_TRUE(Parse({"--background", "screen", "--all-monitors"}, options, error));
-    ASSERT_TRUE(ApplyRunSettings(options, stored, storedMainOnly, error));
-    EXPECT_EQ(options.background, 0);
-    EXPECT_FALSE(storedMainOnly);
+    ASSERT_TRUE(ApplyRunSettings(options, stored, error));
+    EXPECT_EQ(stored.BGTYPE, 0);
+    EXPECT_FALSE(stored.MAIN_MONITOR_ONLY);
 
     // Values out of range or malformed are refused with a message naming the option.
     for (std::vector<const char*> bad : {std::vector<const char*>{"--cats", "4"},
@@ -137,7 +136,7 @@ TEST(SaverOptions, RunSettingsOverrideTheStoredOnesWithinRange) {
     ASSERT_TRUE(Parse(args, options, error));
     SETTINGS target = DefaultSettings();
     const std::string before = target.BGPath;
-    EXPECT_FALSE(ApplyRunSettings(options, target, mainOnly, error));
+    EXPECT_FALSE(ApplyRunSettings(options, target, error));
     EXPECT_EQ(std::string(target.BGPath), before);
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/image_decoder.h"
+#include "core/image_decoder.h"
 #include "host/velmora_view.h"
 #include "platform/headless_gl.h"
 #include "tests/host_view/picture_fakes.h"
@@ -135,7 +135,8 @@ class ViewTest : public ::testing::Test {
 
     // Creates the view over `surface` and starts its animation.
     bool Start(VelmoraView& view, FakeSurface& surface, bool preview, bool mainOnly) {
-        if (!view.InitWithFrame(Environment(surface), preview, settings_, mainOnly)) return false;
+        settings_.MAIN_MONITOR_ONLY = mainOnly;
+        if (!view.InitWithFrame(Environment(surface), preview, settings_)) return false;
         view.StartAnimation();
         return true;
     }
@@ -167,8 +168,8 @@ TEST_F(ViewTest, LifeCycleFromCreationToRelease) {
     FakeSurface surface(gl_, {10, 10, 64, 48});
     {
         VelmoraView view;
-        EXPECT_FALSE(view.InitWithFrame(ViewEnvironment{}, false, settings_, false));
-        ASSERT_TRUE(view.InitWithFrame(Environment(surface), false, settings_, false));
+        EXPECT_FALSE(view.InitWithFrame(ViewEnvironment{}, false, settings_));
+        ASSERT_TRUE(view.InitWithFrame(Environment(surface), false, settings_));
         EXPECT_TRUE(view.viewAllocated && !view.glReady && !view.initialized);
         EXPECT_FLOAT_EQ(view.ScrnWidth, 64.0f);
         EXPECT_EQ(capture_.calls, 0) << "only the screen source captures";
@@ -319,7 +320,7 @@ TEST_F(ViewTest, CapturedScreenBecomesTheGroundOrGivesWayToTheDesktopPicture) {
     capture_.image = SolidImage(1440, 900, 10, 200, 30);
     {
         VelmoraView view;
-        ASSERT_TRUE(view.InitWithFrame(Environment(surface), false, settings_, false));
+        ASSERT_TRUE(view.InitWithFrame(Environment(surface), false, settings_));
         EXPECT_EQ(capture_.calls, 1);
         EXPECT_EQ(capture_.requested.x, 5);
         ASSERT_NE(view.DeskTex.texID, 0u);
@@ -336,7 +337,7 @@ TEST_F(ViewTest, CapturedScreenBecomesTheGroundOrGivesWayToTheDesktopPicture) {
     // The preview captures at the lowest detail whatever the setting.
     {
         VelmoraView preview;
-        ASSERT_TRUE(preview.InitWithFrame(Environment(surface), true, settings_, false));
+        ASSERT_TRUE(preview.InitWithFrame(Environment(surface), true, settings_));
         EXPECT_EQ(TextureWidth(preview.DeskTex.texID), 512);
     }
 
@@ -344,7 +345,7 @@ TEST_F(ViewTest, CapturedScreenBecomesTheGroundOrGivesWayToTheDesktopPicture) {
     // stored setting untouched.
     capture_.image = SolidImage(800, 600, 0, 0, 0);
     VelmoraView black;
-    ASSERT_TRUE(black.InitWithFrame(Environment(surface), false, settings_, false));
+    ASSERT_TRUE(black.InitWithFrame(Environment(surface), false, settings_));
     EXPECT_EQ(black.DeskTex.texID, 0u);
     EXPECT_EQ(black.mySettings.BGTYPE, 1);
     EXPECT_EQ(settings_.BGTYPE, 0);
@@ -356,7 +357,7 @@ TEST_F(ViewTest, CapturedScreenBecomesTheGroundOrGivesWayToTheDesktopPicture) {
     // A capture that cannot read anything falls back the same way.
     capture_.succeed = false;
     VelmoraView unreadable;
-    ASSERT_TRUE(unreadable.InitWithFrame(Environment(surface), false, settings_, false));
+    ASSERT_TRUE(unreadable.InitWithFrame(Environment(surface), false, settings_));
     EXPECT_EQ(unreadable.mySettings.BGTYPE, 1);
 }
 

@@ -1,21 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "host/saver_options.h"
+#include "host/xscreensaver_config.h"
 
 namespace {
-
-std::string ReadConfig() {
-    std::ifstream file(std::string(VELMORA_SOURCE_DIR) + "/data/velmora.xml");
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 std::vector<std::string> Words(const std::string& text) {
     std::vector<std::string> words;
@@ -35,7 +28,7 @@ bool Accepted(const std::vector<std::string>& words, SaverOptions& options, std:
 // it does: a selection whose first entry passes nothing and says so, never a number, slider or
 // check box, whose untouched default would silently mean "as stored" instead of what it shows.
 TEST(XScreenSaverConfig, EveryControlSaysWhatItDoesAndEveryArgumentIsAccepted) {
-    const std::string config = ReadConfig();
+    const std::string config = XScreenSaverConfig();
     ASSERT_FALSE(config.empty());
     EXPECT_NE(config.find("<screensaver name=\"velmora\""), std::string::npos);
     EXPECT_NE(config.find("gl=\"yes\""), std::string::npos) << "the hack needs a GL visual";
@@ -71,7 +64,7 @@ TEST(XScreenSaverConfig, EveryControlSaysWhatItDoesAndEveryArgumentIsAccepted) {
         }
     }
     EXPECT_EQ(selects, (std::vector<std::string>{"cats", "size", "footprints", "background",
-                                                 "resolution", "tile", "monitors"}));
+                                                 "resolution", "tile", "main-monitor-only"}));
     EXPECT_EQ(arguments, 4 + 8 + 8 + 3 + 3 + 2 + 2);
     // Footprints in steps a user can pick, 1000 among them.
     EXPECT_NE(config.find("arg-set=\"--footprints 1000\""), std::string::npos);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "host/alert.h"
+#include "core/alert.h"
 #include "math/errors.h"
 #include "tests/support/recording_alert.h"
 

@@ -7,9 +7,12 @@
 #include <cmath>
 #include <set>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "cats/dog_anims.h"
 #include "tests/packgen/generated_art.h"
+#include "tools/packgen/clips.h"
 
 using generated_art::ClipSeconds;
 using generated_art::JointOrigins;
@@ -51,6 +54,31 @@ std::vector<VECTOR3D> StartPose(ONEMODEL& cat, int clip) {
 std::vector<VECTOR3D> EndPose(ONEMODEL& cat, int clip) {
     PoseAt(cat, clip, ClipSeconds(clip) + 0.1);
     return JointOrigins(cat);
+}
+
+// Each clip's kinds say exactly which rules play it, and the timeline walks in exactly the
+// clips named walks; a clip no rule plays says so.
+TEST(ClipTable, EveryClipIsPlayedAsItsKindsSay) {
+    const auto in = [](const auto& table, int clip) {
+        return std::any_of(std::begin(table), std::end(table), [clip](const auto& entry) {
+            if constexpr (std::is_same_v<std::decay_t<decltype(entry)>, WALKCLIP>)
+                return entry.clip == clip;
+            else
+                return entry == clip;
+        });
+    };
+    for (int c = 0; c < kDogAnimCount; ++c) {
+        SCOPED_TRACE(std::to_string(c) + ": " + dogClips[c].shows);
+        const uint8_t kinds = dogClips[c].kinds;
+        const bool chained = std::any_of(std::begin(dogAnims), std::end(dogAnims),
+                                         [c](const DOGANIM& a) { return a.next == c; });
+        EXPECT_EQ((kinds & kIdleClip) != 0, in(idleClips, c));
+        EXPECT_EQ((kinds & kToyClip) != 0, in(toyClips, c));
+        EXPECT_EQ((kinds & kChainClip) != 0, chained);
+        EXPECT_EQ((kinds & kWalkClip) != 0, packgen::IsWalkClip(c));
+        const bool played = in(idleClips, c) || in(toyClips, c) || chained || in(walkClips, c);
+        EXPECT_EQ(std::string(dogClips[c].shows).find("not played") == std::string::npos, played);
+    }
 }
 
 TEST_F(GeneratedClips, WalkingPawsPlantAtTheGaitSpeedAndLiftOncePerStep) {

@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 
+#include "assets/pack_layout.h"
 #include "assets/resfile.h"
 #include "assets/tga.h"
 #include "model/ms3d.h"
@@ -61,22 +62,24 @@ bool IsJpeg(const std::vector<uint8_t>& b) {
 
 TEST(GeneratedPacks, SceneSlotsHoldThePicturesTheSceneExpects) {
     RESFILE pack;
-    ASSERT_TRUE(pack.Open((Folder() + "/pebble.courtyards").c_str()));
-    ASSERT_GE(pack.header.lumpCount, 13u);
+    ASSERT_TRUE(pack.Open((Folder() + "/" + pack_layout::kScenePack).c_str()));
+    ASSERT_GE(pack.header.lumpCount, uint32_t(pack_layout::kSceneSlotCount));
     std::vector<Picture> slots;
     for (uint32_t n = 0; n < pack.header.lumpCount; ++n) slots.push_back(ReadPicture(pack, n));
     for (size_t n = 0; n < slots.size(); ++n) {
         EXPECT_TRUE(slots[n].kind == kLumpTGA || slots[n].kind == kLumpJPEG) << "slot " << n;
         EXPECT_TRUE(slots[n].decoded) << "slot " << n;
     }
-    EXPECT_EQ(slots[1].width, 256u);
-    EXPECT_EQ(slots[1].height, 32u);
-    for (int n = 4; n <= 7; ++n)
+    using namespace pack_layout;
+    EXPECT_EQ(slots[kBannerCornerSlot].width, 256u);
+    EXPECT_EQ(slots[kBannerCornerSlot].height, 32u);
+    for (int n = kFirstMessageSlot; n < kFirstMessageSlot + kMessageCount; ++n)
         EXPECT_TRUE(slots[n].width == 512u && slots[n].height == 32u) << "message strip " << n;
     // The footprint takes its alpha from its brightness.
-    EXPECT_EQ(slots[8].kind, uint32_t(kLumpTGA));
-    EXPECT_EQ(slots[8].mode, 2);
-    for (int n = 9; n <= 12; ++n) EXPECT_GT(slots[n].width, 0u) << "yarn skin " << n;
+    EXPECT_EQ(slots[kFootprintSlot].kind, uint32_t(kLumpTGA));
+    EXPECT_EQ(slots[kFootprintSlot].mode, 2);
+    for (int n = kFirstToySkinSlot; n < kSceneSlotCount; ++n)
+        EXPECT_GT(slots[n].width, 0u) << "yarn skin " << n;
 
     // Between them the lumps exercise every decoder path: JPEG, and TGA uncompressed and
     // run-length at 24 and 32 bits.
@@ -92,7 +95,7 @@ TEST(GeneratedPacks, SceneSlotsHoldThePicturesTheSceneExpects) {
 
 TEST(GeneratedPacks, SkinsAreThreeJpegCoatsAndTheModelsLoad) {
     RESFILE skins;
-    ASSERT_TRUE(skins.Open((Folder() + "/ct.vlm").c_str()));
+    ASSERT_TRUE(skins.Open((Folder() + "/" + pack_layout::kSkinPack).c_str()));
     ASSERT_EQ(skins.header.lumpCount, 3u);
     for (int k = 0; k < 3; ++k) {
         const Picture p = ReadPicture(skins, k);
@@ -103,7 +106,7 @@ TEST(GeneratedPacks, SkinsAreThreeJpegCoatsAndTheModelsLoad) {
     }
 
     RESFILE toyPack;
-    ASSERT_TRUE(toyPack.Open((Folder() + "/t.vlm").c_str()));
+    ASSERT_TRUE(toyPack.Open((Folder() + "/" + pack_layout::kToyPack).c_str()));
     ASSERT_TRUE(toyPack.SeekLump(0));
     MS3D toy;
     ASSERT_TRUE(toy.LoadFromFStream(toyPack.stream, toyPack.directory[0].size));
@@ -121,7 +124,7 @@ TEST(GeneratedPacks, SkinsAreThreeJpegCoatsAndTheModelsLoad) {
     EXPECT_NEAR(largest, 0.7, 0.02);
     EXPECT_GT(smallest, 0.6);
 
-    const std::vector<uint8_t> fallback = ReadBytes(Folder() + "/fallback.jpg");
+    const std::vector<uint8_t> fallback = ReadBytes(Folder() + "/" + pack_layout::kFallbackPicture);
     ASSERT_TRUE(IsJpeg(fallback));
     StbImageDecoder decoder;
     DecodedImage image;
@@ -135,7 +138,7 @@ TEST(GeneratedPacks, TwoRunsWriteTheSameBytes) {
     // The build's run and this one: same program, same bytes.
     const std::string again = generated_art::RunGenerator();
     ASSERT_FALSE(again.empty());
-    for (const char* name : {"pebble.courtyards", "c.vlm", "ct.vlm", "t.vlm", "fallback.jpg"}) {
+    for (const char* name : pack_layout::kAllFiles) {
         const std::vector<uint8_t> first = ReadBytes(Folder() + "/" + name);
         ASSERT_FALSE(first.empty()) << name << " is missing from the build's resources";
         EXPECT_EQ(first, ReadBytes(again + "/" + name)) << name << " differs between two runs";

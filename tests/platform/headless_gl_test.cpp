@@ -24,7 +24,7 @@ TEST(HeadlessGL, ClearsAndReadsBackWithoutADisplay) {
 
     const std::vector<uint8_t> pixels = gl.ReadPixels();
     ASSERT_EQ(pixels.size(), 64u * 32u * 4u);
-    EXPECT_EQ(pixels[0], 0);     // top-left is blue
+    EXPECT_EQ(pixels[0], 0);  // top-left is blue
     EXPECT_EQ(pixels[2], 255);
     const size_t bottomLeft = (31u * 64u) * 4u;
     EXPECT_EQ(pixels[bottomLeft], 255);  // bottom-left is red

@@ -108,26 +108,32 @@ TEST(RenderRun, MissingPacksAreNamedWithTheirReasonAndTheSceneGoesOn) {
     const std::string packs = WriteTestPacks(noCats);
     // The toy comes with the cats; a damaged toy pack is named once the cats exist.
     const std::string damaged = WriteTestPacks();
-    std::ofstream(damaged + "t.vlm") << "not a pack";
+    std::ofstream(damaged + pack_layout::kToyPack) << "not a pack";
     const RunResult toyless =
         Render("--resources " + damaged + " --size 64x48 --frames 20 --dt 0.03 --seed 1 --stats");
     EXPECT_EQ(toyless.status, 0) << toyless.out;
-    EXPECT_NE(toyless.out.find(damaged + "t.vlm: it is not a valid resource pack"),
-              std::string::npos)
+    EXPECT_NE(
+        toyless.out.find(damaged + pack_layout::kToyPack + ": it is not a valid resource pack"),
+        std::string::npos)
         << toyless.out;
     EXPECT_NE(toyless.out.find("frames drawn: 20\n"), std::string::npos);
     const RunResult run =
         Render("--resources " + packs + " --size 64x48 --frames 50 --dt 0.03 --seed 1 --stats");
     EXPECT_EQ(run.status, 0) << run.out;
-    EXPECT_NE(run.out.find(packs + "c.vlm: it does not exist"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(packs + pack_layout::kCatPack + ": it does not exist"),
+              std::string::npos)
+        << run.out;
     EXPECT_NE(run.out.find("frames drawn: 50\n"), std::string::npos);
     // Reported once, not once per frame.
-    EXPECT_EQ(run.out.find("c.vlm", run.out.find("c.vlm") + 1), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find(pack_layout::kCatPack, run.out.find(pack_layout::kCatPack) + 1),
+              std::string::npos)
+        << run.out;
 
     const RunResult empty =
         Render("--resources /nonexistent/velmora --size 32x32 --frames 3 --stats");
     EXPECT_EQ(empty.status, 0);
-    EXPECT_NE(empty.out.find("/nonexistent/velmora/pebble.courtyards"), std::string::npos);
+    EXPECT_NE(empty.out.find(std::string("/nonexistent/velmora/") + pack_layout::kScenePack),
+              std::string::npos);
 
     EXPECT_EQ(Render("--frames many").status, 2);
     EXPECT_EQ(Render("--frames 1 --out /proc/velmora").status, 1);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/pack_layout.h"
 #include "assets/resfile.h"
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
@@ -42,7 +43,8 @@ class DamagedPacks : public ShippedSceneTest {
     std::string CopyOfPacks() {
         const std::string folder = scratch_.Path() + "/packs" + std::to_string(copies_++) + "/";
         std::filesystem::create_directory(folder);
-        for (const char* pack : {"pebble.courtyards", "c.vlm", "ct.vlm", "t.vlm"}) {
+        for (const char* pack : {pack_layout::kScenePack, pack_layout::kCatPack,
+                                 pack_layout::kSkinPack, pack_layout::kToyPack}) {
             std::filesystem::copy_file(std::string(VELMORA_RESOURCE_DIR) + "/" + pack,
                                        folder + pack);
         }
@@ -118,9 +120,9 @@ TEST_F(DamagedPacks, OneBrokenPartCostsThatPartOnly) {
 
     // The footprint picture of the scene pack: blank prints, all the rest as before.
     std::string packs = CopyOfPacks();
-    DamageLump(packs + "pebble.courtyards", SSMAIN::kFootprintTexture);
+    DamageLump(packs + pack_layout::kScenePack, pack_layout::kFootprintSlot);
     Outcome run = Run(packs, kFrames);
-    ExpectOneMessage(run, packs + "pebble.courtyards", "picture 8 is damaged");
+    ExpectOneMessage(run, packs + pack_layout::kScenePack, "picture 8 is damaged");
     EXPECT_EQ(run.footprintTexture, 0u);
     EXPECT_EQ(run.catsPlaced, 3);
     EXPECT_GT(run.footprints, 0);
@@ -129,9 +131,9 @@ TEST_F(DamagedPacks, OneBrokenPartCostsThatPartOnly) {
 
     // Coat 1 of the skin pack: the cat wearing it is blank, the others keep theirs.
     packs = CopyOfPacks();
-    DamageLump(packs + "ct.vlm", 1);
+    DamageLump(packs + pack_layout::kSkinPack, 1);
     run = Run(packs, kFrames);
-    ExpectOneMessage(run, packs + "ct.vlm", "coat 1 cannot be decoded");
+    ExpectOneMessage(run, packs + pack_layout::kSkinPack, "coat 1 cannot be decoded");
     EXPECT_EQ(run.catsPlaced, 3);
     EXPECT_NE(run.coats[0], 0u);
     EXPECT_EQ(run.coats[1], 0u);
@@ -139,23 +141,23 @@ TEST_F(DamagedPacks, OneBrokenPartCostsThatPartOnly) {
 
     // The toy's model: no toy to draw, the cats as before.
     packs = CopyOfPacks();
-    DamageLump(packs + "t.vlm", 0);
+    DamageLump(packs + pack_layout::kToyPack, 0);
     run = Run(packs, kFrames);
-    ExpectOneMessage(run, packs + "t.vlm", "its model is not valid");
+    ExpectOneMessage(run, packs + pack_layout::kToyPack, "its model is not valid");
     EXPECT_FALSE(run.toyDrawn);
     EXPECT_EQ(run.catsPlaced, 3);
 
     // The cat model: no cats, named once over all the retries; the ground still shows.
     packs = CopyOfPacks();
-    DamageLump(packs + "c.vlm", 0);
+    DamageLump(packs + pack_layout::kCatPack, 0);
     run = Run(packs, kFrames);
-    ExpectOneMessage(run, packs + "c.vlm", "its model is not valid");
+    ExpectOneMessage(run, packs + pack_layout::kCatPack, "its model is not valid");
     EXPECT_EQ(run.catsPlaced, 0);
     EXPECT_EQ(run.groundGrey, sound.groundGrey);
 }
 
 TEST_F(DamagedPacks, AFifoInAPacksPlaceIsRefusedWithoutBlocking) {
-    for (const char* name : {"pebble.courtyards", "ct.vlm"}) {
+    for (const char* name : {pack_layout::kScenePack, pack_layout::kSkinPack}) {
         SCOPED_TRACE(name);
         const std::string packs = CopyOfPacks();
         std::filesystem::remove(packs + name);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "assets/pack_layout.h"
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
 #include "host/gl_state.h"
@@ -25,13 +26,12 @@ SETTINGS LoadStoredValues(const std::string& file,
     }
     KeyFileStore store(file);
     SETTINGS settings;
-    bool mainMonitorOnly = false;
-    LoadSettings(store, settings, mainMonitorOnly);
+    LoadSettings(store, settings);
     return settings;
 }
 
 std::string FallbackPicture() {
-    return std::string(VELMORA_RESOURCE_DIR) + "/fallback.jpg";
+    return std::string(VELMORA_RESOURCE_DIR) + "/" + pack_layout::kFallbackPicture;
 }
 
 SceneRun RunScene(SETTINGS settings, unsigned ground, int frames) {

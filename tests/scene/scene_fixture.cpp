@@ -168,12 +168,12 @@ std::string WriteTestPacks(const TestPackOptions& o) {
             ScenePictureColour(i, rgb);
             pack.AddLump(kLumpTGA, 0, SolidTGA(8, rgb));
         }
-        EXPECT_TRUE(pack.WriteFile(dir + "pebble.courtyards"));
+        EXPECT_TRUE(pack.WriteFile(dir + pack_layout::kScenePack));
     }
     if (o.catPack) {
         PackWriter pack;
         pack.AddLump(0, 0, CatModel());
-        EXPECT_TRUE(pack.WriteFile(dir + "c.vlm"));
+        EXPECT_TRUE(pack.WriteFile(dir + pack_layout::kCatPack));
     }
     PackWriter skins;
     for (int k = 0; k < 3; ++k) {
@@ -181,15 +181,15 @@ std::string WriteTestPacks(const TestPackOptions& o) {
         CoatColour(k, rgb);
         skins.AddLump(kLumpJPEG, 0, SolidJPEG(16, 16, rgb));
     }
-    EXPECT_TRUE(skins.WriteFile(dir + "ct.vlm"));
+    EXPECT_TRUE(skins.WriteFile(dir + pack_layout::kSkinPack));
     if (o.toyPack) {
         PackWriter pack;
         pack.AddLump(0, 0, ToyModel());
-        EXPECT_TRUE(pack.WriteFile(dir + "t.vlm"));
+        EXPECT_TRUE(pack.WriteFile(dir + pack_layout::kToyPack));
     }
     uint8_t ground[3];
     GroundColour(ground);
-    test_files::WriteBytes(dir + "fallback.jpg", SolidJPEG(64, 64, ground));
+    test_files::WriteBytes(dir + pack_layout::kFallbackPicture, SolidJPEG(64, 64, ground));
     return dir;
 }
 

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "assets/pack_layout.h"
 #include "host/gl_state.h"
 #include "host/settings.h"
 #include "math/vector3d.h"
@@ -23,7 +24,7 @@ class SSMAIN;
 
 struct TestPackOptions {
     bool scenePack = true;
-    int sceneLumps = 13;  // pictures in the scene pack
+    int sceneLumps = pack_layout::kSceneSlotCount;  // pictures in the scene pack
     bool catPack = true;
     bool toyPack = true;
 };

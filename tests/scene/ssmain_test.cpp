@@ -1,4 +1,5 @@
 #include "scene/ssmain.h"
+#include "assets/pack_layout.h"
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ constexpr double kFrame = 1.0 / 35.0;
 // Hands the fallback picture of `folder` to the scene as its ground.
 void GiveGround(SSMAIN& scene, const std::string& folder) {
     Texture picture;
-    ASSERT_TRUE(loadPicFile((folder + "fallback.jpg").c_str(), &picture));
+    ASSERT_TRUE(loadPicFile((folder + pack_layout::kFallbackPicture).c_str(), &picture));
     scene.groundTexture = picture.texID;
     picture.texID = 0;
 }
@@ -68,7 +69,7 @@ TEST_F(SceneTest, FirstFrameDrawsOnlyTheGroundAndTheCatsExistFromTheSecond) {
     for (int i = 0; i < 3; ++i) EXPECT_LE(scene.dogControl->dogs[i].action, 0);
     // The cats wear skins 0, 1 and 2 in array order, and the footprint texture is slot 8.
     for (int i = 0; i < 3; ++i) EXPECT_EQ(scene.dogControl->dogs[i].texIndex, i);
-    EXPECT_EQ(scene.dogControl->footprintTexture, scene.TextureName(SSMAIN::kFootprintTexture));
+    EXPECT_EQ(scene.dogControl->footprintTexture, scene.TextureName(pack_layout::kFootprintSlot));
     EXPECT_NE(scene.dogControl->footprintTexture, 0u);
 
     RunFrames(scene, 200, kFrame);
@@ -96,7 +97,7 @@ TEST_F(SceneTest, MissingPacksCostTheirPartAndArePickedUpWhenTheyAppear) {
     GiveGround(scene, folder);
     RunFrames(scene, 5, kFrame);
     EXPECT_FALSE(scene.catsReady);
-    EXPECT_EQ(scene.TextureName(SSMAIN::kFootprintTexture), 0u);
+    EXPECT_EQ(scene.TextureName(pack_layout::kFootprintSlot), 0u);
     gl.Finish();
     const Pixel p = PixelAt(gl.ReadPixels(), kWidth, 10, 10);
     uint8_t ground[3];
@@ -104,15 +105,15 @@ TEST_F(SceneTest, MissingPacksCostTheirPartAndArePickedUpWhenTheyAppear) {
     EXPECT_TRUE(Near(p.r, ground[0], 25) && Near(p.g, ground[1], 25) && Near(p.b, ground[2], 25))
         << int(p.r) << " " << int(p.g) << " " << int(p.b);
 
-    for (const char* pack : {"pebble.courtyards", "c.vlm"}) {
+    for (const char* pack : {pack_layout::kScenePack, pack_layout::kCatPack}) {
         ASSERT_EQ(std::system(("cp " + Packs() + pack + " " + folder).c_str()), 0);
     }
     RunFrames(scene, 1, kFrame);
     EXPECT_FALSE(scene.catsReady);
     RunFrames(scene, 35, kFrame);
     EXPECT_TRUE(scene.catsReady);
-    EXPECT_NE(scene.TextureName(SSMAIN::kFootprintTexture), 0u);
-    EXPECT_EQ(scene.dogControl->footprintTexture, scene.TextureName(SSMAIN::kFootprintTexture));
+    EXPECT_NE(scene.TextureName(pack_layout::kFootprintSlot), 0u);
+    EXPECT_EQ(scene.dogControl->footprintTexture, scene.TextureName(pack_layout::kFootprintSlot));
     ASSERT_EQ(alerts.lines.size(), 2u);
     EXPECT_EQ(alerts.lines[0], "cannot read the scene pack " + folder +
                                    "pebble.courtyards: it does not exist; the scene goes on "
@@ -136,15 +137,16 @@ TEST_F(SceneTest, MissingPacksCostTheirPartAndArePickedUpWhenTheyAppear) {
 
 TEST_F(SceneTest, AShortScenePackLeavesTheMissingPicturesBlank) {
     TestPackOptions shortPack;
-    shortPack.sceneLumps = 9;  // up to the footprint, no toy skins
+    shortPack.sceneLumps = pack_layout::kFirstToySkinSlot;  // up to the footprint, no toy skins
     const std::string folder = WriteTestPacks(shortPack);
     SETTINGS settings = TestSettings(1);
     SSMAIN scene;
     ASSERT_TRUE(scene.Setup(false, kWidth, kHeight, &settings, folder.c_str()));
-    EXPECT_EQ(scene.numTextures, SSMAIN::kSceneTextureCount);
-    EXPECT_NE(scene.TextureName(8), 0u);
-    for (int slot = 9; slot < 13; ++slot) EXPECT_EQ(scene.TextureName(slot), 0u);
-    EXPECT_EQ(scene.TextureName(13), 0u);
+    EXPECT_EQ(scene.numTextures, pack_layout::kSceneSlotCount);
+    EXPECT_NE(scene.TextureName(pack_layout::kFootprintSlot), 0u);
+    for (int slot = pack_layout::kFirstToySkinSlot; slot < pack_layout::kSceneSlotCount; ++slot)
+        EXPECT_EQ(scene.TextureName(slot), 0u);
+    EXPECT_EQ(scene.TextureName(pack_layout::kSceneSlotCount), 0u);
     EXPECT_EQ(scene.TextureName(-1), 0u);
     RunFrames(scene, 20, kFrame);
     ASSERT_NE(scene.dogControl->toys, nullptr);

@@ -112,21 +112,20 @@ TEST(KeyFileStore, ALineThatCannotBeParsedIsSkippedAndTheRestRead) {
         KeyFileStore store(path);
         EXPECT_EQ(store.State(), KeyFileStore::FileState::kDamaged);
         SETTINGS settings;
-        bool mainOnly = true;
-        LoadSettings(store, settings, mainOnly);
-        EXPECT_EQ(SettingsText(settings, mainOnly), c.loaded);
+        LoadSettings(store, settings);
+        EXPECT_EQ(SettingsText(settings), c.loaded);
         ASSERT_EQ(alerts.lines.size(), 1u);
         EXPECT_NE(alerts.lines[0].find(path + " has "), std::string::npos) << alerts.lines[0];
         EXPECT_EQ(ReadText(path), c.content) << "loading wrote over the file";
         EXPECT_FALSE(std::filesystem::exists(store.BackupPath()));
 
-        ASSERT_TRUE(SaveSettings(store, settings, mainOnly)) << store.Error();
+        ASSERT_TRUE(SaveSettings(store, settings)) << store.Error();
         EXPECT_EQ(ReadText(store.BackupPath()), c.content);
         KeyFileStore again(path);
         EXPECT_EQ(again.State(), KeyFileStore::FileState::kRead);
         SETTINGS reread;
-        LoadSettings(again, reread, mainOnly);
-        EXPECT_EQ(SettingsText(reread, mainOnly), c.loaded);
+        LoadSettings(again, reread);
+        EXPECT_EQ(SettingsText(reread), c.loaded);
         EXPECT_EQ(alerts.lines.size(), 1u) << "the repaired file is read without a word";
     }
 
@@ -136,9 +135,8 @@ TEST(KeyFileStore, ALineThatCannotBeParsedIsSkippedAndTheRestRead) {
     WriteText(path, old);
     KeyFileStore store(path);
     SETTINGS settings;
-    bool mainOnly = true;
-    LoadSettings(store, settings, mainOnly);
-    EXPECT_EQ(SettingsText(settings, mainOnly),
+    LoadSettings(store, settings);
+    EXPECT_EQ(SettingsText(settings),
               "dogs=3 size=100/100 prints=1000 tile=1 type=0 res=1 "
               "path=/usr/share/backgrounds/ main=0");
     EXPECT_EQ(ReadText(store.BackupPath()), old);
@@ -175,10 +173,9 @@ TEST(KeyFileStore, AFileThatCannotBeReadIsNeverWritten) {
         KeyFileStore store(path);
         EXPECT_EQ(store.State(), KeyFileStore::FileState::kUnreadable);
         SETTINGS settings;
-        bool mainOnly = true;
-        LoadSettings(store, settings, mainOnly);
+        LoadSettings(store, settings);
         EXPECT_EQ(settings.NUM_DOGS, 3);
-        EXPECT_FALSE(SaveSettings(store, settings, mainOnly));
+        EXPECT_FALSE(SaveSettings(store, settings));
         EXPECT_NE(store.Error().find(reason), std::string::npos) << store.Error();
         ASSERT_EQ(alerts.lines.size(), 1u);
         EXPECT_EQ(alerts.lines[0], "cannot read the settings file " + path + ": " + reason +
@@ -244,16 +241,15 @@ TEST(KeyFileStore, LoadingForTheDialogWritesNothingUntilSave) {
         const std::string before = ReadText(path);
         KeyFileStore store(path);
         SETTINGS settings;
-        bool mainOnly = true;
-        LoadSettings(store, settings, mainOnly, StoreDefaults::kWithNextSave);
+        LoadSettings(store, settings, StoreDefaults::kWithNextSave);
         EXPECT_EQ(settings.NUM_DOGS, 3);
         EXPECT_EQ(ReadText(path), before);  // what Cancel leaves
         EXPECT_EQ(std::filesystem::exists(path), !before.empty());
         settings.NUM_DOGS = 2;
-        ASSERT_TRUE(SaveSettings(store, settings, mainOnly));
+        ASSERT_TRUE(SaveSettings(store, settings));
         KeyFileStore saved(path);
         SETTINGS reread;
-        LoadSettings(saved, reread, mainOnly);
+        LoadSettings(saved, reread);
         EXPECT_EQ(reread.NUM_DOGS, 2);
     }
 }
@@ -356,8 +352,7 @@ TEST(KeyFileStore, AnyFileContentLoadsIntoBoundedSettings) {
         WriteText(path, content);
         KeyFileStore store(path);
         SETTINGS s;
-        bool mainOnly = false;
-        LoadSettings(store, s, mainOnly);
+        LoadSettings(store, s);
         SCOPED_TRACE(content);
         const auto within = [](int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; };
         ASSERT_TRUE(within(s.NUM_DOGS, 0, 3) && within(s.LDOGSIZE, 10, 500) &&

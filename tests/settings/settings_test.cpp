@@ -26,17 +26,17 @@ RecordingStore StoredUser(std::map<std::string, std::string> overrides = {}) {
 
 struct Loaded {
     SETTINGS settings;
-    bool mainMonitorOnly = true;
 };
 
 Loaded Load(RecordingStore& store) {
     Loaded loaded;
-    LoadSettings(store, loaded.settings, loaded.mainMonitorOnly);
+    loaded.settings.MAIN_MONITOR_ONLY = true;
+    LoadSettings(store, loaded.settings);
     return loaded;
 }
 
 std::string Describe(const Loaded& l) {
-    return SettingsText(l.settings, l.mainMonitorOnly);
+    return SettingsText(l.settings);
 }
 
 // The stored values in key order, and the writes in the order made.
@@ -75,7 +75,8 @@ TEST(LoadSettings, AFirstRunOrAnotherVersionStoresAndUsesEveryDefault) {
     // For the settings dialog the same defaults wait for its Save: nothing is flushed.
     RecordingStore dialog;
     Loaded loaded;
-    LoadSettings(dialog, loaded.settings, loaded.mainMonitorOnly, StoreDefaults::kWithNextSave);
+    loaded.settings.MAIN_MONITOR_ONLY = true;
+    LoadSettings(dialog, loaded.settings, StoreDefaults::kWithNextSave);
     EXPECT_EQ(Describe(loaded), kDefaults);
     EXPECT_EQ(Writes(dialog),
               "version MainMonitorOnly DogSize NumDogs NumFootprints BGType BGRes BGPath TileBG ");
@@ -94,8 +95,7 @@ TEST(LoadSettings, TheSameVersionKeepsStoredValuesAndWritesNothing) {
     EXPECT_EQ(Describe(Load(bare)), "dogs=0 size=10/10 prints=1 tile=0 type=0 res=0 path= main=0");
     SETTINGS used;
     std::strcpy(used.BGPath, "/srv/pictures");
-    bool mainOnly = true;
-    LoadSettings(bare, used, mainOnly);
+    LoadSettings(bare, used);
     EXPECT_STREQ(used.BGPath, "/srv/pictures");
     EXPECT_TRUE(bare.writes.empty());
 }
@@ -159,7 +159,8 @@ TEST(SaveSettings, WritesEveryValueButTheVersionInOrderThenFlushes) {
     s.BGTYPE = 1;
     s.BGRES = 2;
     SetBackgroundFolder(s, "/mnt/art");
-    EXPECT_TRUE(SaveSettings(store, s, true));
+    s.MAIN_MONITOR_ONLY = true;
+    EXPECT_TRUE(SaveSettings(store, s));
     EXPECT_EQ(Writes(store), kSaveOrder);
     EXPECT_EQ(store.values["version"], "1.01");
     // Loading again keeps the saved values, with the size factor derived from them.
@@ -170,10 +171,11 @@ TEST(SaveSettings, WritesEveryValueButTheVersionInOrderThenFlushes) {
     RecordingStore failing;
     failing.syncSucceeds = false;
     s.NUM_DOGS = 9;
-    EXPECT_FALSE(SaveSettings(failing, s, false));
+    s.MAIN_MONITOR_ONLY = false;
+    EXPECT_FALSE(SaveSettings(failing, s));
     EXPECT_EQ(failing.values["NumDogs"], "9");
     failing.syncSucceeds = true;
-    EXPECT_TRUE(SaveSettings(failing, s, false));
+    EXPECT_TRUE(SaveSettings(failing, s));
 }
 
 TEST(SystemClock, MonotonicSecondsAndTheWallClockSecond) {

@@ -13,33 +13,33 @@ namespace {
 // A view's settings as loaded from a store, with a sheet over them, opened.
 struct View {
     explicit View(RecordingStore& s) : store(s) {
-        LoadSettings(store, settings, mainMonitorOnly);
+        LoadSettings(store, settings);
         store.writes.clear();
         sheet.configureSheet();
     }
-    std::string Settings() const { return SettingsText(settings, mainMonitorOnly); }
+    std::string Settings() const { return SettingsText(settings); }
     RecordingStore& store;
     SETTINGS settings;
-    bool mainMonitorOnly = false;
-    SettingsSheet sheet{settings, mainMonitorOnly, store};
+    SettingsSheet sheet{settings, store};
 };
 
 // Every control of the sheet on one line.
 std::string Controls(const SettingsSheet& s) {
-    return "main=" + std::to_string(s.oMainMonitorOnly) + " size=" + std::to_string(s.oDogSize) +
-           " dogs=" + std::to_string(s.oNumDogs) + " prints=" + std::to_string(s.oNumFootprints) +
-           " tile=" + std::to_string(s.oTileBG) + " type=" + std::to_string(s.oBGType) +
-           " res=" + std::to_string(s.oBGRes) + " path=" + s.oBGPath +
-           " enabled=" + std::to_string(s.oBGPathEnabled) + std::to_string(s.oBGResEnabled);
+    const SETTINGS& o = s.shown;
+    return "main=" + std::to_string(o.MAIN_MONITOR_ONLY) + " size=" + std::to_string(o.LDOGSIZE) +
+           " dogs=" + std::to_string(o.NUM_DOGS) + " prints=" + std::to_string(o.NUM_FOOTPRINTS) +
+           " tile=" + std::to_string(o.TILEBG) + " type=" + std::to_string(o.BGTYPE) +
+           " res=" + std::to_string(o.BGRES) + " path=" + o.BGPath +
+           " enabled=" + std::to_string(s.Enabled(PreferenceFor("BGPath"))) +
+           std::to_string(s.Enabled(PreferenceFor("BGRes")));
 }
 
-// Sets the controls a user changes by hand; the source goes through its own handler.
+// Sets the controls a user changes by hand.
 void Change(SettingsSheet& s, bool mainOnly, int size, int dogs, int prints, bool tile, int type,
             int res) {
-    s.oMainMonitorOnly = mainOnly, s.oDogSize = size, s.oNumDogs = dogs;
-    s.oNumFootprints = prints, s.oTileBG = tile;
-    s.configureSheet_update(type);
-    s.oBGRes = res;
+    SETTINGS& o = s.shown;
+    o.MAIN_MONITOR_ONLY = mainOnly, o.LDOGSIZE = size, o.NUM_DOGS = dogs;
+    o.NUM_FOOTPRINTS = prints, o.TILEBG = tile, o.BGTYPE = type, o.BGRES = res;
 }
 
 const std::string kDefaultControls =
@@ -55,7 +55,7 @@ TEST(SettingsSheet, ShowsTheViewsCurrentSettingsOrTheFirstRunDefaults) {
     EXPECT_EQ(Controls(first.sheet), kDefaultControls);
 
     View view(store);
-    view.mainMonitorOnly = true;
+    view.settings.MAIN_MONITOR_ONLY = true;
     view.settings.LDOGSIZE = 75;
     view.settings.NUM_DOGS = 1;
     view.settings.NUM_FOOTPRINTS = 20;
@@ -73,10 +73,9 @@ TEST(SettingsSheet, ShowsTheViewsCurrentSettingsOrTheFirstRunDefaults) {
         bool folder, resolution;
     } cases[] = {{2, true, false}, {1, false, false}, {0, false, true}, {2, true, false}};
     for (const auto& c : cases) {
-        view.sheet.configureSheet_update(c.source);
-        EXPECT_EQ(view.sheet.oBGType, c.source);
-        EXPECT_EQ(view.sheet.oBGPathEnabled, c.folder) << c.source;
-        EXPECT_EQ(view.sheet.oBGResEnabled, c.resolution) << c.source;
+        view.sheet.shown.BGTYPE = c.source;
+        EXPECT_EQ(view.sheet.Enabled(PreferenceFor("BGPath")), c.folder) << c.source;
+        EXPECT_EQ(view.sheet.Enabled(PreferenceFor("BGRes")), c.resolution) << c.source;
     }
     EXPECT_TRUE(store.writes.empty());
 }
@@ -90,7 +89,7 @@ TEST(SettingsSheet, SaveCopiesTheControlsIntoTheSettingsAndTheStoreInOrder) {
     store.syncSucceeds = false;
     EXPECT_FALSE(view.sheet.configureSheet_save());
     EXPECT_TRUE(view.sheet.IsOpen());
-    EXPECT_EQ(view.sheet.oNumDogs, 2);
+    EXPECT_EQ(view.sheet.shown.NUM_DOGS, 2);
     store.syncSucceeds = true;
     store.writes.clear();
     ASSERT_TRUE(view.sheet.configureSheet_save());
@@ -130,7 +129,7 @@ TEST(SettingsSheet, DefaultsOrAChosenFolderThenCancelStoreNothing) {
     EXPECT_EQ(view.Settings(),
               "dogs=3 size=100/100 prints=1000 tile=1 type=0 res=1 path=/data/pictures main=0");
     view.sheet.configureSheet();
-    EXPECT_EQ(view.sheet.oBGPath, "/data/pictures");
+    EXPECT_STREQ(view.sheet.shown.BGPath, "/data/pictures");
 }
 
 TEST(SettingsSheet, AFolderPathTooLongToKeepWholeIsRefused) {
@@ -141,7 +140,7 @@ TEST(SettingsSheet, AFolderPathTooLongToKeepWholeIsRefused) {
     EXPECT_STREQ(view.settings.BGPath, "/usr/share/backgrounds/");
     const std::string longest = "/" + std::string(1022, 'd');
     EXPECT_TRUE(view.sheet.configureSheet_bgpath(longest));
-    EXPECT_EQ(view.sheet.oBGPath, longest);
+    EXPECT_EQ(view.sheet.shown.BGPath, longest);
 }
 
 TEST(SettingsSheet, PreviewArgumentsShowTheControlsWithoutSaving) {
@@ -153,14 +152,16 @@ TEST(SettingsSheet, PreviewArgumentsShowTheControlsWithoutSaving) {
         return text;
     };
     EXPECT_EQ(joined(4194311),
-              "--preview|--window-id|4194311|--cats|3|--size|100|--footprints|1000|--background|"
-              "screen|--tile|--resolution|1|--folder|/usr/share/backgrounds/|");
+              "--preview|--window-id|4194311|--cats|3|--cat-size|100|--footprints|1000|"
+              "--background|screen|--resolution|1|--folder|/usr/share/backgrounds/|--tile|"
+              "--all-monitors|");
     Change(view.sheet, true, 480, 0, 12, false, 2, 2);
     ASSERT_TRUE(view.sheet.configureSheet_bgpath("/a folder/with spaces"));
     EXPECT_EQ(joined(7),
-              "--preview|--window-id|7|--cats|0|--size|480|--footprints|12|--background|folder|"
-              "--no-tile|--resolution|2|--folder|/a folder/with spaces|--main-monitor-only|");
-    view.sheet.configureSheet_update(1);
+              "--preview|--window-id|7|--cats|0|--cat-size|480|--footprints|12|--background|"
+              "folder|--resolution|2|--folder|/a folder/with spaces|--no-tile|"
+              "--main-monitor-only|");
+    view.sheet.shown.BGTYPE = 1;
     EXPECT_EQ(view.sheet.PreviewArguments(7)[10], "desktop");
     // Only the chosen folder reached the view; the store saw nothing.
     EXPECT_TRUE(store.writes.empty());

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/alert.h"
+#include "core/alert.h"
 
 class RecordingAlert : public Alert {
   public:

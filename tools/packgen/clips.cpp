@@ -23,9 +23,18 @@ struct WalkClip {
 // The walk clips the cats use, with the gait factor of the walk table, and the walk-like clips
 // that no rule starts (given a moderate gait so that they still look right if ever played).
 const WalkClip kWalkClips[] = {
-    {4, Run, 8.0, 3},    {15, Walk, 4.0, 3},  {16, Run, 8.0, 3},   {38, Prowl, 2.0, 3},
-    {59, Prowl, 2.0, 3}, {19, Walk, 4.0, 3},  {20, Prowl, 2.0, 2}, {21, Walk, 4.0, 3},
-    {27, Prowl, 2.0, 3}, {32, Prowl, 2.0, 4}, {36, Run, 8.0, 4},   {58, Walk, 4.0, 3},
+    {kClipRun, Run, 8.0, 3},
+    {kClipWalk, Walk, 4.0, 3},
+    {kClipRun2, Run, 8.0, 3},
+    {kClipProwl, Prowl, 2.0, 3},
+    {kClipProwl2, Prowl, 2.0, 3},
+    {kClipSpareWalk19, Walk, 4.0, 3},
+    {kClipSpareProwl20, Prowl, 2.0, 2},
+    {kClipSpareWalk21, Walk, 4.0, 3},
+    {kClipSpareProwl27, Prowl, 2.0, 3},
+    {kClipSpareProwl32, Prowl, 2.0, 4},
+    {kClipSpareRun36, Run, 8.0, 4},
+    {kClipSpareWalk58, Walk, 4.0, 3},
 };
 
 const WalkClip* FindWalk(int clip) {
@@ -41,101 +50,101 @@ Story StoryOf(int clip, double seconds) {
     }
     const int breathsSleep = 2, sitSwishes = 2;
     switch (clip) {
-        case 0:
+        case kClipLookAround:
             return [](double u, double) { return LookAround(u, 0.6); };
-        case 1:
+        case kClipSwat:
             return [](double u, double) { return Swat(u); };
-        case 3:
+        case kClipPounce:
             return [](double u, double) { return Pounce(u, 0.24, 0.4, 0.62); };
-        case 5:
+        case kClipSniffGround:
             return [](double u, double) { return SniffGround(u); };
-        case 6:
+        case kClipSitDown:
             return [](double u, double) { return Into(Stand(), SitTail(0, sitSwishes), u); };
-        case 7:
+        case kClipSitSwishingTail:
             return [](double u, double) { return SitTail(u, sitSwishes); };
-        case 8:
+        case kClipStandUpFromSitting:
             return [](double u, double) { return Into(SitTail(0, sitSwishes), Stand(), u); };
-        case 10:
+        case kClipLookAroundSlowly:
             return [](double u, double) { return LookAround(u, 0.8); };
-        case 22:
+        case kClipBat:
             return [](double u, double) { return Bat(u); };
-        case 24:
+        case kClipScratchEar:
             return [](double u, double) { return ScratchEar(u); };
-        case 25:
+        case kClipFlickTail:
             return [](double u, double) { return TailFlicks(u, 4); };
-        case 28:
+        case kClipStretch:
             return [](double u, double) { return Stretch(u); };
-        case 29:
+        case kClipYawn:
             return [](double u, double) { return Yawn(u); };
-        case 30:
+        case kClipShakeHead:
             return [](double u, double) { return HeadShake(u); };
-        case 31:
+        case kClipWatchAbove:
             return [](double u, double) { return WatchAbove(u); };
-        case 33:
+        case kClipKnead:
             return [](double u, double) { return Knead(u, 4); };
-        case 34:
+        case kClipGroom:
             return [](double u, double) { return Groom(u); };
-        case 35:
+        case kClipBreathe:
             return [](double u, double) { return Breathing(u, 3); };
-        case 37:
+        case kClipCrouchAndWatch:
             return [](double u, double) { return CrouchAndWatch(u); };
-        case 39:
+        case kClipDoubleSwat:
             return [](double u, double) { return DoubleSwat(u); };
-        case 40:
+        case kClipFlickTailTwice:
             return [](double u, double) { return TailFlicks(u, 2); };
-        case 41:
+        case kClipSniffAir:
             return [](double u, double) { return SniffAir(u); };
-        case 42:
+        case kClipLieDown:
             return [](double u, double) { return Into(Stand(), LieHold(0, 2), u); };
-        case 43:
+        case kClipLie:
             return [](double u, double) { return LieHold(u, 2); };
-        case 44:
+        case kClipGetUpFromLying:
             return [](double u, double) { return Into(LieHold(0, 2), Stand(), u); };
-        case 45:
+        case kClipStartWashingFace:
             return [](double u, double) { return Into(Stand(), WashFace(0, 2), u); };
-        case 46:
+        case kClipWashFace:
             return [](double u, double) { return WashFace(u, 2); };
-        case 47:
+        case kClipStopWashingFace:
             return [](double u, double) { return Into(WashFace(0, 2), Stand(), u); };
-        case 48:
+        case kClipCrouch:
             return [](double u, double) { return Into(Stand(), CrouchWiggle(0, 3), u); };
-        case 49:
+        case kClipWiggle:
             return [](double u, double) { return CrouchWiggle(u, 3); };
-        case 50:
+        case kClipRiseFromCrouch:
             return [](double u, double) { return Into(CrouchWiggle(0, 3), Stand(), u); };
-        case 51:
+        case kClipRear:
             return [](double u, double) { return Into(Stand(), Rear(), u); };
-        case 52:
+        case kClipRearAndBat:
             return [](double u, double) { return RearBat(u); };
-        case 53:
+        case kClipDropFromRear:
             return [](double u, double) { return Into(Rear(), Stand(), u); };
-        case 54:
+        case kClipLookBehind:
             return [](double u, double) { return LookBehind(u); };
-        case 55:
+        case kClipLieDownToSleep:
             return [](double u, double) { return Into(Stand(), Sleep(0, breathsSleep), u); };
-        case 56:
+        case kClipSleep:
             return [](double u, double) { return Sleep(u, breathsSleep); };
-        case 57:
+        case kClipWakeUp:
             return [](double u, double) { return Into(Sleep(0, breathsSleep), Stand(), u); };
-        case 62:
+        case kClipSitToLook:
             return [](double u, double) { return Into(Stand(), SitLook(0), u); };
-        case 63:
+        case kClipSitAndLook:
             return [](double u, double) { return SitLook(u); };
-        case 64:
+        case kClipShakeOff:
             return [](double u, double) { return ShakeOff(u); };
-        case 65:
+        case kClipRollOverToSleep:
             return [](double u, double) {
                 return u < 0.5 ? Into(Stand(), Lie(), u * 2.0)
                                : RollOver(Lie(), SideSleep(0, 6), (u - 0.5) * 2.0);
             };
-        case 66:
+        case kClipSleepOnSide:
             return [](double u, double) { return SideSleep(u, 6); };
-        case 67:
+        case kClipRollBackAndStand:
             return [](double u, double) {
                 return u < 0.5 ? RollOver(SideSleep(0, 6), Lie(), u * 2.0)
                                : Into(Lie(), Stand(), (u - 0.5) * 2.0);
             };
-        case 69:
+        case kClipStalkAndPounce:
             return [](double u, double) { return StalkAndPounce(u); };
         default:
             break;

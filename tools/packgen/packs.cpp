@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "assets/pack_layout.h"
 #include "assets/pack_writer.h"
 #include "assets/resfile.h"
 #include "cats/dog_anims.h"
@@ -63,30 +64,43 @@ bool ToyPack(std::vector<uint8_t>* out, std::string* error) {
     return true;
 }
 
+// Adds the next lump, which must land in `slot`: the scene finds its pictures by slot.
+void PutLump(PackWriter& pack, int slot, uint32_t kind, int32_t mode, std::vector<uint8_t> bytes) {
+    if (pack.AddLump(kind, mode, std::move(bytes)) != slot)
+        throw std::logic_error("a scene picture landed in another slot than the scene reads");
+}
+
 // Slot by slot as the scene reads them; the lumps mix every picture coding the loader knows
 // (JPEG; TGA uncompressed and run-length, 24 and 32 bits) with the texture modes that suit them.
 std::vector<uint8_t> ScenePack(const Font& font) {
+    using namespace pack_layout;
     PackWriter pack;
-    pack.AddLump(kLumpJPEG, kOpaque, EncodeJpeg(NightSky(), 90));              // 0
-    pack.AddLump(kLumpTGA, kOpaque, EncodeTga(CornerMark(font), 4, true));     // 1
-    pack.AddLump(kLumpJPEG, kOpaque, EncodeJpeg(NightSky(), 70));              // 2
-    pack.AddLump(kLumpTGA, kColourKey, EncodeTga(TitleCard(font), 3, false));  // 3
-    pack.AddLump(kLumpTGA, kOpaque,
-                 EncodeTga(MessageStrip(font, kMessages[0], StripBackground::Transparent), 4,
-                           true));  // 4
-    pack.AddLump(kLumpTGA, kOpaque,
-                 EncodeTga(MessageStrip(font, kMessages[1], StripBackground::Transparent), 4,
-                           false));  // 5
-    pack.AddLump(
-        kLumpTGA, kBrightnessAlpha,
-        EncodeTga(MessageStrip(font, kMessages[2], StripBackground::Black), 3, true));  // 6
-    pack.AddLump(kLumpTGA, kColourKey,
-                 EncodeTga(MessageStrip(font, kMessages[3], StripBackground::Key), 3, false));  // 7
-    pack.AddLump(kLumpTGA, kBrightnessAlpha, EncodeTga(PawPrint(), 3, false));                  // 8
-    pack.AddLump(kLumpJPEG, kOpaque, EncodeJpeg(YarnSkin(0), 90));                              // 9
-    pack.AddLump(kLumpTGA, kOpaque, EncodeTga(YarnSkin(1), 3, true));   // 10
-    pack.AddLump(kLumpJPEG, kOpaque, EncodeJpeg(YarnSkin(2), 90));      // 11
-    pack.AddLump(kLumpTGA, kOpaque, EncodeTga(YarnSkin(3), 4, false));  // 12
+    PutLump(pack, 0, kLumpJPEG, kOpaque, EncodeJpeg(NightSky(), 90));
+    PutLump(pack, kBannerCornerSlot, kLumpTGA, kOpaque, EncodeTga(CornerMark(font), 4, true));
+    PutLump(pack, 2, kLumpJPEG, kOpaque, EncodeJpeg(NightSky(), 70));
+    PutLump(pack, 3, kLumpTGA, kColourKey, EncodeTga(TitleCard(font), 3, false));
+    // The four messages, each coded another way.
+    const struct {
+        StripBackground background;
+        int32_t mode;
+        int bytesPerPixel;
+        bool runLength;
+    } messages[kMessageCount] = {{StripBackground::Transparent, kOpaque, 4, true},
+                                 {StripBackground::Transparent, kOpaque, 4, false},
+                                 {StripBackground::Black, kBrightnessAlpha, 3, true},
+                                 {StripBackground::Key, kColourKey, 3, false}};
+    for (int i = 0; i < kMessageCount; ++i) {
+        const auto& m = messages[i];
+        PutLump(pack, kFirstMessageSlot + i, kLumpTGA, m.mode,
+                EncodeTga(MessageStrip(font, kMessages[i], m.background), m.bytesPerPixel,
+                          m.runLength));
+    }
+    PutLump(pack, kFootprintSlot, kLumpTGA, kBrightnessAlpha, EncodeTga(PawPrint(), 3, false));
+    static_assert(kToySkinCount == 4, "one coding per yarn skin below");
+    PutLump(pack, kFirstToySkinSlot, kLumpJPEG, kOpaque, EncodeJpeg(YarnSkin(0), 90));
+    PutLump(pack, kFirstToySkinSlot + 1, kLumpTGA, kOpaque, EncodeTga(YarnSkin(1), 3, true));
+    PutLump(pack, kFirstToySkinSlot + 2, kLumpJPEG, kOpaque, EncodeJpeg(YarnSkin(2), 90));
+    PutLump(pack, kFirstToySkinSlot + 3, kLumpTGA, kOpaque, EncodeTga(YarnSkin(3), 4, false));
     return pack.Build();
 }
 
@@ -99,19 +113,20 @@ bool BuildResources(std::vector<OutputFile>* files, std::string* error) {
         return false;
     }
     files->clear();
-    std::vector<uint8_t> cat, toy;
+    std::vector<uint8_t> cat, toy, scene;
     try {
         if (!CatPack(&cat, error) || !ToyPack(&toy, error)) return false;
+        scene = ScenePack(font);
     } catch (const std::exception& e) {
-        // A model that outgrows the file format's 16-bit counts.
+        // A model that outgrows the file format's 16-bit counts, or a picture out of its slot.
         *error = e.what();
         return false;
     }
-    files->push_back({kCatPack, std::move(cat)});
-    files->push_back({kSkinPack, SkinPack()});
-    files->push_back({kToyPack, std::move(toy)});
-    files->push_back({kScenePack, ScenePack(font)});
-    files->push_back({kFallbackPicture, EncodeJpeg(Courtyard(1920, 1080), 90)});
+    files->push_back({pack_layout::kCatPack, std::move(cat)});
+    files->push_back({pack_layout::kSkinPack, SkinPack()});
+    files->push_back({pack_layout::kToyPack, std::move(toy)});
+    files->push_back({pack_layout::kScenePack, std::move(scene)});
+    files->push_back({pack_layout::kFallbackPicture, EncodeJpeg(Courtyard(1920, 1080), 90)});
     for (const OutputFile& f : *files) {
         if (f.bytes.empty()) {
             *error = "could not encode " + f.name;

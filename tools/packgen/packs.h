@@ -1,6 +1,6 @@
-// Builds every resource the system ships and writes them into a folder: the cat model and its
-// clips ("c.vlm"), its skins ("ct.vlm"), the toy ("t.vlm"), the scene pictures
-// ("pebble.courtyards") and the fallback desktop picture ("fallback.jpg").
+// Builds every resource the system ships (assets/pack_layout.h names the files) and writes them
+// into a folder: the cat model and its clips, its skins, the toy, the scene pictures and the
+// fallback desktop picture.
 #pragma once
 
 #include <cstdint>
@@ -8,12 +8,6 @@
 #include <vector>
 
 namespace packgen {
-
-constexpr const char* kScenePack = "pebble.courtyards";
-constexpr const char* kCatPack = "c.vlm";
-constexpr const char* kSkinPack = "ct.vlm";
-constexpr const char* kToyPack = "t.vlm";
-constexpr const char* kFallbackPicture = "fallback.jpg";
 
 struct OutputFile {
     std::string name;

@@ -32,18 +32,18 @@ class ImageDecoder {
     virtual bool Interrupted() const { return false; }
 };
 
-namespace host_detail {
+namespace core_detail {
 inline ImageDecoder*& DecoderSlot() {
     static ImageDecoder* slot = nullptr;
     return slot;
 }
-}  // namespace host_detail
+}  // namespace core_detail
 
 // The installed decoder, or nullptr when the program installed none.
 inline ImageDecoder* CurrentImageDecoder() {
-    return host_detail::DecoderSlot();
+    return core_detail::DecoderSlot();
 }
 // Installs a decoder (not owned); nullptr removes it.
 inline void SetImageDecoder(ImageDecoder* decoder) {
-    host_detail::DecoderSlot() = decoder;
+    core_detail::DecoderSlot() = decoder;
 }

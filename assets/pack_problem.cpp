@@ -1,4 +1,4 @@
-#include "scene/pack_problem.h"
+#include "assets/pack_problem.h"
 
 #include "assets/file_problem.h"
 #include "math/errors.h"

@@ -33,17 +33,17 @@ TEST(MemoryStore, ReadsTypedValuesAndAbsentKeysAsNothing) {
 
 TEST(MemoryStore, CarriesOneOffSettingsThroughTheNormalLoading) {
     MemoryStore store;
-    ASSERT_TRUE(SaveSettings(store, DefaultSettings(), false));
+    ASSERT_TRUE(SaveSettings(store, DefaultSettings()));
     store.WriteString("version", kSettingsVersion);
     store.Set("NumDogs", "2");
     store.Set("DogSize", "150");
     store.Set("TileBG", "0");
     SETTINGS settings;
-    bool mainMonitorOnly = true;
-    LoadSettings(store, settings, mainMonitorOnly);
+    settings.MAIN_MONITOR_ONLY = true;
+    LoadSettings(store, settings);
     EXPECT_EQ(settings.NUM_DOGS, 2);
     EXPECT_FLOAT_EQ(settings.dogSize, 1.5f);
     EXPECT_FALSE(settings.TILEBG);
     EXPECT_EQ(settings.NUM_FOOTPRINTS, DefaultSettings().NUM_FOOTPRINTS);
-    EXPECT_FALSE(mainMonitorOnly);
+    EXPECT_FALSE(settings.MAIN_MONITOR_ONLY);
 }

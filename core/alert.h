@@ -6,7 +6,7 @@
 #include <cstdio>
 
 class Alert {
-public:
+  public:
     virtual ~Alert() = default;
     // A message meant for the user, with a short caption ("ERROR").
     virtual void Show(const char* caption, const char* text) = 0;
@@ -15,26 +15,28 @@ public:
 };
 
 class StderrAlert : public Alert {
-public:
+  public:
     void Show(const char* caption, const char* text) override {
         std::fprintf(stderr, "velmora: %s: %s\n", caption, text);
     }
     void Report(const char* message) override { std::fprintf(stderr, "velmora: %s\n", message); }
 };
 
-namespace host_detail {
+namespace core_detail {
 inline Alert*& AlertSlot() {
     static Alert* slot = nullptr;
     return slot;
 }
-}  // namespace host_detail
+}  // namespace core_detail
 
 // The sink in use; standard error unless SetAlert installed another.
 inline Alert& CurrentAlert() {
     static StderrAlert fallback;
-    Alert* installed = host_detail::AlertSlot();
+    Alert* installed = core_detail::AlertSlot();
     return installed ? *installed : fallback;
 }
 
 // Installs a sink (not owned); nullptr restores standard error.
-inline void SetAlert(Alert* alert) { host_detail::AlertSlot() = alert; }
+inline void SetAlert(Alert* alert) {
+    core_detail::AlertSlot() = alert;
+}

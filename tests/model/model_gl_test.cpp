@@ -104,18 +104,18 @@ TEST_F(ModelGL, RenderSendsEveryGroupsTrianglesWithFlippedT) {
 }
 
 TEST_F(ModelGL, DrawGroupDrawsItsSliceWithItsMaterial) {
-    GLuint textures[2];
-    glGenTextures(2, textures);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
     // A ramp texture shows which s each pixel got.
     std::vector<uint8_t> ramp(256 * 4, 255);
     for (int i = 0; i < 256; ++i) ramp[4 * i] = uint8_t(i);
-    glBindTexture(GL_TEXTURE_2D, textures[1]);
+    glBindTexture(GL_TEXTURE_2D, texture);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 256, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, ramp.data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glBindTexture(GL_TEXTURE_2D, 0);
     MS3D model = SmallSample();
     model.groups[0].materialIndex = -1;  // drawn untextured
-    Built built(model, textures[1]);
+    Built built(model, texture);
     ASSERT_TRUE(built.ok);
     ONEMODEL& m = built.instance;
     built.Pose();  // the buffer holds model-space positions
@@ -134,7 +134,7 @@ TEST_F(ModelGL, DrawGroupDrawsItsSliceWithItsMaterial) {
     const Polygons plain = Feedback([&] { m.DrawGroup(0); });
     ASSERT_EQ(plain.size(), 2u);
     EXPECT_NEAR(plain[1][0].x, Window(model.vertices[1].position[0]), 1e-3f);  // triangle 1
-    glBindTexture(GL_TEXTURE_2D, textures[1]);
+    glBindTexture(GL_TEXTURE_2D, texture);
     m.DrawGroup(0);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_EQ(Red(35, 35), 255);
@@ -144,7 +144,7 @@ TEST_F(ModelGL, DrawGroupDrawsItsSliceWithItsMaterial) {
     const Polygons mapped = Feedback([&] { m.DrawGroup(1); });
     ASSERT_EQ(mapped.size(), 1u);
     EXPECT_NEAR(mapped[0][0].y, Window(model.vertices[2].position[1]), 1e-3f);  // from its slice
-    EXPECT_EQ(Bound(), textures[1]);
+    EXPECT_EQ(Bound(), texture);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S) || glIsEnabled(GL_TEXTURE_GEN_T));
     m.DrawGroup(1);
     // The triangle spans window (32, 32), (32, 48), (48, 48); these pixels lie inside it.
@@ -154,7 +154,6 @@ TEST_F(ModelGL, DrawGroupDrawsItsSliceWithItsMaterial) {
     glDisable(GL_TEXTURE_2D);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     // m deletes the texture with its materials.
-    glDeleteTextures(1, textures);
 }
 
 TEST_F(ModelGL, DrawPlacesTheInstanceAndLeavesTheArraysOff) {

@@ -132,5 +132,5 @@ TEST(ModelInstance, CopyMakesAnIndependentJointLocalInstanceOfTheSameModel) {
     EXPECT_FALSE(empty.CopyFrom(ONEMODEL()));  // nothing set up to copy
     copy.Cleanup();
     copy.Cleanup();
-    EXPECT_EQ(copy.vertices, nullptr);
+    EXPECT_TRUE(copy.vertices == nullptr && copy.groups == nullptr && copy.materials == nullptr);
 }

@@ -160,6 +160,12 @@ TEST(Playback, CrossFadesRunFromTheHeldPoseToTheClipStart) {
     EXPECT_EQ(m.joints[1].translation.y, 0.0f);  // the keyless joint never moved
     m.Animate(0.1);
     EXPECT_EQ(m.animTime, 250.0f);
+    // A clip that starts after the last keys fades to them.
+    m.SetAnimation(0, 300, 1000.0, false, false);
+    m.Animate(0.0);
+    m.SetAnimation(280, 300, 1000.0, false, true);
+    m.Animate(1.0);
+    EXPECT_TRUE(m.joints[0].translation.x == 7.0f && m.joints[0].translation.y == 4.0f);
 }
 
 TEST(Playback, SkinningMovesPositionsByTheJointAndNormalsByItsRotationOnly) {

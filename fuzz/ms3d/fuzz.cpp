@@ -13,27 +13,17 @@
 
 #include "assets/pack_writer.h"
 #include "assets/resfile.h"
-#include "core/alert.h"
 #include "model/animation_template.h"
 #include "model/ms3d.h"
+#include "model/ms3d_layout.h"
 #include "model/ms3d_writer.h"
 #include "model/one_model.h"
+#include "tests/support/recording_alert.h"
 
 namespace {
 
-class SilentAlert : public Alert {
-  public:
-    void Show(const char*, const char*) override {}
-    void Report(const char*) override {}
-};
-
 void Require(bool condition) {
     if (!condition) std::abort();
-}
-
-const std::string& PackPath() {
-    static const std::string path = "/tmp/velmora_ms3d_fuzz_" + std::to_string(getpid()) + ".vlm";
-    return path;
 }
 
 bool Empty(const MS3D& m) {
@@ -66,17 +56,17 @@ void Exercise(MS3D* model) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static SilentAlert silent;
-    SetAlert(&silent);
+    static const std::string path = "/tmp/velmora_ms3d_fuzz_" + std::to_string(getpid()) + ".vlm";
+    RecordingAlert quiet;
     const std::vector<uint8_t> lump(data, data + size);
     PackWriter pack;
     pack.AddLump(2, 0, {0x4d, 0x53});
     pack.AddLump(2, 0, lump);
     pack.AddLump(2, 0, std::vector<uint8_t>(64, 0x7f));  // more bytes the loader must not touch
-    if (!pack.WriteFile(PackPath())) return 0;
+    if (!pack.WriteFile(path)) return 0;
 
     RESFILE file;
-    Require(file.Open(PackPath().c_str()));
+    Require(file.Open(path.c_str()));
     Require(file.SeekLump(1));
     const uint32_t start = file.directory[1].offset;
     MS3D model;
@@ -89,9 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     std::vector<uint8_t> written;
-    const int32_t version = int32_t(uint32_t(lump[10]) | uint32_t(lump[11]) << 8 |
-                                    uint32_t(lump[12]) << 16 | uint32_t(lump[13]) << 24);
-    Require(WriteMS3D(model, &written, version));
+    Require(WriteMS3D(model, &written, int32_t(ms3d_layout::LoadU32(&lump[10]))));
     Require(written.size() == size_t(consumed));
     std::vector<uint8_t> read(lump.begin(), lump.begin() + consumed);
     // The loader drops the current-time field, which comes between fps and the frame count.

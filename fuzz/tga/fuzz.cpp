@@ -5,21 +5,10 @@
 #include <string>
 
 #include "assets/tga.h"
-#include "core/alert.h"
-
-namespace {
-
-class SilentAlert : public Alert {
-  public:
-    void Show(const char*, const char*) override {}
-    void Report(const char*) override {}
-};
-
-}  // namespace
+#include "tests/support/recording_alert.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static SilentAlert silent;
-    SetAlert(&silent);
+    RecordingAlert quiet;
     std::istringstream stream(std::string(reinterpret_cast<const char*>(data), size),
                               std::ios::binary);
     Texture texture;

@@ -8,20 +8,17 @@
 #include "tests/support/recording_alert.h"
 
 TEST(Errors, MessagesReachTheInstalledSinkAndStandardErrorByDefault) {
-    RecordingAlert sink;
-    SetAlert(&sink);
-    MessageBox(nullptr, "Could not read file header", "ERROR", 0);
-    ERRORCLOSE("Not a valid MS3D file!");
-    SetAlert(nullptr);
-    ASSERT_EQ(sink.lines.size(), 2u);
-    EXPECT_EQ(sink.lines[0], "ERROR|Could not read file header");
-    EXPECT_EQ(sink.lines[1], "Not a valid MS3D file!");
-
+    {
+        RecordingAlert sink;
+        MessageBox(nullptr, "Could not read file header", "ERROR", 0);
+        ERRORCLOSE("Not a valid MS3D file!");
+        EXPECT_EQ(sink.lines, (std::vector<std::string>{"ERROR|Could not read file header",
+                                                        "Not a valid MS3D file!"}));
+    }
     testing::internal::CaptureStderr();
     MessageBox(nullptr, "TGA file be type 2 or type 10 ", "Invalid Image", 0);
     ERRORCLOSE("Unable to allocate memory!");
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err,
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "velmora: Invalid Image: TGA file be type 2 or type 10 \n"
               "velmora: Unable to allocate memory!\n");
 }

@@ -35,13 +35,11 @@ inline MS3DKEY Key(float time, float x, float y, float z) {
     return k;
 }
 
-inline MS3DJOINT Joint(const char* name, const char* parent, VECTOR3D rotationRadians,
-                       VECTOR3D position) {
+inline MS3DJOINT Joint(const char* name, const char* parent, VECTOR3D radians, VECTOR3D position) {
     MS3DJOINT j;
     SetName(j.name, name);
     SetName(j.parentName, parent);
-    j.rotation[0] = rotationRadians.x, j.rotation[1] = rotationRadians.y;
-    j.rotation[2] = rotationRadians.z;
+    j.rotation[0] = radians.x, j.rotation[1] = radians.y, j.rotation[2] = radians.z;
     j.position[0] = position.x, j.position[1] = position.y, j.position[2] = position.z;
     return j;
 }
@@ -49,23 +47,20 @@ inline MS3DJOINT Joint(const char* name, const char* parent, VECTOR3D rotationRa
 inline MS3DMATERIAL Material(const char* name, int8_t mode) {
     MS3DMATERIAL m;
     SetName(m.name, name);
-    m.ambient[0] = 0.2f, m.ambient[1] = 0.3f, m.ambient[2] = 0.4f, m.ambient[3] = 1.0f;
-    m.diffuse[0] = 0.8f;
-    m.transparency = 1.0f;
+    m.ambient[0] = 0.2f, m.ambient[3] = 1.0f, m.diffuse[0] = 0.8f, m.transparency = 1.0f;
     m.mode = mode;
     std::strcpy(m.textureName, "coat.tga");
     return m;
 }
 
-// A triangle over three vertices with one normal for all corners and its own s, t per corner.
-inline MS3DTRIANGLE Triangle(uint16_t a, uint16_t b, uint16_t c, VECTOR3D normal, const float s[3],
-                             const float t[3]) {
+// A triangle over three vertices with one normal for all corners and s, t per corner.
+inline MS3DTRIANGLE Triangle(uint16_t a, uint16_t b, uint16_t c, VECTOR3D normal) {
+    const float s[3] = {0.0f, 1.0f, 0.5f}, t[3] = {0.25f, 0.5f, 1.0f};
     MS3DTRIANGLE tri;
     tri.vertexIndices[0] = a, tri.vertexIndices[1] = b, tri.vertexIndices[2] = c;
     for (int k = 0; k < 3; ++k) {
         tri.normals[k][0] = normal.x, tri.normals[k][1] = normal.y, tri.normals[k][2] = normal.z;
-        tri.s[k] = s[k];
-        tri.t[k] = t[k];
+        tri.s[k] = s[k], tri.t[k] = t[k];
     }
     return tri;
 }
@@ -77,11 +72,8 @@ inline MS3D SampleModel() {
                   Vertex(1, 1, 1, 2)};
     m.vertices[1].flags = 3;
     m.vertices[2].refCount = 7;
-    const float s[3] = {0.0f, 1.0f, 0.5f};
-    const float t[3] = {0.25f, 0.5f, 1.0f};
-    m.triangles = {Triangle(0, 1, 2, MakePoint(0, 0, 1), s, t),
-                   Triangle(1, 2, 3, MakePoint(1, 0, 0), s, t),
-                   Triangle(2, 3, 4, MakePoint(0, 1, 0), s, t)};
+    m.triangles = {Triangle(0, 1, 2, MakePoint(0, 0, 1)), Triangle(1, 2, 3, MakePoint(1, 0, 0)),
+                   Triangle(2, 3, 4, MakePoint(0, 1, 0))};
     m.triangles[1].flags = 0x1234;
     m.triangles[2].smoothingGroup = 9;
     m.triangles[2].groupIndex = 1;
@@ -114,25 +106,15 @@ inline std::vector<uint8_t> Bytes(const MS3D& m, int32_t version = 4) {
     return out;
 }
 
-inline std::string AsString(const std::vector<uint8_t>& bytes) {
-    return std::string(bytes.begin(), bytes.end());
-}
-
 // Loads from a stream holding `bytes` followed by `trailing`, with a lump of `lumpSize` bytes.
-// *position receives the stream position afterwards (-1 when the stream failed).
+// *position receives the stream position afterwards.
 inline bool LoadBytes(const std::vector<uint8_t>& bytes, uint32_t lumpSize, MS3D* m,
                       long* position = nullptr, const std::string& trailing = std::string()) {
-    std::istringstream in(AsString(bytes) + trailing);
+    std::istringstream in(std::string(bytes.begin(), bytes.end()) + trailing);
     const bool ok = m->LoadFromFStream(in, lumpSize);
-    if (position) {
-        in.clear();
-        *position = long(in.tellg());
-    }
+    in.clear();
+    if (position) *position = long(in.tellg());
     return ok;
-}
-
-inline bool Load(const std::vector<uint8_t>& bytes, MS3D* m) {
-    return LoadBytes(bytes, uint32_t(bytes.size()), m);
 }
 
 // Template and instance from a model, the way the cat population makes them.

@@ -1,7 +1,6 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <vector>
 
 #include "model/animation_template.h"
@@ -16,55 +15,45 @@ namespace {
 
 // One vertex of GL_3D_COLOR_TEXTURE feedback: window x, y, z, RGBA, texture s, t, r, q.
 struct FedVertex {
-    float x, y, z;
-    float colour[4];
-    float s, t, r, q;
+    float x, y, z, colour[4], s, t, r, q;
 };
+using Polygons = std::vector<std::vector<FedVertex>>;
 
 // Triangles that reached the rasteriser, captured with feedback rather than drawn.
-class Feedback {
-  public:
-    Feedback() : buffer_(1 << 16) {
-        glFeedbackBuffer(GLsizei(buffer_.size()), GL_3D_COLOR_TEXTURE, buffer_.data());
-        glRenderMode(GL_FEEDBACK);
-    }
-    std::vector<std::vector<FedVertex>> Finish() {
-        const GLint n = glRenderMode(GL_RENDER);
-        std::vector<std::vector<FedVertex>> polygons;
-        for (GLint i = 0; i < n;) {
-            const GLint token = GLint(buffer_[i++]);
-            if (token != GL_POLYGON_TOKEN) {
-                ADD_FAILURE() << "unexpected feedback token " << token;
-                break;
-            }
-            const int count = int(buffer_[i++]);
-            std::vector<FedVertex> polygon(count);
-            for (FedVertex& v : polygon) {
-                std::memcpy(&v, &buffer_[i], sizeof v);
-                i += sizeof v / sizeof(float);
-            }
-            polygons.push_back(polygon);
+template <typename Draw>
+Polygons Feedback(Draw draw) {
+    std::vector<GLfloat> buffer(1 << 16);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    const GLint n = glRenderMode(GL_RENDER);
+    Polygons polygons;
+    for (GLint i = 0; i < n;) {
+        EXPECT_EQ(GLint(buffer[i++]), GL_POLYGON_TOKEN);
+        std::vector<FedVertex> polygon(size_t(buffer[i++]));
+        for (FedVertex& v : polygon) {
+            std::memcpy(&v, &buffer[i], sizeof v);
+            i += sizeof v / sizeof(float);
         }
-        return polygons;
+        polygons.push_back(polygon);
     }
-
-  private:
-    std::vector<GLfloat> buffer_;
-};
+    return polygons;
+}
 
 class ModelGL : public testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(gl_.Create(64, 64)) << gl_.Error();
         glViewport(0, 0, 64, 64);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
         glDisable(GL_CULL_FACE);
         glDisable(GL_LIGHTING);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    // The red channel at window (x, y), y counted from the bottom.
+    int Red(int x, int y) {
+        gl_.Finish();
+        return gl_.ReadPixels()[4 * ((63 - y) * 64 + x)];
     }
     HeadlessGL gl_;
 };
@@ -74,12 +63,6 @@ MS3D SmallSample() {
     MS3D m = SampleModel();
     m.Scale(0.5f);
     return m;
-}
-
-std::vector<std::vector<FedVertex>> RenderFeedback(const MS3D& m) {
-    Feedback feedback;
-    m.Render();
-    return feedback.Finish();
 }
 
 GLuint Bound() {
@@ -97,136 +80,80 @@ float Window(float c) {
 
 TEST_F(ModelGL, RenderSendsEveryGroupsTrianglesWithFlippedT) {
     MS3D m = SmallSample();
-    m.triangles[0].t[1] = 0.2f;
-    const auto polygons = RenderFeedback(m);
+    const Polygons polygons = Feedback([&] { m.Render(); });
     ASSERT_EQ(polygons.size(), 3u);
     // In group order: triangles 0 and 1 of group 0, then triangle 2 of group 1.
-    const MS3DTRIANGLE& first = m.triangles[0];
-    for (int k = 0; k < 3; ++k) {
-        const float* p = m.vertices[first.vertexIndices[k]].position;
-        EXPECT_NEAR(polygons[0][k].x, Window(p[0]), 1e-3f);
-        EXPECT_NEAR(polygons[0][k].y, Window(p[1]), 1e-3f);
-        EXPECT_NEAR(polygons[0][k].s, first.s[k], 1e-6f);
-        EXPECT_NEAR(polygons[0][k].t, 1.0f - first.t[k], 1e-6f);
-    }
-    EXPECT_NEAR(polygons[2][0].x, Window(m.vertices[m.triangles[2].vertexIndices[0]].position[0]),
-                1e-3f);
-
+    for (int p = 0; p < 3; ++p)
+        for (int k = 0; k < 3; ++k) {
+            const MS3DTRIANGLE& tri = m.triangles[p];
+            const float* at = m.vertices[tri.vertexIndices[k]].position;
+            EXPECT_NEAR(polygons[p][k].x, Window(at[0]), 1e-3f);
+            EXPECT_NEAR(polygons[p][k].y, Window(at[1]), 1e-3f);
+            EXPECT_NEAR(polygons[p][k].s, tri.s[k], 1e-6f);
+            EXPECT_NEAR(polygons[p][k].t, 1.0f - tri.t[k], 1e-6f);
+        }
     // A triangle in two groups is sent twice; an empty group or none at all sends nothing.
-    MS3D other = m;
-    other.groups.push_back(other.groups[1]);
-    other.groups.push_back(MS3DGROUP());  // an empty group
-    SyncMS3DCounts(&other);
-    EXPECT_EQ(RenderFeedback(other).size(), 4u);
+    m.groups.push_back(m.groups[1]);
+    m.groups.push_back(MS3DGROUP());
+    SyncMS3DCounts(&m);
+    EXPECT_EQ(Feedback([&] { m.Render(); }).size(), 4u);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));  // every begin met its end
-    other.groups.clear();
-    SyncMS3DCounts(&other);
-    EXPECT_TRUE(RenderFeedback(other).empty());
-}
-
-TEST_F(ModelGL, RenderRecordedInADisplayListDrawsTheModel) {
-    const MS3D m = SmallSample();
-    const GLuint list = glGenLists(1);
-    glNewList(list, GL_COMPILE);
-    m.Render();
-    glEndList();
-    glColor3f(1, 0, 0);
-    glCallList(list);
-    glDeleteLists(list, 1);
-    gl_.Finish();
-    const std::vector<uint8_t> pixels = gl_.ReadPixels();
-    const auto red = [&](int x, int yFromTop) { return pixels[4 * (yFromTop * 64 + x)]; };
-    // Triangle 0 covers the corner near the origin, (0.1, 0.1) in model units; the far corner
-    // of the view stays clear.
-    EXPECT_EQ(red(int(Window(0.1f)), 63 - int(Window(0.1f))), 255);
-    EXPECT_EQ(red(2, 2), 0);
+    m.groups.clear();
+    SyncMS3DCounts(&m);
+    EXPECT_TRUE(Feedback([&] { m.Render(); }).empty());
 }
 
 TEST_F(ModelGL, DrawGroupDrawsItsSliceWithItsMaterial) {
-    GLuint textures[2];
-    glGenTextures(2, textures);
-    Built built(SmallSample(), textures[0]);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    // A ramp texture shows which s each pixel got.
+    std::vector<uint8_t> ramp(256 * 4, 255);
+    for (int i = 0; i < 256; ++i) ramp[4 * i] = uint8_t(i);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 256, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, ramp.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    MS3D model = SmallSample();
+    model.groups[0].materialIndex = -1;  // drawn untextured
+    Built built(model, texture);
     ASSERT_TRUE(built.ok);
-    const MS3D& model = built.model;
     ONEMODEL& m = built.instance;
-    m.materials[1].texID = textures[1];
     built.Pose();  // the buffer holds model-space positions
-
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glVertexPointer(3, GL_FLOAT, sizeof(MODELVERTEX), m.vertices[0].position);
     glTexCoordPointer(2, GL_FLOAT, sizeof(MODELVERTEX), &m.vertices[0].s);
-
-    {
-        Feedback feedback;
-        m.DrawGroup(-1);
-        m.DrawGroup(m.groupCount);
-        EXPECT_TRUE(feedback.Finish().empty());
-    }
+    glEnable(GL_TEXTURE_2D);
+    EXPECT_TRUE(Feedback([&] {
+                    m.DrawGroup(-1);
+                    m.DrawGroup(m.groupCount);
+                }).empty());
     EXPECT_EQ(Bound(), 0u);  // out-of-range groups bound nothing either
 
-    Feedback group0;
-    m.DrawGroup(0);
-    const auto plain = group0.Finish();
+    // Group 0 has no material: white where the ramp would be dark, texturing on afterwards.
+    const Polygons plain = Feedback([&] { m.DrawGroup(0); });
     ASSERT_EQ(plain.size(), 2u);
-    EXPECT_EQ(Bound(), textures[0]);
-    // Group 0 starts at index 0: its first corner is file triangle 0's first corner.
-    EXPECT_NEAR(plain[0][0].t, 1.0f - model.triangles[0].t[0], 1e-6f);
-    EXPECT_NEAR(plain[0][1].s, model.triangles[0].s[1], 1e-6f);
+    EXPECT_NEAR(plain[1][0].x, Window(model.vertices[1].position[0]), 1e-3f);  // triangle 1
+    glBindTexture(GL_TEXTURE_2D, texture);
+    m.DrawGroup(0);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_EQ(Red(35, 35), 255);
 
     // Group 1 is sphere-mapped: texture generation (GL's default eye-linear planes, s = eye x)
-    // replaces the buffer's s while it draws, and is off again afterwards. A ramp texture shows
-    // which s each pixel got.
-    std::vector<uint8_t> ramp(256 * 4, 255);
-    for (int i = 0; i < 256; ++i) ramp[4 * i] = uint8_t(i);
-    glBindTexture(GL_TEXTURE_2D, textures[1]);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 256, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, ramp.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glEnable(GL_TEXTURE_2D);
-    Feedback group1;
-    m.DrawGroup(1);
-    const auto mapped = group1.Finish();
+    // replaces the buffer's s while it draws, and is off again afterwards.
+    const Polygons mapped = Feedback([&] { m.DrawGroup(1); });
     ASSERT_EQ(mapped.size(), 1u);
-    EXPECT_EQ(Bound(), textures[1]);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_T));
+    EXPECT_NEAR(mapped[0][0].y, Window(model.vertices[2].position[1]), 1e-3f);  // from its slice
+    EXPECT_EQ(Bound(), texture);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S) || glIsEnabled(GL_TEXTURE_GEN_T));
     m.DrawGroup(1);
-    gl_.Finish();
-    const std::vector<uint8_t> pixels = gl_.ReadPixels();
     // The triangle spans window (32, 32), (32, 48), (48, 48); these pixels lie inside it.
-    for (const int x : {34, 37, 40}) {
-        const int y = 44;
-        const double eyeX = (x + 0.5) / 32.0 - 1.0;
-        const int red = pixels[4 * ((63 - y) * 64 + x)];
-        EXPECT_NEAR(red, eyeX * 256.0, 1.5) << x;
-    }
-    // Its first corner comes from the group's first index onwards.
-    EXPECT_NEAR(mapped[0][0].x, Window(m.vertices[m.indices[m.groups[1].firstIndex]].position[0]),
-                1e-3f);
-
-    // A model whose group has no material (-1) sets up, and that group is drawn untextured
-    // (white where the ramp would be dark) while texturing stays on for what follows.
-    MS3D bare = SmallSample();
-    bare.groups[0].materialIndex = -1;
-    Built untextured(bare, textures[1]);
-    ASSERT_TRUE(untextured.ok);
-    untextured.Pose();
-    ONEMODEL& u = untextured.instance;
-    glVertexPointer(3, GL_FLOAT, sizeof(MODELVERTEX), u.vertices[0].position);
-    glTexCoordPointer(2, GL_FLOAT, sizeof(MODELVERTEX), &u.vertices[0].s);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glBindTexture(GL_TEXTURE_2D, textures[1]);
-    u.DrawGroup(0);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    gl_.Finish();
-    EXPECT_EQ(gl_.ReadPixels()[4 * ((63 - 35) * 64 + 35)], 255);
+    for (const int x : {34, 37, 40}) EXPECT_NEAR(Red(x, 44), ((x + 0.5) / 32.0 - 1.0) * 256, 1.5);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisable(GL_TEXTURE_2D);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    // m deletes the two textures with its materials.
+    // m deletes the texture with its materials.
 }
 
 TEST_F(ModelGL, DrawPlacesTheInstanceAndLeavesTheArraysOff) {
@@ -235,17 +162,14 @@ TEST_F(ModelGL, DrawPlacesTheInstanceAndLeavesTheArraysOff) {
     ONEMODEL& m = built.instance;
     built.Pose();
     m.position = MakePoint(0.25f, 0, 0);
-    Feedback feedback;
-    m.Draw();
-    const auto polygons = feedback.Finish();
+    const Polygons polygons = Feedback([&] { m.Draw(); });
     ASSERT_EQ(polygons.size(), size_t(m.triangleCount));
-    // Half a turn about Y, then the placement: x' = 0.25 - x.
+    // Half a turn about y, then the placement: x' = 0.25 - x.
     const float* p = m.vertices[m.indices[0]].position;
     EXPECT_NEAR(polygons[0][0].x, Window(0.25f - p[0]), 1e-3f);
     EXPECT_NEAR(polygons[0][0].y, Window(p[1]), 1e-3f);
-    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_NORMAL_ARRAY));
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_COORD_ARRAY));
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY) || glIsEnabled(GL_NORMAL_ARRAY) ||
+                 glIsEnabled(GL_TEXTURE_COORD_ARRAY));
     GLint depth = -1;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     EXPECT_EQ(depth, 1);

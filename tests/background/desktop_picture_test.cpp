@@ -35,61 +35,27 @@ class TwoMonitors : public Screens {
     }
 };
 
-constexpr const char* kXfconf = R"(<?xml version="1.0" encoding="UTF-8"?>
-<channel name="xfce4-desktop" version="1.0">
-  <property name="backdrop" type="empty">
-    <property name="screen0" type="empty">
-      <property name="monitorDP-1" type="empty">
-        <property name="workspace0" type="empty">
-          <property name="image-style" type="int" value="5"/>
-          <property name="last-image" type="string" value="/p/xfce-dp1.png"/>
-        </property>
-      </property>
-      <property name="monitorHDMI-1" type="empty">
-        <property name="workspace0" type="empty">
-          <property name="last-image" type="string" value="/p/xfce-hdmi.jpg"/>
-        </property>
-        <property name="workspace1" type="empty">
-          <property name="last-image" type="string" value="/p/xfce-hdmi-second.jpg"/>
-        </property>
-      </property>
-    </property>
-  </property>
-</channel>
-)";
+// xfconf nests a property per path segment; the text between elements is of no account.
+constexpr const char* kXfconf =
+    "<channel name=\"xfce4-desktop\"><property name=\"backdrop\"><property name=\"screen0\">"
+    "<property name=\"monitorDP-1\"><property name=\"workspace0\">"
+    "<property name=\"image-style\" type=\"int\" value=\"5\"/>"
+    "<property name=\"last-image\" type=\"string\" value=\"/p/xfce-dp1.png\"/>"
+    "</property></property><property name=\"monitorHDMI-1\"><property name=\"workspace0\">"
+    "<property name=\"last-image\" type=\"string\" value=\"/p/xfce-hdmi.jpg\"/></property>"
+    "<property name=\"workspace1\">"
+    "<property name=\"last-image\" type=\"string\" value=\"/p/xfce-hdmi-second.jpg\"/>"
+    "</property></property></property></property></channel>\n";
 
-constexpr const char* kPlasma = R"([ActionPlugins][0]
-RightButton;NoModifier=org.kde.contextmenu
-
-[Containments][2]
-activityId=
-formfactor=2
-lastScreen=0
-location=4
-plugin=org.kde.panel
-wallpaperplugin=org.kde.image
-
-[Containments][7]
-activityId=5c8e
-formfactor=0
-lastScreen=1
-location=0
-plugin=org.kde.plasma.folder
-wallpaperplugin=org.kde.image
-
-[Containments][7][Wallpaper][org.kde.image][General]
-Image=/p/plasma-second.png
-
-[Containments][1]
-formfactor=0
-lastScreen=0
-location=0
-plugin=org.kde.desktopcontainment
-
-[Containments][1][Wallpaper][org.kde.image][General]
-Image[$e]=file:///p/plasma%20first.jpg
-SlidePaths=/usr/share/wallpapers/
-)";
+// A panel, then the second screen's desktop before the first's.
+constexpr const char* kPlasma =
+    "[ActionPlugins][0]\nRightButton;NoModifier=org.kde.contextmenu\n"
+    "[Containments][2]\nlastScreen=0\nlocation=4\nplugin=org.kde.panel\n"
+    "[Containments][7]\nlastScreen=1\nlocation=0\nplugin=org.kde.plasma.folder\n"
+    "[Containments][7][Wallpaper][org.kde.image][General]\nImage=/p/plasma-second.png\n"
+    "[Containments][1]\nformfactor=0\nlastScreen=0\nplugin=org.kde.desktopcontainment\n"
+    "[Containments][1][Wallpaper][org.kde.image][General]\n"
+    "Image[$e]=file:///p/plasma%20first.jpg\nSlidePaths=/usr/share/wallpapers/\n";
 
 class DesktopSettings : public ::testing::Test {
   protected:
@@ -162,11 +128,12 @@ TEST_F(DesktopSettings, EachDesktopsOwnSettingsNameThePicturePerMonitor) {
 TEST_F(DesktopSettings, SlideShowsGiveTodaysPictureAndWallpaperFoldersTheNearestSize) {
     std::tm start{};
     start.tm_year = 2011 - 1900, start.tm_mon = 10, start.tm_mday = 24, start.tm_hour = 7;
+    start.tm_min = 1;
     start.tm_isdst = -1;
     const std::time_t started = std::mktime(&start);
     Write("show.xml",
           "<background><starttime><year>2011</year><month>11</month><day>24</day>"
-          "<hour>7</hour><minute>00</minute><second>00</second></starttime>\n"
+          "<hour>7</hour><minute>01</minute><second>00</second></starttime>\n"
           "<static><duration>100.0</duration><file>/p/morning.jpg</file></static>\n"
           "<transition type=\"overlay\"><duration>10.0</duration><from>/p/morning.jpg</from>"
           "<to>/p/night.jpg</to></transition>\n"
@@ -175,11 +142,10 @@ TEST_F(DesktopSettings, SlideShowsGiveTodaysPictureAndWallpaperFoldersTheNearest
           "</file></static></background>\n");
     Write(".config/pcmanfm-qt/lxqt/settings.conf",
           "[Desktop]\nWallpaper=" + home_ / "show.xml" + "\n");
-    const std::pair<long, const char*> moments[] = {{50, "/p/morning.jpg"},
-                                                    {104, "/p/morning.jpg"},
-                                                    {106, "/p/night.jpg"},
-                                                    {150, "/p/night.jpg"},
-                                                    {200 * 1000 + 20, "/p/morning.jpg"}};
+    // Before the show began it runs as if it had always been running.
+    const std::pair<long, const char*> moments[] = {
+        {-50, "/p/night.jpg"}, {50, "/p/morning.jpg"}, {104, "/p/morning.jpg"},
+        {106, "/p/night.jpg"}, {150, "/p/night.jpg"},  {200 * 1000 + 20, "/p/morning.jpg"}};
     for (const auto& moment : moments) {
         DesktopSession session = Session({"lxqt"});
         session.now = started + moment.first;

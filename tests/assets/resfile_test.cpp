@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include <vector>
 
@@ -76,6 +79,10 @@ TEST(Resfile, DamagedPacksAreRefusedWithTheirReason) {
 
     test_files::ScratchFolder folder;
     ASSERT_EQ(mkfifo((folder / "fifo.vlm").c_str(), 0600), 0);  // would block a plain open
+    std::filesystem::create_symlink(folder / "loop.vlm", folder / "loop.vlm");
+    std::filesystem::create_symlink(folder / "nowhere", folder / "dangling.vlm");
+    test_files::WriteText(folder / "huge.vlm", "VLMA");  // sparse: costs no disk
+    ASSERT_EQ(truncate((folder / "huge.vlm").c_str(), kMaxPackSize + 1), 0);
     const std::string length_differs =
         "is damaged: its length differs from the one its header gives";
     const std::string no_directory = "is damaged: its directory lies outside the file";
@@ -93,6 +100,9 @@ TEST(Resfile, DamagedPacksAreRefusedWithTheirReason) {
         {folder / "absent.vlm", "does not exist"},
         {folder / "fifo.vlm", "is not a regular file"},
         {folder.Path(), "is a folder, not a file"},
+        {folder / "loop.vlm", "is a loop of symbolic links"},
+        {folder / "dangling.vlm", "does not exist"},
+        {folder / "huge.vlm", "is larger than 256 MB"},
         {WriteTempFile("magic.vlm", magic), "is not a valid resource pack"},
         {WriteTempFile("extended.vlm", extended), length_differs},
         {WriteTempFile("cut.vlm", std::vector<uint8_t>(good.begin(), good.end() - 1)),

@@ -7,6 +7,7 @@
 
 #include "platform/image_encoder.h"
 #include "test_support.h"
+#include "tests/support/peak_memory.h"
 
 namespace {
 
@@ -19,6 +20,11 @@ std::vector<uint8_t> PngClaiming(uint32_t width, uint32_t height) {
     }
     png.resize(33);  // the signature and the header chunk
     return png;
+}
+
+std::vector<uint8_t> Corpus(const std::string& name) {
+    return test_files::ReadBytes(std::string(VELMORA_SOURCE_DIR) + "/fuzz/picture_file/corpus/" +
+                                 name);
 }
 
 class StbDecoder : public testing::Test {
@@ -96,14 +102,33 @@ TEST_F(StbDecoder, DamagedOrHugePicturesAreRefusedWithAReason) {
         {std::vector<uint8_t>(png.begin(), png.begin() + png.size() / 2), ""},
         {{'h', 'e', 'l', 'l', 'o'}, ""},
         {{'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, ""},
+        // Files the fuzzer found that stb_image 2.27 would read outside its tables or copy to a
+        // null pointer. stb skips 0xff fill bytes before the start marker, so the checks must.
+        {Corpus("jpeg-after-fill-bytes-huffman-overrun"), "Huffman"},
+        {Corpus("jpeg-after-fill-bytes-huffman-overrun-2"), "Huffman"},
+        // 158 bytes whose image-data chunk claims 1.6 GB: refused before stb grows a buffer to it.
+        {Corpus("png-chunk-claims-1600-megabytes"), "runs past the end"},
+        {Corpus("png-empty-first-image-data"), "empty image data"},
     };
+    const long peakBefore = PeakResidentKilobytes();
     for (const auto& c : cases) {
+        ASSERT_FALSE(c.bytes.empty());
         EXPECT_FALSE(Decode(c.bytes)) << c.reason;
         EXPECT_NE(error.find(c.reason), std::string::npos) << error;
         EXPECT_FALSE(error.empty());
     }
+    EXPECT_LT(PeakResidentKilobytes() - peakBefore, 256 * 1024);
     EXPECT_FALSE(decoder.DecodeMemory(nullptr, 10, image, error));
     EXPECT_FALSE(decoder.DecodeMemory(png.data(), 0, image, error));
+    // Sound files that look alike: fill bytes before the start marker, and an empty image data
+    // chunk after the image data has begun (before the end chunk).
+    std::vector<uint8_t> filled = {0xff, 0xff, 0xff}, chunks = png;
+    filled.insert(filled.end(), jpeg.begin() + 1, jpeg.end());
+    chunks.insert(chunks.end() - 12, {0, 0, 0, 0, 'I', 'D', 'A', 'T', 0x35, 0xaf, 0x06, 0x1e});
+    for (const std::vector<uint8_t>& sound : {filled, chunks}) {
+        EXPECT_TRUE(Decode(sound)) << error;
+        EXPECT_EQ(image.width, sound == chunks ? 8 : 16);
+    }
 }
 
 TEST_F(StbDecoder, FilesDecodeLikeMemory) {

@@ -44,9 +44,12 @@ using Textures = GLTest;
 // Records without pixels, or that GL cannot hold, are refused; built ones release their texture
 // when destroyed, and of two records naming one texture the second to go does no harm.
 TEST_F(Textures, BuildersRefuseWhatGLCannotHoldAndRecordsReleaseTheirTexture) {
-    Texture empty, wide;
-    EXPECT_FALSE(BuildTexture(&empty, 0));
-    EXPECT_FALSE(BuildTextureNoTran(&empty));
+    Texture empty, flat, wide;
+    Fill(&flat, {1, 2, 3}, 1, 0, 3);  // pixels, but no rows
+    for (Texture* t : {&empty, &flat}) {
+        EXPECT_FALSE(BuildTexture(t, 0));
+        EXPECT_FALSE(BuildTextureNoTran(t));
+    }
     EXPECT_FALSE(BuildTexture(nullptr, 0));
     EXPECT_EQ(empty.texID, 0u);
     Fill(&wide, std::vector<uint8_t>(size_t{3} << 20, 1), 1u << 20, 1, 3);

@@ -59,13 +59,14 @@ constexpr const char* kPlasma =
 
 class DesktopSettings : public ::testing::Test {
   protected:
-    DesktopSession Session(std::vector<std::string> desktops) const {
-        DesktopSession session;
-        session.home = home_.Path();
-        session.configHome = home_ / ".config";
+    // The session as the environment names it: `desktops` as in $XDG_CURRENT_DESKTOP.
+    DesktopSession Session(const char* desktops) const {
+        setenv("HOME", home_.Path().c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home_ / ".config").c_str(), 1);
+        setenv("XDG_CURRENT_DESKTOP", desktops, 1);
+        unsetenv("DESKTOP_SESSION");
+        DesktopSession session = DesktopSession::FromEnvironment();
         session.configDirs = {home_ / "xdg"};
-        session.desktops = std::move(desktops);
-        session.now = std::time(nullptr);
         return session;
     }
     void Write(const std::string& relative, const std::string& text) const {
@@ -96,33 +97,33 @@ TEST_F(DesktopSettings, EachDesktopsOwnSettingsNameThePicturePerMonitor) {
     Write(".config/nitrogen/bg-saved.cfg",
           "[xin_0]\nfile=/p/nitro-0.jpg\nmode=4\n\n[xin_1]\nfile=/p/nitro-1.jpg\n");
     const struct {
-        std::vector<std::string> desktops;
+        const char* desktops;
         int workspace, screen;
         const char* expected;
     } cases[] = {
-        {{"xfce"}, 0, 0, "/p/xfce-dp1.png"},
-        {{"xfce"}, 0, 1, "/p/xfce-hdmi.jpg"},
-        {{"xfce"}, 1, 1, "/p/xfce-hdmi-second.jpg"},
-        {{"xfce"}, 1, 0, "/p/xfce-dp1.png"},  // no picture on this workspace: workspace 0's
-        {{"kde"}, 0, 0, "/p/plasma first.jpg"},
-        {{"kde"}, 0, 1, "/p/plasma-second.png"},
-        {{"lxqt"}, 0, 1, "/p/lxqt.png"},
-        {{"lxde"}, 0, 1, "/p/lxde-1.jpg"},
+        {"XFCE", 0, 0, "/p/xfce-dp1.png"},
+        {"XFCE", 0, 1, "/p/xfce-hdmi.jpg"},
+        {"XFCE", 1, 1, "/p/xfce-hdmi-second.jpg"},
+        {"XFCE", 1, 0, "/p/xfce-dp1.png"},  // no picture on this workspace: workspace 0's
+        {"KDE", 0, 0, "/p/plasma first.jpg"},
+        {"KDE", 0, 1, "/p/plasma-second.png"},
+        {"LXQt", 0, 1, "/p/lxqt.png"},
+        {"LXDE", 0, 1, "/p/lxde-1.jpg"},
         // The session's own desktop comes before feh, which a window manager's session asks first.
-        {{"i3"}, 0, 0, "/p/feh one.jpg"},
-        {{"i3"}, 0, 1, "/p/it's.png"},
-        {{"ubuntu", "xfce"}, 0, 0, "/p/xfce-dp1.png"},
+        {"i3", 0, 0, "/p/feh one.jpg"},
+        {"i3", 0, 1, "/p/it's.png"},
+        {"ubuntu:XFCE", 0, 0, "/p/xfce-dp1.png"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE((c.desktops.back() + " screen ") + std::to_string(c.screen));
+        SCOPED_TRACE(std::string(c.desktops) + " screen " + std::to_string(c.screen));
         DesktopSession session = Session(c.desktops);
         session.workspace = c.workspace;
         EXPECT_EQ(Find(session, c.screen), c.expected);
     }
     fs::remove(home_ / ".fehbg");
-    EXPECT_EQ(Find(Session({}), 1), "/p/nitro-1.jpg");
+    EXPECT_EQ(Find(Session(""), 1), "/p/nitro-1.jpg");
     fs::remove(home_ / ".config/nitrogen/bg-saved.cfg");
-    EXPECT_EQ(Find(Session({}), 1), "/p/xfce-hdmi.jpg") << "no known session: any desktop's file";
+    EXPECT_EQ(Find(Session(""), 1), "/p/xfce-hdmi.jpg") << "no known session: any desktop's file";
 }
 
 TEST_F(DesktopSettings, SlideShowsGiveTodaysPictureAndWallpaperFoldersTheNearestSize) {
@@ -137,8 +138,8 @@ TEST_F(DesktopSettings, SlideShowsGiveTodaysPictureAndWallpaperFoldersTheNearest
           "<static><duration>100.0</duration><file>/p/morning.jpg</file></static>\n"
           "<transition type=\"overlay\"><duration>10.0</duration><from>/p/morning.jpg</from>"
           "<to>/p/night.jpg</to></transition>\n"
-          "<static><duration>90.0</duration><file><size width=\"1024\" height=\"768\">"
-          "/p/night-small.jpg</size><size width=\"3840\" height=\"2160\">/p/night.jpg</size>"
+          "<static><duration>90.0</duration><file><size width=\"3840\" height=\"2160\">"
+          "/p/night.jpg</size><size width=\"1024\" height=\"768\">/p/night-small.jpg</size>"
           "</file></static></background>\n");
     Write(".config/pcmanfm-qt/lxqt/settings.conf",
           "[Desktop]\nWallpaper=" + home_ / "show.xml" + "\n");
@@ -147,7 +148,7 @@ TEST_F(DesktopSettings, SlideShowsGiveTodaysPictureAndWallpaperFoldersTheNearest
         {-50, "/p/night.jpg"}, {50, "/p/morning.jpg"}, {104, "/p/morning.jpg"},
         {106, "/p/night.jpg"}, {150, "/p/night.jpg"},  {200 * 1000 + 20, "/p/morning.jpg"}};
     for (const auto& moment : moments) {
-        DesktopSession session = Session({"lxqt"});
+        DesktopSession session = Session("LXQt");
         session.now = started + moment.first;
         EXPECT_EQ(Find(session, 0), moment.second) << moment.first << " s into the show";
     }
@@ -159,8 +160,8 @@ TEST_F(DesktopSettings, SlideShowsGiveTodaysPictureAndWallpaperFoldersTheNearest
           "[Containments][1]\nlastScreen=0\nplugin=org.kde.plasma.folder\n"
           "[Containments][1][Wallpaper][org.kde.image][General]\nImage=file://" +
               home_ / "Next/" + "\n");
-    EXPECT_EQ(Find(Session({"kde"}), 0), home_ / "Next/contents/images/1920x1080.png");
-    EXPECT_EQ(Find(Session({"kde"}), 1), home_ / "Next/contents/images/1280x1024.png");
+    EXPECT_EQ(Find(Session("KDE"), 0), home_ / "Next/contents/images/1920x1080.png");
+    EXPECT_EQ(Find(Session("KDE"), 1), home_ / "Next/contents/images/1280x1024.png");
 }
 
 // Compiles schemas of GNOME's, Cinnamon's and MATE's background keys with these defaults.
@@ -190,16 +191,16 @@ TEST_F(DesktopSettings, GSettingsDesktopsAndTheDarkPictureOfGnome) {
     setenv("GSETTINGS_BACKEND", "memory", 1);
     const std::string schemas = home_ / "schemas";
     CompileSchemas(schemas);
-    auto find = [&](std::vector<std::string> desktops) {
-        DesktopPictureFinder finder(Session(std::move(desktops)), &monitors_, schemas.c_str());
+    auto find = [&](const char* desktops) {
+        DesktopPictureFinder finder(Session(desktops), &monitors_, schemas.c_str());
         return finder.PicturePath(1);
     };
-    EXPECT_EQ(find({"gnome"}), "/p/gnome.svg");
-    EXPECT_EQ(find({"budgie", "gnome"}), "/p/gnome.svg");
-    EXPECT_EQ(find({"x-cinnamon"}), "/p/cin.jpg");
-    EXPECT_EQ(find({"mate"}), "/p/mate.png");
+    EXPECT_EQ(find("GNOME"), "/p/gnome.svg");
+    EXPECT_EQ(find("Budgie:GNOME"), "/p/gnome.svg");
+    EXPECT_EQ(find("X-Cinnamon"), "/p/cin.jpg");
+    EXPECT_EQ(find("MATE"), "/p/mate.png");
     // An unknown session takes no schema's default for the user's choice.
-    EXPECT_EQ(find({"i3"}), "");
+    EXPECT_EQ(find("i3"), "");
 
     GSettingsSchemaSource* source =
         g_settings_schema_source_new_from_directory(schemas.c_str(), nullptr, FALSE, nullptr);
@@ -211,13 +212,13 @@ TEST_F(DesktopSettings, GSettingsDesktopsAndTheDarkPictureOfGnome) {
         g_settings_schema_unref(schema);
     };
     set("org.gnome.desktop.interface", "color-scheme", "prefer-dark");
-    EXPECT_EQ(find({"gnome"}), "/p/gnome-dark.webp");
+    EXPECT_EQ(find("GNOME"), "/p/gnome-dark.webp");
     set("org.mate.background", "picture-filename", "/p/mine.png");
-    EXPECT_EQ(find({"i3"}), "/p/mine.png");
+    EXPECT_EQ(find("i3"), "/p/mine.png");
     g_settings_schema_source_unref(source);
 
     // Schemas that are not installed give nothing instead of GLib aborting the program.
-    EXPECT_EQ(Find(Session({"gnome"}), 0), "");
+    EXPECT_EQ(Find(Session("GNOME"), 0), "");
 }
 
 // What XScreenSaver lets its hacks show, as xscreensaver-getimage reads it: ~/.xscreensaver over

@@ -66,24 +66,28 @@ TEST_F(PictureTest, PicturesAreResampledTo512BottomUpByNearestNeighbour) {
     DecodedImage padded = CodedPicture(2, 2, 3);
     padded.bytesPerRow = 8;
     padded.pixels = {10, 0, 0, 10, 0, 0, 99, 99, 20, 0, 0, 20, 0, 0, 99, 99};
+    const DecodedImage big = CodedPicture(1024, 768, 3), small = CodedPicture(3, 2, 4),
+                       grey = CodedPicture(4, 4, 1), greyAlpha = CodedPicture(4, 4, 2);
     const struct {
-        DecodedImage image;
+        const DecodedImage* image;
         int row, column;
         std::vector<uint8_t> texel;
     } cases[] = {
         // From row trunc(511 * 1.5) = 766 of a 1024 x 768 picture.
-        {CodedPicture(1024, 768, 3), 0, 0, {766 % 256, 2 * 16, 0, 255}},
-        {CodedPicture(1024, 768, 3), 511, 511, {0, 3, 1022 % 256, 255}},
-        {CodedPicture(1024, 768, 3), 200, 3, {(511 - 200) * 3 / 2 % 256, 16, 6, 255}},
-        {CodedPicture(3, 2, 4), 0, 0, {1, 0, 0, 255}},
-        {CodedPicture(3, 2, 4), 511, 511, {0, 0, 2, 255}},
-        {padded, 0, 0, {20, 0, 0, 255}},
-        {padded, 511, 511, {10, 0, 0, 255}},
-        {CodedPicture(4, 4, 1), 0, 0, {3, 3, 3, 255}},
-        {CodedPicture(4, 4, 2), 0, 0, {3, 3, 3, 255}},
+        {&big, 0, 0, {766 % 256, 2 * 16, 0, 255}},
+        {&big, 511, 511, {0, 3, 1022 % 256, 255}},
+        {&big, 200, 3, {(511 - 200) * 3 / 2 % 256, 16, 6, 255}},
+        {&small, 0, 0, {1, 0, 0, 255}},
+        {&small, 511, 511, {0, 0, 2, 255}},
+        {&padded, 0, 0, {20, 0, 0, 255}},
+        {&padded, 511, 511, {10, 0, 0, 255}},
+        {&grey, 0, 0, {3, 3, 3, 255}},
+        {&greyAlpha, 0, 0, {3, 3, 3, 255}},
     };
+    const DecodedImage* loaded = nullptr;
+    std::vector<uint8_t> texels;
     for (const auto& c : cases) {
-        const std::vector<uint8_t> texels = Texels(c.image);
+        if (c.image != loaded) texels = Texels(*(loaded = c.image));
         const auto at = texels.begin() + (c.row * 512 + c.column) * 4;
         EXPECT_EQ(std::vector<uint8_t>(at, at + 4), c.texel) << c.row << "," << c.column;
     }

@@ -21,10 +21,6 @@ class FuzzDecoder : public ImageDecoder {
     DecodedImage image;
 };
 
-int Read16(const uint8_t* data) {
-    return data[0] | (data[1] << 8);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -34,14 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static FuzzDecoder decoder;
     SetImageDecoder(&decoder);
     if (size < 7) return 0;
-    DecodedImage& image = decoder.image;
-    image.width = Read16(data);
-    image.height = Read16(data + 2);
-    image.channels = data[4] % 8;
-    image.bytesPerRow = Read16(data + 5);
+    const auto read16 = [data](int at) { return data[at] | (data[at + 1] << 8); };
+    decoder.image = {read16(0), read16(2), data[4] % 8, read16(5), {}};
     // The pixels live in a buffer of exactly their own size, so that reading past it is caught.
-    image.pixels.assign(data + 7, data + size);
-    image.pixels.shrink_to_fit();
+    decoder.image.pixels.assign(data + 7, data + size);
+    decoder.image.pixels.shrink_to_fit();
     Texture tex;
     loadPicFile("fuzz", &tex);
     return 0;

@@ -2,9 +2,9 @@
 // once, with the stb_image decoder installed for the JPEG lumps.
 #include <unistd.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -24,35 +24,28 @@ class SilentAlert : public Alert {
 
 struct Environment {
     Environment() {
-        if (!gl.Create(4, 4)) {
-            std::fprintf(stderr, "no headless GL context: %s\n", gl.Error().c_str());
-            std::abort();
-        }
+        if (!gl.Create(4, 4)) std::abort();  // no headless GL context
         SetAlert(&silent);
         SetImageDecoder(&decoder);
-        path = "/tmp/velmora-fuzz-pack-" + std::to_string(getpid()) + ".vlm";
     }
     ~Environment() { std::remove(path.c_str()); }
     HeadlessGL gl;
     SilentAlert silent;
     StbImageDecoder decoder;
-    std::string path;
+    const std::string path = "/tmp/velmora-fuzz-pack-" + std::to_string(getpid()) + ".vlm";
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Environment environment;
-    {
-        std::ofstream out(environment.path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    std::ofstream(environment.path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     RESFILE pack;
-    if (pack.Open(environment.path.c_str())) {
-        for (int n = 0; n < pack.LumpCount(); ++n) {
-            void* bytes = nullptr;
-            if (pack.LoadData(n, &bytes)) delete[] static_cast<unsigned char*>(bytes);
-        }
+    const int lumps = pack.Open(environment.path.c_str()) ? pack.LumpCount() : 0;
+    for (int n = 0; n < lumps; ++n) {
+        void* bytes = nullptr;
+        if (pack.LoadData(n, &bytes)) delete[] static_cast<unsigned char*>(bytes);
     }
     Texture* textures = nullptr;
     int count = 0;

@@ -5,26 +5,13 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "assets/background_pictures.h"
 #include "platform/headless_gl.h"
 #include "platform/pixbuf_picture_decoder.h"
-
-namespace {
-
-const std::string& PicturePath() {
-    static const std::string path = [] {
-        char folder[] = "/tmp/velmora-picture-fuzz-XXXXXX";
-        if (!mkdtemp(folder)) std::abort();
-        return std::string(folder) + "/picture.jpg";
-    }();
-    return path;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static HeadlessGL gl;
@@ -32,22 +19,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!ready) std::abort();
     static PixbufPictureDecoder decoder;
     SetImageDecoder(&decoder);
-
-    const std::string& path = PicturePath();
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) std::abort();
-    if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
-    std::fclose(file);
-
+    static const std::string path =
+        "/tmp/velmora-picture-fuzz-" + std::to_string(getpid()) + ".jpg";
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     Texture tex;
-    if (loadPicFile(path.c_str(), &tex)) {
-        // A loaded picture is a 512 x 512 texture, made of a picture decoded no larger than the
-        // ground needs.
-        if (tex.texID == 0 || tex.width == 0 || tex.height == 0) std::abort();
-        if (tex.width > uint32_t(PixbufPictureDecoder::kMaxDecodedSide) ||
-            tex.height > uint32_t(PixbufPictureDecoder::kMaxDecodedSide)) {
-            std::abort();
-        }
+    // A loaded picture is a texture made of a picture decoded no larger than the ground needs.
+    const uint32_t most = PixbufPictureDecoder::kMaxDecodedSide;
+    if (loadPicFile(path.c_str(), &tex) && (tex.texID == 0 || tex.width == 0 || tex.height == 0 ||
+                                            tex.width > most || tex.height > most)) {
+        std::abort();
     }
     return 0;
 }

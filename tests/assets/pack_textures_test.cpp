@@ -10,19 +10,11 @@
 #include "assets/pack_writer.h"
 #include "assets/resfile.h"
 #include "assets/tga_writer.h"
-#include "picture_files.h"
+#include "platform/image_encoder.h"
 #include "platform/stb_image_decoder.h"
 #include "test_support.h"
 
 namespace {
-
-std::vector<uint8_t> Opaque(const std::vector<uint8_t>& rgb) {
-    std::vector<uint8_t> out;
-    for (size_t i = 0; i < rgb.size(); i += 3) {
-        out.insert(out.end(), {rgb[i], rgb[i + 1], rgb[i + 2], 255});
-    }
-    return out;
-}
 
 class PackTextures : public GLTest {
   protected:
@@ -48,53 +40,54 @@ class PackTextures : public GLTest {
     int count = -1;
 };
 
+// Each image lump becomes the texture of its number, built with the mode its directory entry gives;
+// other lumps leave their slot blank.
 TEST_F(PackTextures, EveryImageLumpBecomesTheTextureOfItsNumber) {
-    const std::vector<uint8_t> rgb = PatternPixels(5, 3, 3);
-    const std::vector<uint8_t> rgba = PatternPixels(3, 4, 4);
-    std::vector<uint8_t> keyed = PatternPixels(4, 2, 3);
-    keyed[9] = keyed[0], keyed[10] = keyed[1], keyed[11] = keyed[2];  // pixel 3 matches the key
-    // A picture lump, top row first: the texture holds it bottom row first.
-    const std::vector<uint8_t> picture = {10, 20, 30, 40, 50, 60};
-
+    const std::vector<uint8_t> rgb = PatternPixels(5, 3, 3), rgba = PatternPixels(3, 4, 4);
+    // 3 x 2, rows not 4-byte aligned; the first pixel is the colour key, the second close to it.
+    const std::vector<uint8_t> small = {10, 20, 30, 10,  20, 31, 10, 20, 30,
+                                        0,  0,  0,  255, 0,  0,  10, 80, 40};
+    const std::vector<uint8_t> picture = {10, 20, 30, 40, 50, 60};  // top row first
     PackWriter writer;
     writer.AddLump(kLumpTGA, kTextureOpaque,
                    EncodeTGA(rgb.data(), 5, 3, 3, TgaCoding::kUncompressed));
     writer.AddLump(7, 0, {1, 2, 3});  // data between two images
     writer.AddLump(kLumpTGA, kTextureBrightnessAlpha,
                    EncodeTGA(rgba.data(), 3, 4, 4, TgaCoding::kRunLength));
-    writer.AddLump(kLumpJPEG, kTextureColourKey, MakePNG(picture, 1, 2, 3));
-    writer.AddLump(kLumpTGA, kTextureColourKey,
-                   EncodeTGA(keyed.data(), 4, 2, 3, TgaCoding::kRunLength));
+    writer.AddLump(kLumpJPEG, kTextureColourKey, EncodePng(picture.data(), 1, 2, 3));
+    for (const int mode : {int(kTextureColourKey), int(kTextureBrightnessAlpha), 3})
+        writer.AddLump(kLumpTGA, mode, EncodeTGA(small.data(), 3, 2, 3, TgaCoding::kRunLength));
     ASSERT_TRUE(Load(writer.Build()));
-    ASSERT_EQ(count, 5);
-
-    EXPECT_EQ(ReadBack(textures[0].texID, 5, 3), Opaque(rgb));
+    ASSERT_EQ(count, 7);
+    EXPECT_EQ(ReadBack(textures[0].texID, 5, 3), WithAlpha(rgb));
     EXPECT_EQ(textures[1].texID, 0u);
-    EXPECT_EQ(textures[1].imageData, nullptr);
     EXPECT_EQ(ReadBack(textures[2].texID, 3, 4), rgba);  // its own alpha wins over the mode
+    // Decoded pictures are flipped to bottom row first, and keep no colour key.
     EXPECT_EQ(ReadBack(textures[3].texID, 1, 2),
               (std::vector<uint8_t>{40, 50, 60, 255, 10, 20, 30, 255}));
-    std::vector<uint8_t> expectedKeyed = Opaque(keyed);
-    expectedKeyed[3] = 0;
-    expectedKeyed[15] = 0;
-    EXPECT_EQ(ReadBack(textures[4].texID, 4, 2), expectedKeyed);
-    for (int n : {0, 2, 3, 4}) EXPECT_EQ(textures[n].imageData, nullptr) << n;
+    // The colour key takes exact matches only; brightness is the brightest of R, G and B;
+    // unknown modes are opaque.
+    const std::vector<uint8_t> alphas[] = {
+        {0, 255, 0, 255, 255, 255}, {30, 31, 30, 0, 255, 80}, std::vector<uint8_t>(6, 255)};
+    for (int n = 4; n < 7; ++n)
+        EXPECT_EQ(ReadBack(textures[n].texID, 3, 2), WithAlpha(small, alphas[n - 4])) << n;
+    for (int n = 0; n < 7; ++n) EXPECT_EQ(textures[n].imageData, nullptr) << n;
     EXPECT_TRUE(alerts.lines.empty());
 }
 
 TEST_F(PackTextures, AnUnreadablePackLeavesTheOutputsAlone) {
     Texture* raw = reinterpret_cast<Texture*>(0x1);
     count = 7;
-    EXPECT_FALSE(
-        LoadTexturesFromDataFile((testing::TempDir() + "absent.vlm").c_str(), &raw, &count));
+    PackPictures outcome;
+    const std::string absent = testing::TempDir() + "absent.vlm";
+    EXPECT_FALSE(LoadTexturesFromDataFile(absent.c_str(), &raw, &count, &outcome));
     EXPECT_EQ(raw, reinterpret_cast<Texture*>(0x1));
     EXPECT_EQ(count, 7);
+    EXPECT_EQ(outcome.problem, "does not exist");
+    EXPECT_FALSE(outcome.opened);
+    EXPECT_FALSE(LoadTexturesFromDataFile(absent.c_str(), &raw, nullptr));
     ASSERT_TRUE(Load(PackWriter().Build()));  // an empty pack gives an empty array
     EXPECT_EQ(count, 0);
-    std::vector<uint8_t> bad = PackWriter().Build();
-    bad[0] = 'X';
-    EXPECT_FALSE(Load(bad));
-    EXPECT_EQ(count, -1);
     EXPECT_TRUE(alerts.lines.empty());
 }
 
@@ -116,14 +109,14 @@ TEST_F(PackTextures, ADamagedPictureStaysBlankAndTheRestIsBuilt) {
     writer.AddLump(kLumpJPEG, 0, {0xff, 0xd8, 0xff, 0x00});  // a picture lump that is none
     writer.AddLump(kLumpTGA, 0, std::vector<uint8_t>(image.begin(), image.begin() + 18));
     writer.AddLump(7, 0, std::vector<uint8_t>(image.begin() + 18, image.end()));
-    writer.AddLump(kLumpJPEG, 0, MakePNG(rgb, 2, 2, 3));
+    writer.AddLump(kLumpJPEG, 0, EncodePng(rgb.data(), 2, 2, 3));
     const std::string path = WriteTempFile("damaged.vlm", writer.Build());
     Texture* raw = nullptr;
     PackPictures outcome;
     ASSERT_TRUE(LoadTexturesFromDataFile(path.c_str(), &raw, &count, &outcome));
     textures.reset(raw);
     ASSERT_EQ(count, 6);
-    EXPECT_EQ(ReadBack(textures[0].texID, 2, 2), Opaque(rgb));
+    EXPECT_EQ(ReadBack(textures[0].texID, 2, 2), WithAlpha(rgb));
     EXPECT_NE(textures[5].texID, 0u);
     for (const int n : {1, 2, 3}) {
         EXPECT_EQ(textures[n].texID, 0u) << n;
@@ -144,7 +137,7 @@ TEST_F(PackTextures, ADamagedPictureStaysBlankAndTheRestIsBuilt) {
     test_files::WriteBytes(path, repaired.Build());
     again = ReloadPackPictures(path.c_str(), textures.get(), count, {1, 3, 9});
     EXPECT_TRUE(again.damaged.empty());
-    EXPECT_EQ(ReadBack(textures[3].texID, 2, 2), Opaque(rgb));
+    EXPECT_EQ(ReadBack(textures[3].texID, 2, 2), WithAlpha(rgb));
     EXPECT_EQ(textures[2].texID, 0u);  // not asked for
     std::remove(path.c_str());
     again = ReloadPackPictures(path.c_str(), textures.get(), count, {2});

@@ -65,6 +65,18 @@ inline std::optional<std::vector<uint8_t>> LoadedLump(RESFILE& pack, int n) {
     return out;
 }
 
+// RGB pixels with an alpha byte each: `alpha` in order, 255 where it runs out.
+inline std::vector<uint8_t> WithAlpha(const std::vector<uint8_t>& rgb,
+                                      std::vector<uint8_t> alpha = {}) {
+    alpha.resize(rgb.size() / 3, 255);
+    std::vector<uint8_t> out;
+    for (size_t i = 0; i < alpha.size(); ++i) {
+        out.insert(out.end(), rgb.begin() + i * 3, rgb.begin() + i * 3 + 3);
+        out.push_back(alpha[i]);
+    }
+    return out;
+}
+
 inline std::istringstream StreamOf(const std::vector<uint8_t>& bytes) {
     return std::istringstream(std::string(bytes.begin(), bytes.end()), std::ios::binary);
 }

@@ -1,4 +1,5 @@
 #include <GL/gl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -21,25 +22,24 @@
 
 namespace {
 
+using testing::EndsWith;
+
 TEST(CaptureSize, PowersOfTwoNearestInLogarithmLimitedByDetail) {
-    const struct {
-        int width, height, detail, glMax, expectedWidth, expectedHeight;
-    } cases[] = {{1440, 900, 1, 16384, 1024, 1024}, {1440, 900, 2, 16384, 1024, 1024},
-                 {1440, 900, 0, 16384, 512, 512},   {1920, 1200, 2, 2048, 2048, 1024},
-                 {1920, 1200, 1, 2048, 1024, 1024}, {1920, 1200, 7, 1024, 1024, 1024}};
-    for (const auto& c : cases) {
-        const auto size = CaptureTextureSize(c.width, c.height, c.detail, c.glMax);
-        EXPECT_EQ(std::make_pair(size.width, size.height),
-                  std::make_pair(c.expectedWidth, c.expectedHeight))
-            << c.width << "x" << c.height << " detail " << c.detail << " max " << c.glMax;
+    // {width, height, detail, GL's largest side}, {texture width, height}
+    const std::pair<std::vector<int>, std::pair<int, int>> cases[] = {
+        {{1440, 900, 1, 16384}, {1024, 1024}},
+        {{1440, 900, 0, 16384}, {512, 512}},
+        {{1920, 1200, 2, 2048}, {2048, 1024}},
+        {{1920, 1200, 1, 2048}, {1024, 1024}},
+        {{1920, 1200, 7, 1024}, {1024, 1024}}};
+    for (const auto& [in, out] : cases) {
+        const auto size = CaptureTextureSize(in[0], in[1], in[2], in[3]);
+        EXPECT_EQ(std::make_pair(size.width, size.height), out) << in[0] << " detail " << in[2];
     }
     // The rounding point lies at 2^(n + 0.5): 1448 rounds down, 1449 up.
-    const std::pair<int, int> nearest[] = {{1448, 1024}, {1449, 2048}, {1024, 1024},
-                                           {1, 1},       {0, 1},       {3, 4}};
-    for (const auto& n : nearest) EXPECT_EQ(NearestPowerOfTwo(n.first), n.second) << n.first;
-}
-
-TEST(CaptureBlackTest, OnlyColourCountsNotAlpha) {
+    for (const auto& [n, power] : {std::pair<int, int>{1448, 1024}, {1449, 2048}, {0, 1}, {3, 4}})
+        EXPECT_EQ(NearestPowerOfTwo(n), power) << n;
+    // Black is a matter of colour, not alpha, and only the pixels counted are looked at.
     std::vector<uint8_t> pixels(16 * 4, 0);
     for (std::size_t i = 3; i < pixels.size(); i += 4) pixels[i] = 255;
     EXPECT_FALSE(HasVisiblePixel(pixels.data(), 16));
@@ -47,7 +47,7 @@ TEST(CaptureBlackTest, OnlyColourCountsNotAlpha) {
         std::vector<uint8_t> one = pixels;
         one[15 * 4 + channel] = 1;
         EXPECT_TRUE(HasVisiblePixel(one.data(), 16)) << "channel " << channel;
-        EXPECT_FALSE(HasVisiblePixel(one.data(), 15)) << "the count limits the pixels looked at";
+        EXPECT_FALSE(HasVisiblePixel(one.data(), 15));
     }
 }
 
@@ -72,15 +72,13 @@ TEST(CaptureTexture, ResampledUploadOrDeletionForBlackScreens) {
     MakeCaptureTexture(HalfRedHalfGreen(600, 300), 1, &name);
     ASSERT_NE(name, 0u);
     glBindTexture(GL_TEXTURE_2D, name);
-    GLint width = 0, height = 0, wrap = 0, filter = 0;
+    GLint width = 0, height = 0, wrap = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrap);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
-    EXPECT_EQ(width, 512);   // 600 is nearer 512 than 1024 in the logarithm
-    EXPECT_EQ(height, 256);  // 300 is nearer 256
+    // 600 is nearer 512 than 1024 in the logarithm, 300 nearer 256.
+    EXPECT_EQ(std::make_pair(width, height), std::make_pair(512, 256));
     EXPECT_EQ(wrap, GL_REPEAT);
-    EXPECT_EQ(filter, GL_LINEAR);
     std::vector<uint8_t> texels(std::size_t(width) * height * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
@@ -102,11 +100,10 @@ TEST(CaptureTexture, ResampledUploadOrDeletionForBlackScreens) {
 
     CapturedImage truncated = HalfRedHalfGreen(64, 64);
     truncated.rgba.resize(100);
-    MakeCaptureTexture(truncated, 1, &name);
-    EXPECT_EQ(name, 0u);
-    CapturedImage empty;
-    MakeCaptureTexture(empty, 1, &name);
-    EXPECT_EQ(name, 0u);
+    for (const CapturedImage& image : {truncated, CapturedImage()}) {
+        MakeCaptureTexture(image, 1, &name);
+        EXPECT_EQ(name, 0u);
+    }
 }
 
 TEST(DesktopPicture, DesktopChoiceOrTheShippedPicture) {
@@ -164,87 +161,54 @@ class GroundPicture : public ::testing::Test {
 
 TEST_F(GroundPicture, AFolderGivesOtherPicturesATryThenTheDesktopsThenTheShippedOne) {
     const std::string folder = folder_.Path();
-    // Only one picture of four can be read: whatever the draw, it is found within three tries
-    // or the folder gives way; every failure is named once.
+    // Only one picture of four can be read: whatever the draw, it is found within three tries or
+    // the folder gives way to the desktop's picture; each picture is tried once, each failure
+    // named.
     for (unsigned seed = 1; seed <= 12; ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
         std::srand(seed);
         decoder_.readable = {folder_ / "c.gif", "/desk/sea.png"};
         ASSERT_TRUE(Load(2, folder));
-        const std::size_t folderTries =
-            decoder_.paths.size() - (decoder_.paths.back() == "/desk/sea.png");
-        EXPECT_LE(folderTries, std::size_t(kFolderPicturesTried));
-        EXPECT_EQ(std::set<std::string>(decoder_.paths.begin(), decoder_.paths.end()).size(),
-                  decoder_.paths.size())
-            << "a picture is tried once";
-        ASSERT_EQ(alert_.lines.size(), folderTries - (decoder_.paths.back() == folder_ / "c.gif"));
-        for (const std::string& line : alert_.lines) {
+        const std::vector<std::string>& paths = decoder_.paths;
+        const bool gaveWay = paths.back() == "/desk/sea.png";
+        const std::size_t tries = paths.size() - gaveWay;
+        EXPECT_LE(tries, std::size_t(kFolderPicturesTried)) << seed;
+        EXPECT_EQ(std::set<std::string>(paths.begin(), paths.end()).size(), paths.size()) << seed;
+        ASSERT_EQ(alert_.lines.size(), gaveWay ? tries : tries - 1) << seed;
+        for (const std::string& line : alert_.lines)
             EXPECT_EQ(line.rfind("cannot read the picture " + folder + "/", 0), 0u) << line;
-        }
-        if (decoder_.paths.back() == "/desk/sea.png") {
-            EXPECT_NE(
-                alert_.lines.back().find(": not a picture; showing the desktop picture instead"),
-                std::string::npos)
-                << alert_.lines.back();
+        if (gaveWay) {
+            EXPECT_THAT(alert_.lines.back(), EndsWith("; showing the desktop picture instead"));
         }
     }
 
-    const struct {
-        const char* what;
-        int source;
-        std::string folder;
-        std::vector<std::string> readable;
-        bool backdrop;
-        std::vector<std::string> asked;
-        std::vector<std::string> said;
-    } cases[] = {
-        {"a folder that does not exist",
-         2,
-         folder + "/missing",
-         {"/desk/sea.png"},
-         false,
-         {"/desk/sea.png"},
-         {"the picture folder " + folder +
-          "/missing: does not exist; showing the desktop picture instead"}},
-        {"an empty folder, no desktop picture",
-         2,
-         folder + "/empty",
-         {"/res/fallback.jpg"},
-         false,
-         {"/desk/sea.png", "/res/fallback.jpg"},
-         {"the picture folder " + folder +
-          "/empty: holds no .jpg, .png or .gif file; showing the "
-          "shipped picture instead"}},
-        {"the desktop picture", 1, folder, {"/desk/sea.png"}, false, {"/desk/sea.png"}, {}},
-        {"a broken desktop picture, the desktop's background",
-         1,
-         folder,
-         {},
-         true,
-         {"/desk/sea.png"},
-         {"cannot read the desktop picture /desk/sea.png: not a picture; showing the desktop's "
-          "background instead"}},
-        {"nothing readable at all",
-         1,
-         folder,
-         {},
-         false,
-         {"/desk/sea.png", "/res/fallback.jpg"},
-         {"cannot read the desktop picture /desk/sea.png: not a picture",
-          "cannot read the shipped picture /res/fallback.jpg: not a picture; the ground stays "
-          "bare"}},
-    };
+    const std::string pictureFolder = "the picture folder " + folder;
+    const std::string desktops = "cannot read the desktop picture /desk/sea.png: not a picture";
     std::filesystem::create_directory(folder_ / "empty");
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        decoder_.readable = c.readable;
-        decoder_.succeed = !c.readable.empty();
-        backdrop_.succeed = c.backdrop;
+    using Paths = std::vector<std::string>;
+    const auto check = [&](int source, const std::string& folder, const Paths& readable,
+                           bool backdrop, const Paths& asked, const Paths& said) {
+        SCOPED_TRACE(folder + " from source " + std::to_string(source));
+        decoder_.readable = readable;
+        decoder_.succeed = !readable.empty();
+        backdrop_.succeed = backdrop;
         backdrop_.image = SolidImage(640, 480, 30, 90, 200);
-        EXPECT_EQ(Load(c.source, c.folder), !c.readable.empty() || c.backdrop);
-        EXPECT_EQ(decoder_.paths, c.asked);
-        EXPECT_EQ(alert_.lines, c.said);
-    }
+        EXPECT_EQ(Load(source, folder), !readable.empty() || backdrop);
+        EXPECT_EQ(decoder_.paths, asked);
+        EXPECT_EQ(alert_.lines, said);
+    };
+    check(2, folder + "/missing", {"/desk/sea.png"}, false, {"/desk/sea.png"},
+          {pictureFolder + "/missing: does not exist; showing the desktop picture instead"});
+    check(2, folder + "/empty", {"/res/fallback.jpg"}, false,
+          {"/desk/sea.png", "/res/fallback.jpg"},
+          {pictureFolder + "/empty: holds no .jpg, .png or .gif file; showing the shipped picture "
+                           "instead"});
+    check(1, folder, {"/desk/sea.png"}, false, {"/desk/sea.png"}, {});
+    check(1, folder, {}, true, {"/desk/sea.png"},
+          {desktops + "; showing the desktop's background instead"});
+    check(1, folder, {}, false, {"/desk/sea.png", "/res/fallback.jpg"},
+          {desktops,
+           "cannot read the shipped picture /res/fallback.jpg: not a picture; the ground "
+           "stays bare"});
 
     // Asked to end while loading: nothing more is tried and nothing said.
     decoder_.succeed = true;

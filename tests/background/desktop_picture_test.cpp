@@ -35,71 +35,38 @@ class TwoMonitors : public Screens {
     }
 };
 
-constexpr const char* kXfconf = R"(<?xml version="1.0" encoding="UTF-8"?>
-<channel name="xfce4-desktop" version="1.0">
-  <property name="backdrop" type="empty">
-    <property name="screen0" type="empty">
-      <property name="monitorDP-1" type="empty">
-        <property name="workspace0" type="empty">
-          <property name="image-style" type="int" value="5"/>
-          <property name="last-image" type="string" value="/p/xfce-dp1.png"/>
-        </property>
-      </property>
-      <property name="monitorHDMI-1" type="empty">
-        <property name="workspace0" type="empty">
-          <property name="last-image" type="string" value="/p/xfce-hdmi.jpg"/>
-        </property>
-        <property name="workspace1" type="empty">
-          <property name="last-image" type="string" value="/p/xfce-hdmi-second.jpg"/>
-        </property>
-      </property>
-    </property>
-  </property>
-</channel>
-)";
+// xfconf nests a property per path segment; the text between elements is of no account.
+constexpr const char* kXfconf =
+    "<channel name=\"xfce4-desktop\"><property name=\"backdrop\"><property name=\"screen0\">"
+    "<property name=\"monitorDP-1\"><property name=\"workspace0\">"
+    "<property name=\"image-style\" type=\"int\" value=\"5\"/>"
+    "<property name=\"last-image\" type=\"string\" value=\"/p/xfce-dp1.png\"/>"
+    "</property></property><property name=\"monitorHDMI-1\"><property name=\"workspace0\">"
+    "<property name=\"last-image\" type=\"string\" value=\"/p/xfce-hdmi.jpg\"/></property>"
+    "<property name=\"workspace1\">"
+    "<property name=\"last-image\" type=\"string\" value=\"/p/xfce-hdmi-second.jpg\"/>"
+    "</property></property></property></property></channel>\n";
 
-constexpr const char* kPlasma = R"([ActionPlugins][0]
-RightButton;NoModifier=org.kde.contextmenu
-
-[Containments][2]
-activityId=
-formfactor=2
-lastScreen=0
-location=4
-plugin=org.kde.panel
-wallpaperplugin=org.kde.image
-
-[Containments][7]
-activityId=5c8e
-formfactor=0
-lastScreen=1
-location=0
-plugin=org.kde.plasma.folder
-wallpaperplugin=org.kde.image
-
-[Containments][7][Wallpaper][org.kde.image][General]
-Image=/p/plasma-second.png
-
-[Containments][1]
-formfactor=0
-lastScreen=0
-location=0
-plugin=org.kde.desktopcontainment
-
-[Containments][1][Wallpaper][org.kde.image][General]
-Image[$e]=file:///p/plasma%20first.jpg
-SlidePaths=/usr/share/wallpapers/
-)";
+// A panel, then the second screen's desktop before the first's.
+constexpr const char* kPlasma =
+    "[ActionPlugins][0]\nRightButton;NoModifier=org.kde.contextmenu\n"
+    "[Containments][2]\nlastScreen=0\nlocation=4\nplugin=org.kde.panel\n"
+    "[Containments][7]\nlastScreen=1\nlocation=0\nplugin=org.kde.plasma.folder\n"
+    "[Containments][7][Wallpaper][org.kde.image][General]\nImage=/p/plasma-second.png\n"
+    "[Containments][1]\nformfactor=0\nlastScreen=0\nplugin=org.kde.desktopcontainment\n"
+    "[Containments][1][Wallpaper][org.kde.image][General]\n"
+    "Image[$e]=file:///p/plasma%20first.jpg\nSlidePaths=/usr/share/wallpapers/\n";
 
 class DesktopSettings : public ::testing::Test {
   protected:
-    DesktopSession Session(std::vector<std::string> desktops) const {
-        DesktopSession session;
-        session.home = home_.Path();
-        session.configHome = home_ / ".config";
+    // The session as the environment names it: `desktops` as in $XDG_CURRENT_DESKTOP.
+    DesktopSession Session(const char* desktops) const {
+        setenv("HOME", home_.Path().c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home_ / ".config").c_str(), 1);
+        setenv("XDG_CURRENT_DESKTOP", desktops, 1);
+        unsetenv("DESKTOP_SESSION");
+        DesktopSession session = DesktopSession::FromEnvironment();
         session.configDirs = {home_ / "xdg"};
-        session.desktops = std::move(desktops);
-        session.now = std::time(nullptr);
         return session;
     }
     void Write(const std::string& relative, const std::string& text) const {
@@ -130,58 +97,58 @@ TEST_F(DesktopSettings, EachDesktopsOwnSettingsNameThePicturePerMonitor) {
     Write(".config/nitrogen/bg-saved.cfg",
           "[xin_0]\nfile=/p/nitro-0.jpg\nmode=4\n\n[xin_1]\nfile=/p/nitro-1.jpg\n");
     const struct {
-        std::vector<std::string> desktops;
+        const char* desktops;
         int workspace, screen;
         const char* expected;
     } cases[] = {
-        {{"xfce"}, 0, 0, "/p/xfce-dp1.png"},
-        {{"xfce"}, 0, 1, "/p/xfce-hdmi.jpg"},
-        {{"xfce"}, 1, 1, "/p/xfce-hdmi-second.jpg"},
-        {{"xfce"}, 1, 0, "/p/xfce-dp1.png"},  // no picture on this workspace: workspace 0's
-        {{"kde"}, 0, 0, "/p/plasma first.jpg"},
-        {{"kde"}, 0, 1, "/p/plasma-second.png"},
-        {{"lxqt"}, 0, 1, "/p/lxqt.png"},
-        {{"lxde"}, 0, 1, "/p/lxde-1.jpg"},
+        {"XFCE", 0, 0, "/p/xfce-dp1.png"},
+        {"XFCE", 0, 1, "/p/xfce-hdmi.jpg"},
+        {"XFCE", 1, 1, "/p/xfce-hdmi-second.jpg"},
+        {"XFCE", 1, 0, "/p/xfce-dp1.png"},  // no picture on this workspace: workspace 0's
+        {"KDE", 0, 0, "/p/plasma first.jpg"},
+        {"KDE", 0, 1, "/p/plasma-second.png"},
+        {"LXQt", 0, 1, "/p/lxqt.png"},
+        {"LXDE", 0, 1, "/p/lxde-1.jpg"},
         // The session's own desktop comes before feh, which a window manager's session asks first.
-        {{"i3"}, 0, 0, "/p/feh one.jpg"},
-        {{"i3"}, 0, 1, "/p/it's.png"},
-        {{"ubuntu", "xfce"}, 0, 0, "/p/xfce-dp1.png"},
+        {"i3", 0, 0, "/p/feh one.jpg"},
+        {"i3", 0, 1, "/p/it's.png"},
+        {"ubuntu:XFCE", 0, 0, "/p/xfce-dp1.png"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE((c.desktops.back() + " screen ") + std::to_string(c.screen));
+        SCOPED_TRACE(std::string(c.desktops) + " screen " + std::to_string(c.screen));
         DesktopSession session = Session(c.desktops);
         session.workspace = c.workspace;
         EXPECT_EQ(Find(session, c.screen), c.expected);
     }
     fs::remove(home_ / ".fehbg");
-    EXPECT_EQ(Find(Session({}), 1), "/p/nitro-1.jpg");
+    EXPECT_EQ(Find(Session(""), 1), "/p/nitro-1.jpg");
     fs::remove(home_ / ".config/nitrogen/bg-saved.cfg");
-    EXPECT_EQ(Find(Session({}), 1), "/p/xfce-hdmi.jpg") << "no known session: any desktop's file";
+    EXPECT_EQ(Find(Session(""), 1), "/p/xfce-hdmi.jpg") << "no known session: any desktop's file";
 }
 
 TEST_F(DesktopSettings, SlideShowsGiveTodaysPictureAndWallpaperFoldersTheNearestSize) {
     std::tm start{};
     start.tm_year = 2011 - 1900, start.tm_mon = 10, start.tm_mday = 24, start.tm_hour = 7;
+    start.tm_min = 1;
     start.tm_isdst = -1;
     const std::time_t started = std::mktime(&start);
     Write("show.xml",
           "<background><starttime><year>2011</year><month>11</month><day>24</day>"
-          "<hour>7</hour><minute>00</minute><second>00</second></starttime>\n"
+          "<hour>7</hour><minute>01</minute><second>00</second></starttime>\n"
           "<static><duration>100.0</duration><file>/p/morning.jpg</file></static>\n"
           "<transition type=\"overlay\"><duration>10.0</duration><from>/p/morning.jpg</from>"
           "<to>/p/night.jpg</to></transition>\n"
-          "<static><duration>90.0</duration><file><size width=\"1024\" height=\"768\">"
-          "/p/night-small.jpg</size><size width=\"3840\" height=\"2160\">/p/night.jpg</size>"
+          "<static><duration>90.0</duration><file><size width=\"3840\" height=\"2160\">"
+          "/p/night.jpg</size><size width=\"1024\" height=\"768\">/p/night-small.jpg</size>"
           "</file></static></background>\n");
     Write(".config/pcmanfm-qt/lxqt/settings.conf",
           "[Desktop]\nWallpaper=" + home_ / "show.xml" + "\n");
-    const std::pair<long, const char*> moments[] = {{50, "/p/morning.jpg"},
-                                                    {104, "/p/morning.jpg"},
-                                                    {106, "/p/night.jpg"},
-                                                    {150, "/p/night.jpg"},
-                                                    {200 * 1000 + 20, "/p/morning.jpg"}};
+    // Before the show began it runs as if it had always been running.
+    const std::pair<long, const char*> moments[] = {
+        {-50, "/p/night.jpg"}, {50, "/p/morning.jpg"}, {104, "/p/morning.jpg"},
+        {106, "/p/night.jpg"}, {150, "/p/night.jpg"},  {200 * 1000 + 20, "/p/morning.jpg"}};
     for (const auto& moment : moments) {
-        DesktopSession session = Session({"lxqt"});
+        DesktopSession session = Session("LXQt");
         session.now = started + moment.first;
         EXPECT_EQ(Find(session, 0), moment.second) << moment.first << " s into the show";
     }
@@ -193,8 +160,8 @@ TEST_F(DesktopSettings, SlideShowsGiveTodaysPictureAndWallpaperFoldersTheNearest
           "[Containments][1]\nlastScreen=0\nplugin=org.kde.plasma.folder\n"
           "[Containments][1][Wallpaper][org.kde.image][General]\nImage=file://" +
               home_ / "Next/" + "\n");
-    EXPECT_EQ(Find(Session({"kde"}), 0), home_ / "Next/contents/images/1920x1080.png");
-    EXPECT_EQ(Find(Session({"kde"}), 1), home_ / "Next/contents/images/1280x1024.png");
+    EXPECT_EQ(Find(Session("KDE"), 0), home_ / "Next/contents/images/1920x1080.png");
+    EXPECT_EQ(Find(Session("KDE"), 1), home_ / "Next/contents/images/1280x1024.png");
 }
 
 // Compiles schemas of GNOME's, Cinnamon's and MATE's background keys with these defaults.
@@ -224,16 +191,16 @@ TEST_F(DesktopSettings, GSettingsDesktopsAndTheDarkPictureOfGnome) {
     setenv("GSETTINGS_BACKEND", "memory", 1);
     const std::string schemas = home_ / "schemas";
     CompileSchemas(schemas);
-    auto find = [&](std::vector<std::string> desktops) {
-        DesktopPictureFinder finder(Session(std::move(desktops)), &monitors_, schemas.c_str());
+    auto find = [&](const char* desktops) {
+        DesktopPictureFinder finder(Session(desktops), &monitors_, schemas.c_str());
         return finder.PicturePath(1);
     };
-    EXPECT_EQ(find({"gnome"}), "/p/gnome.svg");
-    EXPECT_EQ(find({"budgie", "gnome"}), "/p/gnome.svg");
-    EXPECT_EQ(find({"x-cinnamon"}), "/p/cin.jpg");
-    EXPECT_EQ(find({"mate"}), "/p/mate.png");
+    EXPECT_EQ(find("GNOME"), "/p/gnome.svg");
+    EXPECT_EQ(find("Budgie:GNOME"), "/p/gnome.svg");
+    EXPECT_EQ(find("X-Cinnamon"), "/p/cin.jpg");
+    EXPECT_EQ(find("MATE"), "/p/mate.png");
     // An unknown session takes no schema's default for the user's choice.
-    EXPECT_EQ(find({"i3"}), "");
+    EXPECT_EQ(find("i3"), "");
 
     GSettingsSchemaSource* source =
         g_settings_schema_source_new_from_directory(schemas.c_str(), nullptr, FALSE, nullptr);
@@ -245,13 +212,13 @@ TEST_F(DesktopSettings, GSettingsDesktopsAndTheDarkPictureOfGnome) {
         g_settings_schema_unref(schema);
     };
     set("org.gnome.desktop.interface", "color-scheme", "prefer-dark");
-    EXPECT_EQ(find({"gnome"}), "/p/gnome-dark.webp");
+    EXPECT_EQ(find("GNOME"), "/p/gnome-dark.webp");
     set("org.mate.background", "picture-filename", "/p/mine.png");
-    EXPECT_EQ(find({"i3"}), "/p/mine.png");
+    EXPECT_EQ(find("i3"), "/p/mine.png");
     g_settings_schema_source_unref(source);
 
     // Schemas that are not installed give nothing instead of GLib aborting the program.
-    EXPECT_EQ(Find(Session({"gnome"}), 0), "");
+    EXPECT_EQ(Find(Session("GNOME"), 0), "");
 }
 
 // What XScreenSaver lets its hacks show, as xscreensaver-getimage reads it: ~/.xscreensaver over

@@ -23,7 +23,8 @@ std::string ReadSmallFile(const std::string& path) {
     return text;
 }
 
-std::vector<std::string> Split(const char* text, char separator) {
+// The parts of a list; desktop names are compared in lower case, folder names as they are.
+std::vector<std::string> Split(const char* text, char separator, bool lowerCase) {
     std::vector<std::string> parts;
     if (text == nullptr) return parts;
     std::string part;
@@ -33,7 +34,7 @@ std::vector<std::string> Split(const char* text, char separator) {
             part.clear();
             if (*c == '\0') break;
         } else {
-            part += char(std::tolower(static_cast<unsigned char>(*c)));
+            part += lowerCase ? char(std::tolower(static_cast<unsigned char>(*c))) : *c;
         }
     }
     return parts;
@@ -75,10 +76,12 @@ DesktopSession DesktopSession::FromEnvironment() {
     session.configHome =
         configHome && configHome[0] == '/' ? std::string(configHome) : session.home + "/.config";
     const char* configDirs = std::getenv("XDG_CONFIG_DIRS");
-    for (const std::string& dir : Split(configDirs && *configDirs ? configDirs : "/etc/xdg", ':'))
+    for (const std::string& dir :
+         Split(configDirs && *configDirs ? configDirs : "/etc/xdg", ':', false))
         session.configDirs.push_back(dir);
     const char* current = std::getenv("XDG_CURRENT_DESKTOP");
-    session.desktops = Split(current && *current ? current : std::getenv("DESKTOP_SESSION"), ':');
+    session.desktops =
+        Split(current && *current ? current : std::getenv("DESKTOP_SESSION"), ':', true);
     session.now = std::time(nullptr);
     return session;
 }

@@ -65,9 +65,9 @@ class DesktopSettings : public ::testing::Test {
         setenv("XDG_CONFIG_HOME", (home_ / ".config").c_str(), 1);
         setenv("XDG_CURRENT_DESKTOP", desktops, 1);
         unsetenv("DESKTOP_SESSION");
-        DesktopSession session = DesktopSession::FromEnvironment();
-        session.configDirs = {home_ / "xdg"};
-        return session;
+        // Folder names keep their case (desktop names are compared in lower case).
+        setenv("XDG_CONFIG_DIRS", (home_ / "Xdg").c_str(), 1);
+        return DesktopSession::FromEnvironment();
     }
     void Write(const std::string& relative, const std::string& text) const {
         const fs::path path = fs::path(home_.Path()) / relative;
@@ -87,7 +87,7 @@ TEST_F(DesktopSettings, EachDesktopsOwnSettingsNameThePicturePerMonitor) {
     Write(".config/xfce4/xfconf/xfce-perchannel-xml/xfce4-desktop.xml", kXfconf);
     Write(".config/plasma-org.kde.plasma.desktop-appletsrc", kPlasma);
     // LXQt's settings only in the system folder; LXDE's per monitor.
-    Write("xdg/pcmanfm-qt/lxqt/settings.conf",
+    Write("Xdg/pcmanfm-qt/lxqt/settings.conf",
           "[Desktop]\nWallpaperMode=stretch\nWallpaper=/p/lxqt.png\n");
     Write(".config/pcmanfm/LXDE/desktop-items-0.conf", "[*]\nwallpaper=/p/lxde-0.jpg\n");
     Write(".config/pcmanfm/LXDE/desktop-items-1.conf", "[*]\nwallpaper=/p/lxde-1.jpg\n");

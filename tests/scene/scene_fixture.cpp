@@ -22,24 +22,27 @@
 
 namespace {
 
-std::vector<uint8_t> SolidTGA(int side, const uint8_t rgb[3]) {
+// w x h pixels of one colour, RGB.
+std::vector<uint8_t> SolidPixels(int w, int h, const uint8_t rgb[3]) {
     std::vector<uint8_t> pixels;
-    for (int i = 0; i < side * side; ++i) pixels.insert(pixels.end(), rgb, rgb + 3);
-    return EncodeTGA(pixels.data(), side, side, 3, TgaCoding::kUncompressed);
+    for (int i = 0; i < w * h; ++i) pixels.insert(pixels.end(), rgb, rgb + 3);
+    return pixels;
 }
 
-// A box of half-size h around c: 8 vertices on `joint`, 12 triangles, one material.
+// A JPEG of w x h in one colour.
+std::vector<uint8_t> SolidJPEG(int w, int h, const uint8_t rgb[3]) {
+    return EncodeJpeg(SolidPixels(w, h, rgb).data(), w, h, 3, 95);
+}
+
+// A box of half-size h around c: 8 vertices on `joint`, 12 triangles wound outwards, one
+// material.
 void AddBox(MS3D& m, float cx, float cy, float cz, float hx, float hy, float hz, int8_t joint) {
     const uint16_t base = static_cast<uint16_t>(m.vertices.size());
     for (int i = 0; i < 8; ++i) {
-        MS3DVERTEX v;
-        v.jointIndex = joint;
-        v.position[0] = cx + ((i & 1) ? hx : -hx);
-        v.position[1] = cy + ((i & 2) ? hy : -hy);
-        v.position[2] = cz + ((i & 4) ? hz : -hz);
-        m.vertices.push_back(v);
+        m.vertices.push_back(model_fixtures::Vertex(cx + ((i & 1) ? hx : -hx),
+                                                    cy + ((i & 2) ? hy : -hy),
+                                                    cz + ((i & 4) ? hz : -hz), joint));
     }
-    // Faces as corner quads, wound outwards.
     const int faces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
                              {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
     const float normals[6][3] = {{0, 0, -1}, {0, 0, 1},  {0, -1, 0},
@@ -50,14 +53,14 @@ void AddBox(MS3D& m, float cx, float cy, float cz, float hx, float hy, float hz,
         m.groups[0].materialIndex = 0;
     }
     for (int f = 0; f < 6; ++f) {
-        const int tri[2][3] = {{0, 1, 2}, {0, 2, 3}};
-        for (const auto& corners : tri) {
+        for (const int first : {1, 2}) {  // corners 0, 1, 2 and 0, 2, 3
             MS3DTRIANGLE t;
             for (int k = 0; k < 3; ++k) {
-                t.vertexIndices[k] = static_cast<uint16_t>(base + faces[f][corners[k]]);
+                const int corner = k == 0 ? 0 : first + k - 1;
+                t.vertexIndices[k] = static_cast<uint16_t>(base + faces[f][corner]);
                 std::memcpy(t.normals[k], normals[f], sizeof(normals[f]));
-                t.s[k] = (corners[k] == 1 || corners[k] == 2) ? 1.0f : 0.0f;
-                t.t[k] = corners[k] >= 2 ? 1.0f : 0.0f;
+                t.s[k] = (corner == 1 || corner == 2) ? 1.0f : 0.0f;
+                t.t[k] = corner >= 2 ? 1.0f : 0.0f;
             }
             m.groups[0].triangleIndices.push_back(static_cast<uint16_t>(m.triangles.size()));
             m.triangles.push_back(t);
@@ -137,21 +140,10 @@ void ScenePictureColour(int i, uint8_t rgb[3]) {
     rgb[2] = static_cast<uint8_t>(i % 2 ? 220 : 30);
 }
 
-void CoatColour(int k, uint8_t rgb[3]) {
-    const uint8_t coats[3][3] = {{230, 120, 20}, {30, 30, 30}, {240, 240, 240}};
-    std::memcpy(rgb, coats[k], 3);
-}
-
 void GroundColour(uint8_t rgb[3]) {
     rgb[0] = 60;
     rgb[1] = 140;
     rgb[2] = 70;
-}
-
-std::vector<uint8_t> SolidJPEG(int w, int h, const uint8_t rgb[3]) {
-    std::vector<uint8_t> pixels;
-    for (int i = 0; i < w * h; ++i) pixels.insert(pixels.end(), rgb, rgb + 3);
-    return EncodeJpeg(pixels.data(), w, h, 3, 95);
 }
 
 std::string WriteTestPacks(const TestPackOptions& o) {
@@ -166,7 +158,9 @@ std::string WriteTestPacks(const TestPackOptions& o) {
         for (int i = 0; i < o.sceneLumps; ++i) {
             uint8_t rgb[3];
             ScenePictureColour(i, rgb);
-            pack.AddLump(kLumpTGA, 0, SolidTGA(8, rgb));
+            pack.AddLump(
+                kLumpTGA, 0,
+                EncodeTGA(SolidPixels(8, 8, rgb).data(), 8, 8, 3, TgaCoding::kUncompressed));
         }
         EXPECT_TRUE(pack.WriteFile(dir + pack_layout::kScenePack));
     }
@@ -176,11 +170,8 @@ std::string WriteTestPacks(const TestPackOptions& o) {
         EXPECT_TRUE(pack.WriteFile(dir + pack_layout::kCatPack));
     }
     PackWriter skins;
-    for (int k = 0; k < 3; ++k) {
-        uint8_t rgb[3];
-        CoatColour(k, rgb);
-        skins.AddLump(kLumpJPEG, 0, SolidJPEG(16, 16, rgb));
-    }
+    const uint8_t coats[3][3] = {{230, 120, 20}, {30, 30, 30}, {240, 240, 240}};
+    for (const auto& coat : coats) skins.AddLump(kLumpJPEG, 0, SolidJPEG(16, 16, coat));
     EXPECT_TRUE(skins.WriteFile(dir + pack_layout::kSkinPack));
     if (o.toyPack) {
         PackWriter pack;

@@ -29,10 +29,8 @@ struct TestPackOptions {
     bool toyPack = true;
 };
 
-// Colour of scene pack picture i (solid, 8 x 8).
+// Colour of scene pack picture i (solid, 8 x 8), and of the ground picture.
 void ScenePictureColour(int i, uint8_t rgb[3]);
-// Colour of coat k and of the ground picture.
-void CoatColour(int k, uint8_t rgb[3]);
 void GroundColour(uint8_t rgb[3]);
 
 // Removes `folder` and all it holds when the test program ends.
@@ -41,9 +39,6 @@ void RemoveAtExit(const std::string& folder);
 // Writes the packs into a fresh folder and returns it, ending in "/"; the folder goes when the
 // test program ends.
 std::string WriteTestPacks(const TestPackOptions& options = {});
-
-// A JPEG of w x h in one colour.
-std::vector<uint8_t> SolidJPEG(int w, int h, const uint8_t rgb[3]);
 
 // Settings as a first run has them, with `cats` cats.
 SETTINGS TestSettings(int cats = 3, int footprints = 1000);

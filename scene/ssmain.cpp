@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "assets/pack_textures.h"
 #include "assets/texture.h"
@@ -52,7 +53,7 @@ bool SSMAIN::Setup(bool preview, int w, int h, SETTINGS* s, const char* path) {
     }
     dogControl = new DOGCONTROL;
     FreeTextures();
-    groundCache.Invalidate();
+    damage.Reset();
 
     catsReady = false;
     std::string folder = path ? path : "";
@@ -153,28 +154,22 @@ void SSMAIN::DrawGround() {
     glDisable(GL_DEPTH_TEST);
     glNormal3f(0.0f, 1.0f, 0.0f);
     glBindTexture(GL_TEXTURE_2D, groundTexture);
-    const bool tiled = settings && settings->TILEBG;
-    if (groundCache.Restore(groundTexture, dogControl->bounds, tiled, width, height)) {
-        // The texture coordinate the quads leave current, as later drawing may inherit it.
-        glTexCoord2f(0.0f, 1.0f);
-    } else {
-        DrawGroundQuads(dogControl->bounds, tiled);
-        groundCache.Drawn();
-    }
+    DrawGroundQuads(dogControl->bounds, settings && settings->TILEBG);
     glDisable(GL_FOG);
     glEnable(GL_DEPTH_TEST);
 }
 
 void SSMAIN::Draw() {
     glLoadIdentity();
-    // The stencil is never used, but it shares its buffer with the depth: clearing the depth
-    // alone must keep every pixel's stencil bits, which software OpenGL does pixel by pixel
-    // (about 2 ms a frame at 1920x1080), while clearing both is a plain fill.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glEnable(GL_TEXTURE_2D);
     ReshapeAndZoom(1.0f);
     // A scene whose Setup failed has nothing to draw: the frame stays cleared.
-    if (!dogControl || !textures) return;
+    if (!dogControl || !textures) {
+        damage.Begin(Look());
+        damage.End();
+        DrawFrame(false);
+        return;
+    }
 
     if (!catsReady && dogControl->boundsValid) {
         dogControl->footprintTexture = TextureName(kFootprintTexture);
@@ -189,24 +184,59 @@ void SSMAIN::Draw() {
     const GLfloat light[] = {eye.x, eye.y + 5.0f, eye.z, 1.0f};
     glLightfv(GL_LIGHT0, GL_POSITION, light);
     dogControl->frustum.ExtractFrustumFaster();
-
-    glEnable(GL_CULL_FACE);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     if (settings && settings->TILEBG && !fogReady && dogControl->boundsValid) {
         SetupFog(dogControl);
     }
-    if (fogReady) glEnable(GL_FOG);
-    DrawGround();
+    glGetFloatv(GL_MODELVIEW_MATRIX, cameraMatrix_);
 
+    // Everything moves before anything is drawn, so that the frame knows where it changed.
+    damage.Begin(Look());
+    dogControl->damage = &damage;
     if (catsReady) {
         dogControl->Move(frameTime, resourcePath);
+        dogControl->FadeFootPrints(frameTime);
+    }
+    if (!isPreview) {
+        UpdateBanner();
+        UpdateDimming();
+    }
+    TrackMovingThings();
+    damage.End();
+
+    DrawFrame(true);
+    glDisable(GL_TEXTURE_2D);
+}
+
+void SSMAIN::DrawFrame(bool withScene) {
+    std::vector<PixelRect> rects;
+    const bool repair = damage.Repair(backBufferAge, &rects);
+    if (!repair) rects.assign(1, PixelRect{0, 0, width, height});
+    if (repair) glEnable(GL_SCISSOR_TEST);
+    for (const PixelRect& rect : rects) {
+        if (repair) glScissor(rect.x, rect.y, rect.width, rect.height);
+        // The stencil is never used, but it shares its buffer with the depth: clearing the depth
+        // alone must keep every pixel's stencil bits, which software OpenGL does pixel by pixel
+        // (about 2 ms a frame at 1920x1080), while clearing both is a plain fill.
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        if (withScene) DrawPass();
+    }
+    if (repair) glDisable(GL_SCISSOR_TEST);
+}
+
+void SSMAIN::DrawPass() {
+    ReshapeAndZoom(1.0f);
+    glLoadMatrixf(cameraMatrix_);
+    glEnable(GL_CULL_FACE);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    if (fogReady) glEnable(GL_FOG);
+    DrawGround();
+    if (catsReady) {
         glPushMatrix();
-        dogControl->Draw(frameTime);
+        dogControl->DrawObjects();
         glPopMatrix();
     }
     glDisable(GL_CULL_FACE);
-    if (!isPreview) DoOverlay();
-    glDisable(GL_TEXTURE_2D);
+    if (!isPreview) DrawOverlay();
 }
 
 void SSMAIN::Cleanup() {
@@ -217,7 +247,7 @@ void SSMAIN::Cleanup() {
     }
     catsReady = false;
     FreeTextures();
-    groundCache.Cleanup();
+    damage.Reset();
     if (groundTexture != 0) {
         const GLuint name = groundTexture;
         glDeleteTextures(1, &name);

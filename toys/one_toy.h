@@ -22,6 +22,9 @@ class ONETOY {
     uint32_t displayList = 0;
     uint32_t texID = 0;  // borrowed from the scene's textures
     float offscreenTime = 0.0f;
+    // The farthest point of the drawn model from its centre (0 without a model): the screen's
+    // damage tracking reckons the toy a ball of this radius.
+    float radius = 0.0f;
 
     ONETOY() = default;
     ~ONETOY();
@@ -37,6 +40,8 @@ class ONETOY {
 
     // Rope sub-steps for a frame of dt seconds: one per 0.002 s, at least one.
     static int RopeSteps(float dt);
+    // The string's width in pixels for cats of this size factor.
+    static float LineWidth(float dogSize) { return 5.0f * dogSize; }
 
   private:
     bool BuildDisplayList(const char* resourcePath, DOGCONTROL* dc);

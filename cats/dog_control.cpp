@@ -199,13 +199,14 @@ void DOGCONTROL::Draw(double dt) {
     DrawObjects();
 }
 
-void DOGCONTROL::DrawObjects() const {
+void DOGCONTROL::DrawObjects(const DrawSelection* only) const {
     for (int i = 0; dogs && i < numDogs; ++i) {
+        if (only && !only->cats[size_t(i)]) continue;
         // Unplaced cats, and cats placed this frame, are not drawn yet.
         if (dogs[i].action > 0) dogs[i].Draw();
     }
-    DrawFootPrintQuads();
-    if (toys) toys[0].Draw();
+    DrawFootPrintQuads(only);
+    if (toys && (!only || only->toy)) toys[0].Draw();
 }
 
 void DOGCONTROL::Cleanup() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "math/matrix.h"
 #include "math/vector3d.h"
@@ -33,6 +34,14 @@ struct DOGTEMPLATE {
     ~DOGTEMPLATE();
     DOGTEMPLATE(const DOGTEMPLATE&) = delete;
     DOGTEMPLATE& operator=(const DOGTEMPLATE&) = delete;
+};
+
+// The things a partial redraw draws: those whose screen box meets the part redrawn. A cat or
+// print is drawn when its entry is non-zero; the toy goes with its string.
+struct DrawSelection {
+    std::vector<char> cats;
+    std::vector<char> prints;
+    bool toy = true;
 };
 
 // What happened in the scene so far; the headless renderer prints it.
@@ -91,16 +100,16 @@ class DOGCONTROL {
     void Move(double dt, const char* resourcePath);
     // Fades the prints by dt, then draws cats, prints and toy.
     void Draw(double dt);
-    // Draws cats, prints and toy as they are: Draw without the fading, which a frame drawn in
-    // several parts does once before them.
-    void DrawObjects() const;
+    // Draws cats, prints and toy as they are, all or only the selected: Draw without the fading,
+    // which a frame drawn in several parts does once before them.
+    void DrawObjects(const DrawSelection* only = nullptr) const;
     void Cleanup();
 
     void AddFootPrint(VECTOR3D p, const MATRIX& m);
     // FadeFootPrints, then DrawFootPrintQuads.
     void DrawFootPrints(double dt);
     void FadeFootPrints(double dt);
-    void DrawFootPrintQuads() const;
+    void DrawFootPrintQuads(const DrawSelection* only = nullptr) const;
 
     // The toy, or nullptr before the first Move.
     ONETOY* Toy() const { return toys; }

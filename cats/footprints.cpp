@@ -81,7 +81,7 @@ void DOGCONTROL::FadeFootPrints(double dt) {
     }
 }
 
-void DOGCONTROL::DrawFootPrintQuads() const {
+void DOGCONTROL::DrawFootPrintQuads(const DrawSelection* only) const {
     if (!footprints) return;
     glBindTexture(GL_TEXTURE_2D, footprintTexture);
     glEnable(GL_BLEND);
@@ -92,7 +92,7 @@ void DOGCONTROL::DrawFootPrintQuads() const {
     for (int i = 0; i < numFootprints; ++i) {
         const FOOTPRINT& print = footprints[i];
         // A print that faded out this frame would be drawn with no opacity: it is left out.
-        if (print.life <= 0.0f) continue;
+        if (print.life <= 0.0f || (only && !only->prints[size_t(i)])) continue;
         glColor4f(0.0f, 0.0f, 0.0f, print.life * kAlphaScale);
         for (int c = 0; c < 4; ++c) {
             glTexCoord2fv(kTexCoords[c]);

@@ -132,22 +132,25 @@ PixelRect FrameDamage::Project(const VECTOR3D* points, int count, const MATRIX* 
     return Intersection(PixelRect{left, bottom, right - left, top - bottom}, frame);
 }
 
-void FrameDamage::AddObjectBox(const VECTOR3D& low, const VECTOR3D& high, const MATRIX& model,
-                               float margin) {
+PixelRect FrameDamage::AddObjectBox(const VECTOR3D& low, const VECTOR3D& high,
+                                    const MATRIX& model, float margin) {
     VECTOR3D corners[8];
     for (int i = 0; i < 8; ++i) {
         corners[i] =
             VECTOR3D{(i & 1) ? high.x : low.x, (i & 2) ? high.y : low.y, (i & 4) ? high.z : low.z};
     }
     objects_.push_back(Project(corners, 8, &model, margin));
+    return objects_.back();
 }
 
-void FrameDamage::AddObjectPoints(const VECTOR3D* points, int count, float margin) {
+PixelRect FrameDamage::AddObjectPoints(const VECTOR3D* points, int count, float margin) {
     objects_.push_back(Project(points, count, nullptr, margin));
+    return objects_.back();
 }
 
-void FrameDamage::AddObjectPixels(const PixelRect& rect) {
+PixelRect FrameDamage::AddObjectPixels(const PixelRect& rect) {
     objects_.push_back(Intersection(rect, PixelRect{0, 0, look_.width, look_.height}));
+    return objects_.back();
 }
 
 void FrameDamage::AddChangePoints(const VECTOR3D* points, int count, float margin) {

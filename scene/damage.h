@@ -63,10 +63,11 @@ class FrameDamage {
     // Starts a frame seen with `look`; boxes added until End are projected with its matrices.
     void Begin(const SceneLook& look);
     // Something that is drawn every frame and may move: its box counts this frame and the next.
-    void AddObjectBox(const VECTOR3D& low, const VECTOR3D& high, const MATRIX& model,
-                      float margin = kMargin);
-    void AddObjectPoints(const VECTOR3D* points, int count, float margin = kMargin);
-    void AddObjectPixels(const PixelRect& rect);
+    // Each returns the box in pixels (clipped to the frame).
+    PixelRect AddObjectBox(const VECTOR3D& low, const VECTOR3D& high, const MATRIX& model,
+                           float margin = kMargin);
+    PixelRect AddObjectPoints(const VECTOR3D* points, int count, float margin = kMargin);
+    PixelRect AddObjectPixels(const PixelRect& rect);
     // A change of this frame only (a print laid, fading or overwritten).
     void AddChangePoints(const VECTOR3D* points, int count, float margin = kMargin);
     // The frame changes everywhere (the scene's dimming changes).
@@ -86,9 +87,12 @@ class FrameDamage {
     // This frame's change against the last: false for the whole frame, else its rectangles.
     bool Changed(std::vector<PixelRect>* rects) const { return Repair(1, rects); }
 
-  private:
-    PixelRect Project(const VECTOR3D* points, int count, const MATRIX* model, float margin) const;
+    // Where world points (through `model`, when given) fall in this frame, clipped to it; the
+    // whole frame when one lies at or behind the eye.
+    PixelRect Project(const VECTOR3D* points, int count, const MATRIX* model = nullptr,
+                      float margin = kMargin) const;
 
+  private:
     struct Change {
         bool whole = true;
         std::vector<PixelRect> rects;

@@ -8,10 +8,12 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "math/vector3d.h"
 #include "scene/damage.h"
 
+struct DrawSelection;
 struct SETTINGS;
 struct Texture;
 class DOGCONTROL;
@@ -79,6 +81,7 @@ class SSMAIN {
     uint32_t TextureName(int slot) const;
 
   private:
+    void ClearFrame();
     void DrawGround();
     void UpdateBanner();
     void UpdateDimming();
@@ -92,10 +95,17 @@ class SSMAIN {
     void TrackOverlay();
     // Draws the frame where it must be redrawn: whole, or rectangle by rectangle.
     void DrawFrame(bool withScene);
-    // The whole scene once, from the ground up, within the current scissor.
-    void DrawPass();
+    // The scene once, from the ground up, within the current scissor: of the population all, or
+    // only what meets the rectangle redrawn.
+    void DrawPass(const DrawSelection* only);
+    // What of the population meets `rect`; printRects holds each print's screen box.
+    DrawSelection Selection(const PixelRect& rect, const std::vector<PixelRect>& printRects) const;
+    std::vector<PixelRect> PrintRects() const;
 
     float cameraMatrix_[16] = {};
+    // Screen boxes of this frame's cats (empty for a cat not drawn) and of the toy with its string.
+    std::vector<PixelRect> catRects_;
+    PixelRect toyRect_;
     float drawnDimming_ = 0.0f;  // the dimming's opacity as last drawn, and its caption
     uint32_t drawnCaption_ = 0;
 };

@@ -62,21 +62,24 @@ SceneLook SSMAIN::Look() const {
 }
 
 void SSMAIN::TrackMovingThings() {
+    catRects_.clear();
+    toyRect_ = PixelRect{};
     if (catsReady && dogControl) {
         for (int i = 0; dogControl->dogs && i < dogControl->numDogs; ++i) {
             const ONEDOG& cat = dogControl->dogs[i];
             VECTOR3D low, high;
+            catRects_.emplace_back();
             // Unplaced cats, and cats placed this frame, are not drawn.
             if (cat.action > 0 && ModelBox(cat, &low, &high)) {
-                damage.AddObjectBox(low, high, PlacedModel(cat));
+                catRects_.back() = damage.AddObjectBox(low, high, PlacedModel(cat));
             }
         }
         if (const ONETOY* toy = dogControl->Toy()) {
             if (toy->displayList != 0) {
                 const float r = toy->radius;
                 const VECTOR3D& c = toy->position;
-                damage.AddObjectBox(VECTOR3D{c.x - r, c.y - r, c.z - r},
-                                    VECTOR3D{c.x + r, c.y + r, c.z + r}, MATRIX());
+                toyRect_ = damage.AddObjectBox(VECTOR3D{c.x - r, c.y - r, c.z - r},
+                                               VECTOR3D{c.x + r, c.y + r, c.z + r}, MATRIX());
             }
             if (toy->rope && toy->rope->massCount > 0) {
                 std::vector<VECTOR3D> knots;
@@ -85,8 +88,8 @@ void SSMAIN::TrackMovingThings() {
                 }
                 // The string is a line of its own width in pixels.
                 const float halfLine = 0.5f * ONETOY::LineWidth(dogControl->dogSize);
-                damage.AddObjectPoints(knots.data(), int(knots.size()),
-                                       halfLine + FrameDamage::kMargin);
+                toyRect_ = Union(toyRect_, damage.AddObjectPoints(knots.data(), int(knots.size()),
+                                                                  halfLine + FrameDamage::kMargin));
             }
         }
     }
@@ -107,4 +110,26 @@ void SSMAIN::TrackOverlay() {
     }
     drawnDimming_ = dimming;
     drawnCaption_ = caption;
+}
+
+std::vector<PixelRect> SSMAIN::PrintRects() const {
+    std::vector<PixelRect> rects;
+    if (!catsReady || !dogControl || !dogControl->footprints) return rects;
+    rects.resize(size_t(dogControl->numFootprints));
+    for (int i = 0; i < dogControl->numFootprints; ++i) {
+        const FOOTPRINT& print = dogControl->footprints[i];
+        if (print.life > 0.0f) rects[size_t(i)] = damage.Project(print.corners, 4);
+    }
+    return rects;
+}
+
+DrawSelection SSMAIN::Selection(const PixelRect& rect,
+                                const std::vector<PixelRect>& printRects) const {
+    DrawSelection only;
+    for (const PixelRect& cat : catRects_) only.cats.push_back(!Intersection(cat, rect).Empty());
+    for (const PixelRect& print : printRects) {
+        only.prints.push_back(!Intersection(print, rect).Empty());
+    }
+    only.toy = !Intersection(toyRect_, rect).Empty();
+    return only;
 }

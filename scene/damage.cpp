@@ -94,34 +94,38 @@ void FrameDamage::Begin(const SceneLook& look) {
     lastObjects_.swap(objects_);
     objects_.clear();
     changes_.clear();
+    depthWriters_.clear();
+}
+
+bool FrameDamage::ToWindow(const VECTOR3D& p, double* x, double* y) const {
+    const double* m = viewProjection_;
+    const double cx = m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12];
+    const double cy = m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13];
+    const double w = m[3] * p.x + m[7] * p.y + m[11] * p.z + m[15];
+    // A point at or behind the eye projects nowhere sensible.
+    if (!(w > 1e-6)) return false;
+    *x = (cx / w + 1.0) * 0.5 * look_.width;
+    *y = (cy / w + 1.0) * 0.5 * look_.height;
+    return std::isfinite(*x) && std::isfinite(*y);
 }
 
 PixelRect FrameDamage::Project(const VECTOR3D* points, int count, const MATRIX* model,
                                float margin) const {
     const PixelRect frame{0, 0, look_.width, look_.height};
+    if (count <= 0) return PixelRect{};
     double x0 = std::numeric_limits<double>::max(), y0 = x0;
     double x1 = -x0, y1 = -x0;
-    const double* m = viewProjection_;
     for (int i = 0; i < count; ++i) {
-        VECTOR3D p = points[i];
-        if (model) p = MatrixPointMultiply(*model, p);
-        const double clip[4] = {
-            m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12],
-            m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13],
-            m[2] * p.x + m[6] * p.y + m[10] * p.z + m[14],
-            m[3] * p.x + m[7] * p.y + m[11] * p.z + m[15],
-        };
-        // A point at or behind the eye projects nowhere sensible: the box may cover anything.
-        if (!(clip[3] > 1e-6)) return frame;
-        const double x = (clip[0] / clip[3] + 1.0) * 0.5 * look_.width;
-        const double y = (clip[1] / clip[3] + 1.0) * 0.5 * look_.height;
-        if (!std::isfinite(x) || !std::isfinite(y)) return frame;
+        double x, y;
+        // Where a point cannot be placed the box may cover anything.
+        if (!ToWindow(model ? MatrixPointMultiply(*model, points[i]) : points[i], &x, &y)) {
+            return frame;
+        }
         x0 = std::min(x0, x);
         y0 = std::min(y0, y);
         x1 = std::max(x1, x);
         y1 = std::max(y1, y);
     }
-    if (count <= 0) return PixelRect{};
     // Beyond the frame on any side, the box is clipped anyway: keep the numbers in int range.
     const double limit = 4.0 * std::max(look_.width, look_.height) + 16.0;
     auto pixel = [&](double v) { return int(std::clamp(v, -limit, limit)); };
@@ -132,8 +136,8 @@ PixelRect FrameDamage::Project(const VECTOR3D* points, int count, const MATRIX* 
     return Intersection(PixelRect{left, bottom, right - left, top - bottom}, frame);
 }
 
-PixelRect FrameDamage::AddObjectBox(const VECTOR3D& low, const VECTOR3D& high,
-                                    const MATRIX& model, float margin) {
+PixelRect FrameDamage::AddObjectBox(const VECTOR3D& low, const VECTOR3D& high, const MATRIX& model,
+                                    float margin) {
     VECTOR3D corners[8];
     for (int i = 0; i < 8; ++i) {
         corners[i] =
@@ -174,18 +178,49 @@ void FrameDamage::End() {
         all.insert(all.end(), objects_.begin(), objects_.end());
         change.rects = MergeRects(std::move(all), kMostRects, kMergeSlack);
     }
+    change.depthWriters = depthWriters_;
     history_.insert(history_.begin(), std::move(change));
     if (history_.size() > size_t(kHistory)) history_.pop_back();
 }
 
 bool FrameDamage::Repair(int age, std::vector<PixelRect>* rects) const {
     rects->clear();
-    if (age <= 0 || size_t(age) > history_.size()) return false;
+    // The history must reach the frame the buffer holds, one older than the changes repaired.
+    if (age <= 0 || size_t(age) >= history_.size()) return false;
     std::vector<PixelRect> all;
     for (int i = 0; i < age; ++i) {
         if (history_[size_t(i)].whole) return false;
         all.insert(all.end(), history_[size_t(i)].rects.begin(), history_[size_t(i)].rects.end());
     }
     *rects = age == 1 ? std::move(all) : MergeRects(std::move(all), kMostRects, kMergeSlack);
+    return true;
+}
+
+bool FrameDamage::DepthWritten(int age, std::vector<PixelRect>* rects) const {
+    rects->clear();
+    if (age <= 0 || size_t(age) >= history_.size()) return false;
+    *rects = history_[size_t(age)].depthWriters;
+    return true;
+}
+
+bool FrameDamage::Covers(const VECTOR3D corners[4]) const {
+    double x[4], y[4];
+    for (int i = 0; i < 4; ++i) {
+        if (!ToWindow(corners[i], &x[i], &y[i])) return false;
+    }
+    // Every pixel centre lies within the frame's outermost centres, so the quad covers them all
+    // when it holds those four corners: on the inner side of each edge, whichever way it winds.
+    const double px[4] = {0.5, look_.width - 0.5, look_.width - 0.5, 0.5};
+    const double py[4] = {0.5, 0.5, look_.height - 0.5, look_.height - 0.5};
+    double area = 0.0;
+    for (int i = 0; i < 4; ++i) area += x[i] * y[(i + 1) % 4] - x[(i + 1) % 4] * y[i];
+    if (!std::isfinite(area) || area == 0.0) return false;
+    for (int i = 0; i < 4; ++i) {
+        const int j = (i + 1) % 4;
+        for (int k = 0; k < 4; ++k) {
+            const double side = (x[j] - x[i]) * (py[k] - y[i]) - (y[j] - y[i]) * (px[k] - x[i]);
+            if (side * area < 0.0) return false;
+        }
+    }
     return true;
 }

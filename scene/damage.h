@@ -55,7 +55,7 @@ class FrameDamage {
     // Frames of change kept: a back buffer older than this is redrawn whole.
     static constexpr int kHistory = 4;
     // Passes a repaired frame may take, and the waste (pixels) below which rectangles merge.
-    static constexpr size_t kMostRects = 4;
+    static constexpr size_t kMostRects = 8;
     static constexpr int64_t kMergeSlack = 64 * 64;
     // Pixels around every projected box: rasterisation rounds, and edges are filtered.
     static constexpr float kMargin = 2.0f;
@@ -70,6 +70,9 @@ class FrameDamage {
     PixelRect AddObjectPixels(const PixelRect& rect);
     // A change of this frame only (a print laid, fading or overwritten).
     void AddChangePoints(const VECTOR3D* points, int count, float margin = kMargin);
+    // Where this frame writes depth (an object's box): a later frame over the same buffer resets
+    // the depth there, and only there.
+    void AddDepthWriter(const PixelRect& rect) { depthWriters_.push_back(rect); }
     // The frame changes everywhere (the scene's dimming changes).
     void AddWhole() { whole_ = true; }
     // Nothing below a fully opaque cover shows this frame, and the cover is as before: whatever
@@ -86,6 +89,13 @@ class FrameDamage {
     bool Repair(int age, std::vector<PixelRect>* rects) const;
     // This frame's change against the last: false for the whole frame, else its rectangles.
     bool Changed(std::vector<PixelRect>* rects) const { return Repair(1, rects); }
+    // Where the frame held by a back buffer `age` frames old wrote depth (everywhere else that
+    // buffer's depth is still as cleared); false when that frame is not known.
+    bool DepthWritten(int age, std::vector<PixelRect>* rects) const;
+
+    // The convex quad of world points `corners` (in order around it) covers the centre of every
+    // pixel of this frame.
+    bool Covers(const VECTOR3D corners[4]) const;
 
     // Where world points (through `model`, when given) fall in this frame, clipped to it; the
     // whole frame when one lies at or behind the eye.
@@ -93,9 +103,13 @@ class FrameDamage {
                       float margin = kMargin) const;
 
   private:
+    // The window position of a world point; false at or behind the eye.
+    bool ToWindow(const VECTOR3D& p, double* x, double* y) const;
+
     struct Change {
         bool whole = true;
         std::vector<PixelRect> rects;
+        std::vector<PixelRect> depthWriters;
     };
 
     SceneLook look_;
@@ -104,6 +118,7 @@ class FrameDamage {
     std::vector<PixelRect> objects_;
     std::vector<PixelRect> lastObjects_;
     std::vector<PixelRect> changes_;
+    std::vector<PixelRect> depthWriters_;
     bool whole_ = false;
     bool resized_ = false;
     bool covered_ = false;

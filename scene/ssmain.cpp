@@ -157,11 +157,25 @@ void SSMAIN::ClearFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 }
 
+void SSMAIN::PlanGround() {
+    GroundFog fog;
+    fog.on = fogReady;
+    if (fogReady) {
+        GLfloat fogColour[4], clearColour[4];
+        glGetFloatv(GL_FOG_END, &fog.end);
+        glGetFloatv(GL_FOG_COLOR, fogColour);
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+        fog.hiddenIsClear = std::equal(fogColour, fogColour + 3, clearColour);
+    }
+    ground_ = ::PlanGround(dogControl->bounds, settings && settings->TILEBG, cameraMatrix_, fog);
+}
+
 void SSMAIN::DrawGround() {
     glDisable(GL_DEPTH_TEST);
     glNormal3f(0.0f, 1.0f, 0.0f);
     glBindTexture(GL_TEXTURE_2D, groundTexture);
-    DrawGroundQuads(dogControl->bounds, settings && settings->TILEBG);
+    if (fogReady) glEnable(GL_FOG);
+    DrawGroundQuads(dogControl->bounds, ground_.drawn);
     glDisable(GL_FOG);
     glEnable(GL_DEPTH_TEST);
 }
@@ -195,6 +209,7 @@ void SSMAIN::Draw() {
         SetupFog(dogControl);
     }
     glGetFloatv(GL_MODELVIEW_MATRIX, cameraMatrix_);
+    PlanGround();
 
     // Everything moves before anything is drawn, so that the frame knows where it changed.
     damage.Begin(Look());
@@ -215,21 +230,39 @@ void SSMAIN::Draw() {
 }
 
 void SSMAIN::DrawFrame(bool withScene) {
-    std::vector<PixelRect> rects;
-    if (!damage.Repair(backBufferAge, &rects)) {
+    std::vector<PixelRect> staleDepth;
+    if (!damage.DepthWritten(backBufferAge, &staleDepth)) {
+        // Nothing is known of the buffer: one fill of it all is the cheapest clear there is.
         ClearFrame();
         if (withScene) DrawPass(nullptr);
         return;
     }
-    glEnable(GL_SCISSOR_TEST);
-    const std::vector<PixelRect> printRects = withScene ? PrintRects() : std::vector<PixelRect>();
+    // Otherwise each clear is kept to where it is needed, for clears cost software OpenGL as much
+    // as drawing the ground (a whole-frame fill of colour and depth about 6 ms at 1920x1080, of
+    // colour alone 2 ms): the depth is reset where the frame in the buffer wrote it, and the
+    // colour where the ground leaves pixels uncovered.
+    std::vector<PixelRect> rects;
+    const bool repair = damage.Repair(backBufferAge, &rects);
+    if (!repair) rects.assign(1, PixelRect{0, 0, width, height});
+    const bool covered = withScene && GroundCoversFrame();
+    const std::vector<PixelRect> printRects =
+        repair && withScene ? PrintRects() : std::vector<PixelRect>();
     for (const PixelRect& rect : rects) {
+        glEnable(GL_SCISSOR_TEST);
+        for (const PixelRect& written : staleDepth) {
+            const PixelRect stale = Intersection(written, rect);
+            if (stale.Empty()) continue;
+            glScissor(stale.x, stale.y, stale.width, stale.height);
+            glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        }
         glScissor(rect.x, rect.y, rect.width, rect.height);
-        ClearFrame();
-        if (!withScene) continue;
-        // A part of the frame needs only what is drawn into it.
-        const DrawSelection only = Selection(rect, printRects);
-        DrawPass(&only);
+        if (!repair) glDisable(GL_SCISSOR_TEST);
+        if (!covered) glClear(GL_COLOR_BUFFER_BIT);
+        if (withScene) {
+            // A part of the frame needs only what is drawn into it.
+            const DrawSelection only = repair ? Selection(rect, printRects) : DrawSelection{};
+            DrawPass(repair ? &only : nullptr);
+        }
     }
     glDisable(GL_SCISSOR_TEST);
 }
@@ -239,7 +272,6 @@ void SSMAIN::DrawPass(const DrawSelection* only) {
     glLoadMatrixf(cameraMatrix_);
     glEnable(GL_CULL_FACE);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    if (fogReady) glEnable(GL_FOG);
     DrawGround();
     if (catsReady) {
         glPushMatrix();

@@ -12,6 +12,7 @@
 
 #include "math/vector3d.h"
 #include "scene/damage.h"
+#include "scene/ground.h"
 
 struct DrawSelection;
 struct SETTINGS;
@@ -82,6 +83,8 @@ class SSMAIN {
 
   private:
     void ClearFrame();
+    // Decides, once a frame, which ground quads are drawn.
+    void PlanGround();
     void DrawGround();
     void UpdateBanner();
     void UpdateDimming();
@@ -101,8 +104,11 @@ class SSMAIN {
     // What of the population meets `rect`; printRects holds each print's screen box.
     DrawSelection Selection(const PixelRect& rect, const std::vector<PixelRect>& printRects) const;
     std::vector<PixelRect> PrintRects() const;
+    // The ground as planned covers every pixel of the frame.
+    bool GroundCoversFrame() const;
 
     float cameraMatrix_[16] = {};
+    GroundPlan ground_;
     // Screen boxes of this frame's cats (empty for a cat not drawn) and of the toy with its string.
     std::vector<PixelRect> catRects_;
     PixelRect toyRect_;

@@ -72,6 +72,7 @@ void SSMAIN::TrackMovingThings() {
             // Unplaced cats, and cats placed this frame, are not drawn.
             if (cat.action > 0 && ModelBox(cat, &low, &high)) {
                 catRects_.back() = damage.AddObjectBox(low, high, PlacedModel(cat));
+                damage.AddDepthWriter(catRects_.back());
             }
         }
         if (const ONETOY* toy = dogControl->Toy()) {
@@ -93,6 +94,8 @@ void SSMAIN::TrackMovingThings() {
             }
         }
     }
+    // The toy and its string write depth too; prints, ground and overlay do not.
+    damage.AddDepthWriter(toyRect_);
     if (!isPreview) TrackOverlay();
 }
 
@@ -132,4 +135,9 @@ DrawSelection SSMAIN::Selection(const PixelRect& rect,
     }
     only.toy = !Intersection(toyRect_, rect).Empty();
     return only;
+}
+
+bool SSMAIN::GroundCoversFrame() const {
+    // The tiles share their edges vertex for vertex, which leaves no pixel between them.
+    return dogControl && ground_.allDrawn && damage.Covers(ground_.outline.data());
 }

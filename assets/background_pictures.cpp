@@ -87,19 +87,32 @@ void Resample(const DecodedImage& image, int texelBytes, uint8_t* texels) {
 }  // namespace
 
 bool loadPicFile(const char* path, Texture* tex) {
-    if (path == nullptr || tex == nullptr) return false;
+    std::string reason;
+    return LoadPictureFile(path, tex, reason);
+}
+
+bool LoadPictureFile(const char* path, Texture* tex, std::string& reason) {
     ImageDecoder* decoder = CurrentImageDecoder();
-    if (decoder == nullptr) return false;
+    if (path == nullptr || tex == nullptr || decoder == nullptr) {
+        reason = "no picture decoder";
+        return false;
+    }
     DecodedImage image;
-    std::string error;
-    if (!decoder->DecodeFile(path, image, error) || !IsReadable(image)) return false;
+    if (!decoder->DecodeFile(path, image, reason)) return false;
+    if (!IsReadable(image)) {
+        reason = "the decoder gave pixels that do not add up";
+        return false;
+    }
 
     // Pictures with their own alpha (RGBA, grey with alpha) become RGBA textures; the rest RGB.
     const bool withAlpha = image.channels == 4 || image.channels == 2;
     const int texelBytes = withAlpha ? 4 : 3;
     const std::size_t side = kPictureTextureSide;
     auto* texels = static_cast<uint8_t*>(std::malloc(side * side * texelBytes));
-    if (texels == nullptr) return false;
+    if (texels == nullptr) {
+        reason = "no memory for its texture";
+        return false;
+    }
     Resample(image, texelBytes, texels);
 
     std::free(tex->imageData);
@@ -110,6 +123,7 @@ bool loadPicFile(const char* path, Texture* tex) {
     const bool built = BuildTexture(tex, kTextureOpaque);
     tex->width = uint32_t(image.width);
     tex->height = uint32_t(image.height);
+    if (!built) reason = "its texture could not be made";
     return built;
 }
 
@@ -150,6 +164,21 @@ bool ChooseRandomImageFile(const char* folder, char* name) {
         r -= counts[e];
     }
     return false;
+}
+
+std::vector<std::string> ListPictureFiles(const char* folder) {
+    std::vector<std::string> byExtension[3];
+    const char* const extensions[] = {".jpg", ".gif", ".png"};
+    for (int e = 0; e < 3; ++e) {
+        ForEachMatchingEntry(folder, extensions[e], [&](const char* name) {
+            byExtension[e].emplace_back(name);
+            return true;
+        });
+    }
+    std::vector<std::string> names = std::move(byExtension[0]);
+    for (int e = 1; e < 3; ++e)
+        names.insert(names.end(), byExtension[e].begin(), byExtension[e].end());
+    return names;
 }
 
 bool JoinPicturePath(const char* folder, const char* name, char* path) {

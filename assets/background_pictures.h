@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "assets/texture.h"
 
@@ -16,6 +18,9 @@ constexpr int kPictureTextureSide = 512;
 // size. False, with `tex` untouched, when the picture cannot be decoded. Needs a current GL
 // context.
 bool loadPicFile(const char* path, Texture* tex);
+// loadPicFile that says why a picture could not be loaded ("permission denied", "is not a
+// picture (...)"), without the path, which the caller names once in its own message.
+bool LoadPictureFile(const char* path, Texture* tex, std::string& reason);
 
 // Number of entries of `folder` whose name is longer than `ext` and ends in `ext` exactly
 // (case-sensitive; every kind of entry counts). 0 when the folder cannot be read.
@@ -28,6 +33,10 @@ bool FindNthFile(const char* folder, char* name, const char* ext, int n);
 // Copies into `name` (kPicturePathSize bytes) the name of a ".jpg", ".gif" or ".png" entry of
 // `folder`, every such entry with the same chance (drawn with rand()).
 bool ChooseRandomImageFile(const char* folder, char* name);
+
+// The names ChooseRandomImageFile chooses from, numbered as it numbers them: the ".jpg" entries in
+// directory order, then the ".gif", then the ".png" ones. Empty when the folder cannot be read.
+std::vector<std::string> ListPictureFiles(const char* folder);
 
 // Joins a folder and a name inside it into `path` (kPicturePathSize bytes), adding a "/" when
 // the folder does not end in one. False when the joined path does not fit.

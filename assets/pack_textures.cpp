@@ -4,8 +4,31 @@
 
 #include "assets/resfile.h"
 #include "assets/tga.h"
+#include "host/alert.h"
 
 namespace {
+
+// While it exists, the decoder's alerts are kept as the reason of a damaged picture instead of
+// being shown: the pack's own message names the file and the picture, once.
+class AlertCapture : public Alert {
+  public:
+    AlertCapture() : previous_(host_detail::AlertSlot()) { SetAlert(this); }
+    ~AlertCapture() override { SetAlert(previous_); }
+    AlertCapture(const AlertCapture&) = delete;
+    AlertCapture& operator=(const AlertCapture&) = delete;
+    void Show(const char*, const char* text) override { Keep(text); }
+    void Report(const char* message) override { Keep(message); }
+    const std::string& Text() const { return text_; }
+
+  private:
+    void Keep(const char* text) {
+        if (!text_.empty()) return;
+        text_ = text;
+        while (!text_.empty() && text_.back() == ' ') text_.pop_back();
+    }
+    Alert* previous_;
+    std::string text_;
+};
 
 bool LoadTGALump(RESFILE& pack, int n, Texture* texture) {
     if (!pack.SeekLump(n)) return false;
@@ -21,21 +44,72 @@ bool LoadJPEGLump(RESFILE& pack, int n, Texture* texture) {
     return built;
 }
 
+// Builds texture n from lump n when it is an image; false, with the reason, when that fails.
+bool BuildLump(RESFILE& pack, int n, Texture* texture, std::string& reason) {
+    const uint32_t kind = pack.directory[n].kind;
+    if (kind != kLumpTGA && kind != kLumpJPEG) return true;
+    AlertCapture decoderAlerts;
+    if (kind == kLumpTGA ? LoadTGALump(pack, n, texture) : LoadJPEGLump(pack, n, texture)) {
+        return true;
+    }
+    // A half-made texture is no picture: the slot goes back to blank.
+    texture->Clear();
+    const std::string detail = !decoderAlerts.Text().empty() ? decoderAlerts.Text()
+                               : !pack.Problem().empty()     ? pack.Problem()
+                                                             : std::string("cannot be decoded");
+    reason = "picture " + std::to_string(n) + " is damaged (" + detail + ")";
+    return false;
+}
+
+void BuildLumps(RESFILE& pack, Texture* textures, int count, const std::vector<int>& lumps,
+                PackPictures& outcome) {
+    for (const int n : lumps) {
+        if (n < 0 || n >= count || n >= pack.LumpCount()) continue;
+        std::string reason;
+        if (BuildLump(pack, n, &textures[n], reason)) continue;
+        if (outcome.damaged.empty()) outcome.problem = reason;
+        outcome.damaged.push_back(n);
+    }
+}
+
 }  // namespace
 
-bool LoadTexturesFromDataFile(const char* path, Texture** textures, int* count) {
+bool LoadTexturesFromDataFile(const char* path, Texture** textures, int* count,
+                              PackPictures* outcome) {
+    PackPictures ignored;
+    PackPictures& result = outcome ? *outcome : ignored;
+    result = PackPictures();
     if (textures == nullptr || count == nullptr) return false;
     RESFILE pack;
-    if (!pack.Open(path)) return false;
+    if (!pack.Open(path)) {
+        result.problem = pack.Problem();
+        return false;
+    }
     const int lumps = pack.LumpCount();
     Texture* array = new (std::nothrow) Texture[lumps];
-    if (array == nullptr) return false;
+    if (array == nullptr) {
+        result.problem = "holds more pictures than memory allows";
+        return false;
+    }
+    result.opened = true;
     *count = lumps;
     *textures = array;
-    for (int n = 0; n < lumps; ++n) {
-        const uint32_t kind = pack.directory[n].kind;
-        if (kind == kLumpTGA && !LoadTGALump(pack, n, &array[n])) return false;
-        if (kind == kLumpJPEG && !LoadJPEGLump(pack, n, &array[n])) return false;
-    }
+    std::vector<int> all(static_cast<size_t>(lumps));
+    for (int n = 0; n < lumps; ++n) all[static_cast<size_t>(n)] = n;
+    BuildLumps(pack, array, lumps, all, result);
     return true;
+}
+
+PackPictures ReloadPackPictures(const char* path, Texture* textures, int count,
+                                const std::vector<int>& lumps) {
+    PackPictures result;
+    RESFILE pack;
+    if (textures == nullptr || !pack.Open(path)) {
+        result.problem = pack.Problem();
+        result.damaged = lumps;
+        return result;
+    }
+    result.opened = true;
+    BuildLumps(pack, textures, count, lumps, result);
+    return result;
 }

@@ -1,8 +1,9 @@
 #include "assets/resfile.h"
 
 #include <cstring>
-#include <limits>
 #include <new>
+
+#include "assets/regular_file.h"
 
 namespace {
 
@@ -43,55 +44,65 @@ RESFILE::~RESFILE() {
     Close();
 }
 
-bool RESFILE::Fail() {
+bool RESFILE::Fail(const char* reason) {
+    problem_ = reason;
     Close();
     return false;
 }
 
 bool RESFILE::Open(const char* path) {
     Close();
-    if (path == nullptr) return false;
+    problem_.clear();
+    RegularFile file;
+    if (!file.Open(path, kMaxPackSize, problem_)) return false;
     stream.clear();
-    stream.open(path, std::ios::binary);
-    if (!stream.is_open()) return false;
-
-    stream.seekg(0, std::ios::end);
-    const std::streamoff length = stream.tellg();
-    // The header stores the length in 32 bits; a longer file cannot be a pack.
-    if (length < 0 || static_cast<uint64_t>(length) > std::numeric_limits<uint32_t>::max()) {
-        return Fail();
-    }
-    fileLength = static_cast<uint32_t>(length);
-    stream.seekg(0, std::ios::beg);
+    // The stream reads the very file that was checked, through its descriptor.
+    stream.open(file.DescriptorPath(), std::ios::binary);
+    if (!stream.is_open()) return Fail("cannot be opened");
+    fileLength = static_cast<uint32_t>(file.Size());  // at most kMaxPackSize
 
     unsigned char headerBytes[kPackHeaderSize];
-    if (!ReadExactly(stream, headerBytes, kPackHeaderSize)) return Fail();
+    if (!ReadExactly(stream, headerBytes, kPackHeaderSize)) {
+        return Fail("is not a valid resource pack (too short for its header)");
+    }
     header = ParseHeader(headerBytes);
-    if (std::memcmp(header.magic, "VLMA", 4) != 0) return Fail();
-    if (header.notLength != static_cast<uint32_t>(~fileLength)) return Fail();
+    if (std::memcmp(header.magic, "VLMA", 4) != 0) return Fail("is not a valid resource pack");
+    if (header.notLength != static_cast<uint32_t>(~fileLength)) {
+        return Fail("is damaged: its length differs from the one its header gives");
+    }
 
     // Computed in 64 bits: a huge count times 28 must not wrap round to a small directory.
     const uint64_t directoryEnd = static_cast<uint64_t>(header.directoryOffset) +
                                   static_cast<uint64_t>(header.lumpCount) * kPackEntrySize;
-    if (directoryEnd > fileLength) return Fail();
+    if (directoryEnd > fileLength) return Fail("is damaged: its directory lies outside the file");
 
     directory = new (std::nothrow) RESENTRY[header.lumpCount];
-    if (directory == nullptr) return Fail();
+    if (directory == nullptr) return Fail("has a directory too large for the memory left");
     stream.seekg(static_cast<std::streamoff>(header.directoryOffset), std::ios::beg);
-    if (!stream) return Fail();
+    if (!stream) return Fail("cannot be read");
     for (uint32_t n = 0; n < header.lumpCount; ++n) {
         unsigned char entryBytes[kPackEntrySize];
-        if (!ReadExactly(stream, entryBytes, kPackEntrySize)) return Fail();
+        if (!ReadExactly(stream, entryBytes, kPackEntrySize)) return Fail("cannot be read");
         directory[n] = ParseEntry(entryBytes);
     }
     return true;
 }
 
-bool RESFILE::LumpInsideFile(int n) const {
-    if (directory == nullptr || !stream.is_open()) return false;
-    if (n < 0 || static_cast<uint32_t>(n) >= header.lumpCount) return false;
+bool RESFILE::LumpInsideFile(int n) {
+    if (directory == nullptr || !stream.is_open()) {
+        problem_ = "is not open";
+        return false;
+    }
+    if (n < 0 || static_cast<uint32_t>(n) >= header.lumpCount) {
+        problem_ = "has no lump " + std::to_string(n);
+        return false;
+    }
     const RESENTRY& entry = directory[n];
-    return static_cast<uint64_t>(entry.offset) + entry.size <= fileLength;
+    if (static_cast<uint64_t>(entry.offset) + entry.size > fileLength) {
+        problem_ = "is damaged: its lump " + std::to_string(n) + " lies outside the file";
+        return false;
+    }
+    return true;
 }
 
 bool RESFILE::SeekLump(int n) {
@@ -99,6 +110,7 @@ bool RESFILE::SeekLump(int n) {
     // A reader that ran into the end of its lump leaves the stream failed; seeking must still work.
     stream.clear();
     stream.seekg(static_cast<std::streamoff>(directory[n].offset), std::ios::beg);
+    if (!stream) problem_ = "cannot be read";
     return static_cast<bool>(stream);
 }
 
@@ -106,9 +118,13 @@ bool RESFILE::LoadData(int n, void** out) {
     if (out == nullptr || !SeekLump(n)) return false;
     const uint32_t size = directory[n].size;
     auto* buffer = new (std::nothrow) unsigned char[size];
-    if (buffer == nullptr) return false;
+    if (buffer == nullptr) {
+        problem_ = "has a lump too large for the memory left";
+        return false;
+    }
     if (!ReadExactly(stream, buffer, static_cast<std::streamsize>(size))) {
         delete[] buffer;
+        problem_ = "cannot be read";
         return false;
     }
     *out = buffer;

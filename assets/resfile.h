@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <string>
 
 // Kinds of lump the texture loader understands; any other kind is data it skips.
 enum LumpKind : uint32_t { kLumpTGA = 1, kLumpJPEG = 3 };
@@ -28,6 +29,8 @@ struct RESENTRY {
 
 constexpr uint32_t kPackHeaderSize = 24;
 constexpr uint32_t kPackEntrySize = 28;
+// Our largest pack holds a few megabytes; a file far beyond that is no pack of ours.
+constexpr uint64_t kMaxPackSize = 256ull << 20;
 
 class RESFILE {
   public:
@@ -41,8 +44,9 @@ class RESFILE {
     RESFILE(const RESFILE&) = delete;
     RESFILE& operator=(const RESFILE&) = delete;
 
-    // Opens and validates the pack: magic, the complemented length against the real one, and a
-    // directory that lies wholly inside the file.
+    // Opens and validates the pack: a regular file of at most kMaxPackSize (opened without
+    // blocking, so a FIFO or device in its place is refused at once), magic, the complemented
+    // length against the real one, and a directory that lies wholly inside the file.
     bool Open(const char* path);
     // Positions `stream` at lump n's first byte. False, with the position unchanged, when no pack
     // is open, n is not a lump, or the lump does not lie inside the file.
@@ -56,8 +60,12 @@ class RESFILE {
     // Bytes of lump n, 0 when n is not a lump; bounds stream readers to their lump.
     uint32_t LumpSize(int n) const;
     int LumpCount() const;
+    // Why the last Open, SeekLump or LoadData failed, worded to follow the pack's name ("does not
+    // exist", "is not a valid resource pack", "has no lump 4").
+    const std::string& Problem() const { return problem_; }
 
   private:
-    bool LumpInsideFile(int n) const;
-    bool Fail();
+    bool LumpInsideFile(int n);
+    bool Fail(const char* reason);
+    std::string problem_;
 };

@@ -115,12 +115,17 @@ bool CopyDecodedImage(const DecodedImage& image, Texture* t) {
 }  // namespace
 
 Texture::~Texture() {
+    Clear();
+}
+
+void Texture::Clear() {
     std::free(imageData);
     imageData = nullptr;
     if (texID != 0) {
         const GLuint name = texID;
         glDeleteTextures(1, &name);
     }
+    bpp = width = height = texID = type = 0;
 }
 
 TEXINFO::~TEXINFO() {

@@ -10,11 +10,13 @@ struct Texture {
     uint32_t bpp = 0;              // 24 or 32
     uint32_t width = 0;
     uint32_t height = 0;
-    uint32_t texID = 0;   // GL texture name, 0 while none exists
-    uint32_t type = 0;    // GL_RGB (0x1907) or GL_RGBA (0x1908)
+    uint32_t texID = 0;  // GL texture name, 0 while none exists
+    uint32_t type = 0;   // GL_RGB (0x1907) or GL_RGBA (0x1908)
 
     Texture() = default;
     ~Texture();
+    // Frees the pixels and deletes the GL texture: back to a new record.
+    void Clear();
     Texture(const Texture&) = delete;
     Texture& operator=(const Texture&) = delete;
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include "assets/resfile.h"
@@ -12,7 +13,6 @@
 #include "host/settings.h"
 #include "model/animation_template.h"
 #include "model/ms3d.h"
-#include "scene/pack_problem.h"
 #include "toys/one_toy.h"
 
 namespace {
@@ -57,15 +57,17 @@ bool DOGCONTROL::LoadTemplate(const char* resourcePath) {
     const std::string path = std::string(resourcePath) + kModelPack;
     RESFILE pack;
     if (!pack.Open(path.c_str()) || !pack.SeekLump(0)) {
-        Complain("cat model pack", path);
+        problems.Report("cat model pack", path, pack.Problem());
         return false;
     }
     MS3D model;
-    if (!model.LoadFromFStream(pack.stream, pack.LumpSize(0))) {
+    std::string reason;
+    if (!model.LoadFromFStream(pack.stream, pack.LumpSize(0), reason)) {
         // An unreadable model would give cats with no body and no paws.
-        Complain("cat model pack", path);
+        problems.Report("cat model pack", path, "its model is not valid: " + reason);
         return false;
     }
+    problems.Cleared(path);
     model.Scale(0.25f * dogSize);
     model.InitialSetup();
 
@@ -97,13 +99,13 @@ void DOGCONTROL::ChooseSkin(int i) {
     }
 }
 
-bool DOGCONTROL::LoadSkin(int index, const char* resourcePath) {
+bool DOGCONTROL::LoadSkin(int index, const char* resourcePath, std::string& packProblem) {
     Texture& skin = dogTextures[index];
     if (skin.texID != 0) return true;  // another cat wears it already
     const std::string path = std::string(resourcePath) + kSkinPack;
     RESFILE pack;
     if (!pack.Open(path.c_str()) || !pack.SeekLump(index)) {
-        Complain("cat skin pack", path);
+        packProblem = pack.Problem();
         return false;
     }
     const RESENTRY& entry = pack.directory[index];
@@ -111,24 +113,51 @@ bool DOGCONTROL::LoadSkin(int index, const char* resourcePath) {
     if (entry.kind != kLumpJPEG) return true;
     void* data = nullptr;
     if (!pack.LoadData(index, &data)) {
-        Complain("cat skin pack", path);
+        packProblem = pack.Problem();
         return false;
     }
     const bool built = BuildJPGTexture(&skin, data, entry.size, entry.mode);
     delete[] static_cast<char*>(data);
-    if (!built) Complain("cat skin pack", path);
+    if (!built) skin.Clear();
     return built;
 }
 
-void DOGCONTROL::Complain(const char* what, const std::string& path) {
-    // Setup is retried every frame while it fails; one message per file is enough.
-    if (reported.insert(path).second) ReportPackProblem(what, path);
+// Loads every coat still missing; one message for the coat pack, however many of them fail.
+bool DOGCONTROL::LoadMissingSkins(const char* resourcePath) {
+    std::string packProblem;
+    std::string coats;
+    int failed = 0;
+    for (int k = 0; k < kSkinCount; ++k) {
+        if (!skinMissing_[k]) continue;
+        skinMissing_[k] = !LoadSkin(k, resourcePath, packProblem);
+        if (!skinMissing_[k]) continue;
+        coats += (failed++ == 0 ? "" : ", ") + std::to_string(k);
+    }
+    WearSkins();
+    const std::string path = std::string(resourcePath) + kSkinPack;
+    if (failed == 0) {
+        problems.Cleared(path);
+        return true;
+    }
+    coats = (failed == 1 ? "coat " : "coats ") + coats;
+    const std::string reason = packProblem.empty() ? coats + " cannot be decoded" : packProblem;
+    problems.Report("cat skin pack", path, reason + "; the cats wearing " + coats + " stay blank");
+    return false;
+}
+
+// Every cat's first material shows its coat; a coat not read yet shows as texture 0 (blank).
+void DOGCONTROL::WearSkins() {
+    for (int i = 0; i < numDogs; ++i) {
+        ONEDOG& cat = dogs[i];
+        if (cat.materialCount > 0) cat.materials[0].texID = dogTextures[cat.texIndex].texID;
+    }
 }
 
 bool DOGCONTROL::Setup(SETTINGS* settings, const char* resourcePath) {
     if (!settings || !resourcePath) return false;
     // Each attempt starts clean: nothing of an earlier failed attempt is kept.
     ReleaseCats();
+    std::fill(std::begin(skinMissing_), std::end(skinMissing_), false);
 
     numDogs = std::max(settings->NUM_DOGS, 0);
     dogSize = settings->dogSize;
@@ -154,13 +183,34 @@ bool DOGCONTROL::Setup(SETTINGS* settings, const char* resourcePath) {
             return false;
         }
         ChooseSkin(i);
-        if (!LoadSkin(cat.texIndex, resourcePath)) {
-            ReleaseCats();
-            return false;
-        }
-        if (cat.materialCount > 0) cat.materials[0].texID = dogTextures[cat.texIndex].texID;
+        skinMissing_[cat.texIndex] = true;
     }
+    // One coat that cannot be read costs that coat, not the cats.
+    skinRetry_.Succeeded();
+    if (!LoadMissingSkins(resourcePath)) skinRetry_.Failed();
     return true;
+}
+
+// Coats and the toy's model that could not be read are tried again after a growing pause, so
+// that a file damaged for good costs almost nothing and one that appears later still comes.
+void DOGCONTROL::RetryMissingParts(double dt, const char* resourcePath) {
+    bool skinsMissing = false;
+    for (const bool missing : skinMissing_) skinsMissing = skinsMissing || missing;
+    if (skinsMissing && skinRetry_.Due(dt)) {
+        if (LoadMissingSkins(resourcePath)) {
+            skinRetry_.Succeeded();
+        } else {
+            skinRetry_.Failed();
+        }
+    }
+    if (toyModelMissing_ && toyRetry_.Due(dt)) {
+        toyModelMissing_ = !toys[0].Setup(resourcePath, 0, this);
+        if (toyModelMissing_) {
+            toyRetry_.Failed();
+        } else {
+            toyRetry_.Succeeded();
+        }
+    }
 }
 
 void DOGCONTROL::GetBounds() {
@@ -189,8 +239,10 @@ void DOGCONTROL::Move(double dt, const char* resourcePath) {
     }
     if (!toys) {
         toys = new ONETOY[1];
-        toys[0].Setup(resourcePath, 0, this);
+        toyModelMissing_ = !toys[0].Setup(resourcePath, 0, this);
+        if (toyModelMissing_) toyRetry_.Failed();
     }
+    RetryMissingParts(dt, resourcePath);
     toys[0].Move(static_cast<float>(dt), this);
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,8 @@
 #include "math/vector3d.h"
 #include "scene/camera.h"
 #include "scene/frustum.h"
+#include "scene/pack_problem.h"
+#include "scene/retry_pause.h"
 
 struct SETTINGS;
 struct Texture;
@@ -80,8 +81,8 @@ class DOGCONTROL {
     FrameDamage* damage = nullptr;
 
     SCENESTATS stats;
-    // Packs whose problem has been reported (set-up is retried every frame while it fails).
-    std::set<std::string> reported;
+    // Each pack's problem is reported once, however often its set-up is tried again.
+    PackProblems problems;
 
     // Skins in the skin pack, one JPEG lump each.
     static constexpr int kSkinCount = 3;
@@ -92,11 +93,14 @@ class DOGCONTROL {
     DOGCONTROL& operator=(const DOGCONTROL&) = delete;
 
     // Loads the model and skins ("c.vlm", "ct.vlm" in resourcePath, which ends in "/") and
-    // creates the cats, unplaced. False when a pack is missing or unreadable; what a failed
-    // attempt allocated is released, so the next attempt starts clean.
+    // creates the cats, unplaced. False when the model cannot be read; what a failed attempt
+    // allocated is released, so the next attempt starts clean. A coat that cannot be read leaves
+    // its cats blank (texture 0), not catless; Move tries it again after a growing pause.
     bool Setup(SETTINGS* settings, const char* resourcePath);
     // Measures the visible ground once, from the current projection.
     void GetBounds();
+    // Moves cats and toy; creates the toy on the first call. Coats and a toy model that could not
+    // be read are tried again here, after a growing pause.
     void Move(double dt, const char* resourcePath);
     // Fades the prints by dt, then draws cats, prints and toy.
     void Draw(double dt);
@@ -119,7 +123,14 @@ class DOGCONTROL {
   private:
     bool LoadTemplate(const char* resourcePath);
     void ReleaseCats();
-    void Complain(const char* what, const std::string& path);
-    bool LoadSkin(int index, const char* resourcePath);
+    bool LoadSkin(int index, const char* resourcePath, std::string& packProblem);
+    bool LoadMissingSkins(const char* resourcePath);
     void ChooseSkin(int i);
+    void WearSkins();
+    void RetryMissingParts(double dt, const char* resourcePath);
+
+    bool skinMissing_[kSkinCount] = {false, false, false};  // worn but not read
+    RetryPause skinRetry_;
+    bool toyModelMissing_ = false;
+    RetryPause toyRetry_;
 };

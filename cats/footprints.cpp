@@ -10,7 +10,9 @@
 
 namespace {
 
-// A paw below this height (world units, whatever the cat's size) touches the ground.
+// A paw below this height (world units at the normal size, scaled with the cat like every other
+// length of it) touches the ground. Unscaled, a large cat's paws never came below it and a small
+// cat's never rose above it, so neither laid prints.
 constexpr double kFootDownHeight = 0.175;
 // Laying a print nudges the print NUM_FOOTPRINTS back below full strength so it starts to fade.
 constexpr float kFadeNudge = 1.0f / 60.0f;
@@ -23,6 +25,7 @@ void ONEDOG::TrackFeet(DOGCONTROL* dc) {
     if (!joints || footRow < 0 || footRow > 2) return;
     // The half turn about y with which the model is drawn.
     static const MATRIX halfTurn = MatrixFromAngle(VECTOR3D{0.0f, 180.0f, 0.0f});
+    const double groundHeight = kFootDownHeight * dc->dogSize;
     for (int i = 0; i < 4; ++i) {
         const int j = dogFeet[footRow][i];
         // A model with fewer joints than the paw table names has no paws to track.
@@ -31,7 +34,7 @@ void ONEDOG::TrackFeet(DOGCONTROL* dc) {
         q = MatrixRotatePoint(rotation, q);
         q = MatrixRotatePoint(halfTurn, q);
         footPos[i] = q;
-        if (static_cast<double>(q.y) < kFootDownHeight) {
+        if (static_cast<double>(q.y) < groundHeight) {
             if (footDown[i] <= 0) {
                 dc->AddFootPrint(VECTOR3D{position.x + q.x, position.y + q.y, position.z + q.z},
                                  rotation);

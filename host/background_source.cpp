@@ -3,57 +3,21 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <filesystem>
+#include <cstdlib>
 #include <string>
-#include <system_error>
+#include <vector>
 
 #include "assets/background_pictures.h"
+#include "assets/regular_file.h"
 #include "host/alert.h"
 #include "host/image_decoder.h"
 #include "host/settings.h"
-
-namespace {
-
-// Why the picture at `path` could not be shown, in words for the user.
-std::string PictureProblem(const std::string& path) {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) return path + " is a folder, not a picture";
-    ImageDecoder* decoder = CurrentImageDecoder();
-    DecodedImage image;
-    std::string reason;
-    if (decoder && !decoder->DecodeFile(path.c_str(), image, reason)) {
-        return "cannot read the picture " + path + ": " + reason;
-    }
-    return "cannot make a texture of the picture " + path;
-}
-
-// Loads a random picture of the folder; false with the reason in `problem`.
-bool LoadFolderPicture(const char* folder, Texture& tex, std::string& problem) {
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder, error)) {
-        const bool exists = std::filesystem::exists(folder, error);
-        problem = std::string("the picture folder ") + folder +
-                  (exists ? " is not a folder" : " does not exist");
-        return false;
-    }
-    char name[kPicturePathSize];
-    if (!ChooseRandomImageFile(folder, name)) {
-        problem = std::string("the picture folder ") + folder + " holds no .jpg, .png or .gif file";
-        return false;
-    }
-    char path[kPicturePathSize];
-    if (!JoinPicturePath(folder, name, path)) {
-        problem = std::string("the path of ") + name + " in " + folder + " is too long";
-        return false;
-    }
-    if (loadPicFile(path, &tex)) return true;
-    problem = PictureProblem(path);
-    return false;
-}
-
-}  // namespace
 
 int CaptureSideLimit(int detail, int maxTextureSize) {
     if (detail == 0) return 512;
@@ -126,18 +90,152 @@ std::string DesktopPicturePath(DesktopPictureLookup* lookup, int screenNumber,
     return path;
 }
 
-bool LoadGroundPicture(const SETTINGS& settings, int screenNumber, DesktopPictureLookup* lookup,
-                       const std::string& fallbackPath, Texture& deskTex) {
-    if (settings.BGTYPE == 2) {
-        std::string problem;
-        if (LoadFolderPicture(settings.BGPath, deskTex, problem)) return true;
-        // The user chose this folder, so say once why its pictures are not shown.
-        CurrentAlert().Report((problem + "; showing the shipped picture instead").c_str());
-        return loadPicFile(fallbackPath.c_str(), &deskTex);
+namespace {
+
+// The ground picture's sources in turn, with one message per picture that could not be read.
+class GroundPictureLoader {
+  public:
+    GroundPictureLoader(const GroundPictureSources& sources, Texture& deskTex)
+        : sources_(sources), deskTex_(deskTex) {}
+
+    bool FromFolder(const char* folder);
+    bool FromDesktopPicture(bool chosen);
+    bool FromBackdrop();
+    bool FromShippedPicture();
+    // Says what could not be read; the last problem also says what is shown instead.
+    void Report(const std::string& shownInstead);
+    bool Interrupted() const { return interrupted_; }
+
+  private:
+    bool Load(const std::string& path, std::string& reason);
+
+    const GroundPictureSources& sources_;
+    Texture& deskTex_;
+    std::vector<std::string> problems_;
+    bool interrupted_ = false;
+};
+
+// Why a folder of pictures cannot be read, or "" when it can.
+std::string FolderProblem(const char* folder) {
+    DIR* dir = opendir(folder);
+    if (dir) {
+        closedir(dir);
+        return "";
     }
-    const std::string path = DesktopPicturePath(lookup, screenNumber, fallbackPath);
-    if (loadPicFile(path.c_str(), &deskTex)) return true;
-    // A desktop picture our decoder cannot read (a slide-show description, a vector picture)
-    // gets the shipped picture rather than a bare ground.
-    return path != fallbackPath && loadPicFile(fallbackPath.c_str(), &deskTex);
+    const int error = errno;
+    struct stat info {};
+    if (error == ENOTDIR && stat(folder, &info) == 0) return "is not a folder";
+    return FileErrorReason(error);
+}
+
+bool GroundPictureLoader::Load(const std::string& path, std::string& reason) {
+    if (LoadPictureFile(path.c_str(), &deskTex_, reason)) return true;
+    ImageDecoder* decoder = CurrentImageDecoder();
+    interrupted_ = decoder && decoder->Interrupted();
+    return false;
+}
+
+bool GroundPictureLoader::FromFolder(const char* folder) {
+    const std::string problem = FolderProblem(folder);
+    if (!problem.empty()) {
+        problems_.push_back(std::string("the picture folder ") + folder + ": " + problem);
+        return false;
+    }
+    std::vector<std::string> names = ListPictureFiles(folder);
+    if (names.empty()) {
+        problems_.push_back(std::string("the picture folder ") + folder +
+                            ": holds no .jpg, .png or .gif file");
+        return false;
+    }
+    // The first draw is ChooseRandomImageFile's; every picture is tried at most once.
+    for (int tried = 0; tried < kFolderPicturesTried && !names.empty(); ++tried) {
+        const std::size_t pick = std::size_t(std::rand()) % names.size();
+        char path[kPicturePathSize];
+        std::string reason;
+        if (!JoinPicturePath(folder, names[pick].c_str(), path)) {
+            problems_.push_back("the path of " + names[pick] + " in " + folder + " is too long");
+        } else if (Load(path, reason)) {
+            return true;
+        } else if (interrupted_) {
+            return false;
+        } else {
+            problems_.push_back(std::string("cannot read the picture ") + path + ": " + reason);
+        }
+        names.erase(names.begin() + std::ptrdiff_t(pick));
+    }
+    return false;
+}
+
+bool GroundPictureLoader::FromDesktopPicture(bool chosen) {
+    const std::string path = sources_.desktop
+                                 ? DesktopPicturePath(sources_.desktop, sources_.screenNumber, "")
+                                 : std::string();
+    std::string reason;
+    if (!path.empty()) {
+        if (Load(path, reason)) return true;
+        if (interrupted_) return false;
+        // Said only when the user chose the desktop picture; after a folder it is one more try.
+        if (chosen) problems_.push_back("cannot read the desktop picture " + path + ": " + reason);
+    }
+    return false;
+}
+
+bool GroundPictureLoader::FromBackdrop() {
+    CapturedImage image;
+    if (sources_.backdrop == nullptr || !sources_.backdrop->Capture(sources_.frame, image)) {
+        return false;
+    }
+    uint32_t name = 0;
+    MakeCaptureTexture(image, 1, &name);
+    if (name == 0) return false;
+    glDeleteTextures(1, &deskTex_.texID);
+    deskTex_.texID = name;
+    deskTex_.width = uint32_t(image.width);
+    deskTex_.height = uint32_t(image.height);
+    return true;
+}
+
+bool GroundPictureLoader::FromShippedPicture() {
+    std::string reason;
+    if (Load(sources_.fallbackPath, reason)) return true;
+    if (!interrupted_) {
+        problems_.push_back("cannot read the shipped picture " + sources_.fallbackPath + ": " +
+                            reason + "; the ground stays bare");
+    }
+    return false;
+}
+
+void GroundPictureLoader::Report(const std::string& shownInstead) {
+    if (interrupted_) return;  // the program is ending: nothing the user needs to hear
+    for (std::size_t i = 0; i < problems_.size(); ++i) {
+        std::string line = problems_[i];
+        if (i + 1 == problems_.size() && !shownInstead.empty()) line += "; " + shownInstead;
+        CurrentAlert().Report(line.c_str());
+    }
+    problems_.clear();
+}
+
+}  // namespace
+
+bool LoadGroundPicture(const SETTINGS& settings, const GroundPictureSources& sources,
+                       Texture& deskTex) {
+    GroundPictureLoader loader(sources, deskTex);
+    const bool folder = settings.BGTYPE == 2;
+    if (folder && loader.FromFolder(settings.BGPath)) {
+        loader.Report("");
+        return true;
+    }
+    if (loader.Interrupted()) return false;
+    if (loader.FromDesktopPicture(!folder)) {
+        loader.Report("showing the desktop picture instead");
+        return true;
+    }
+    if (loader.Interrupted()) return false;
+    if (loader.FromBackdrop()) {
+        loader.Report("showing the desktop's background instead");
+        return true;
+    }
+    const bool shipped = loader.FromShippedPicture();
+    loader.Report(shipped ? "showing the shipped picture instead" : "");
+    return shipped;
 }

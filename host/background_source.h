@@ -67,8 +67,25 @@ void MakeCaptureTexture(const CapturedImage& image, int detail, uint32_t* texNam
 std::string DesktopPicturePath(DesktopPictureLookup* lookup, int screenNumber,
                                const std::string& fallbackPath);
 
-// Loads the ground picture of sources 1 (desktop picture) and 2 (random picture from the
-// settings' folder) into `deskTex`; source 2 falls back to the shipped picture. Needs a current
-// GL context. False when no picture could be loaded (deskTex then has no texture).
-bool LoadGroundPicture(const SETTINGS& settings, int screenNumber, DesktopPictureLookup* lookup,
-                       const std::string& fallbackPath, Texture& deskTex);
+// Where a ground picture may come from, besides the folder of the settings.
+struct GroundPictureSources {
+    DesktopPictureLookup* desktop = nullptr;  // the desktop picture files; may be null
+    // The desktop's background as the display holds it (the picture most wallpaper setters
+    // publish on the root window), read over `frame`; may be null.
+    ScreenCapture* backdrop = nullptr;
+    int screenNumber = 0;
+    ScreenRect frame;
+    std::string fallbackPath;  // the shipped picture
+};
+
+// How many pictures of a folder are tried before the folder is given up.
+inline constexpr int kFolderPicturesTried = 3;
+
+// Loads the ground picture of sources 1 (the desktop picture) and 2 (a random picture from the
+// settings' folder) into `deskTex`. A folder's picture that cannot be read gives way to other
+// pictures of the folder (a few, at random), then to the desktop picture; the desktop picture
+// file to the desktop's background, then to the shipped picture. Every picture that cannot be
+// read is named once on the alert sink with the reason. Needs a current GL context. False when
+// no picture could be loaded (deskTex then has no texture).
+bool LoadGroundPicture(const SETTINGS& settings, const GroundPictureSources& sources,
+                       Texture& deskTex);

@@ -124,6 +124,7 @@ bool ParseSaverOptions(int argc, const char* const* argv, const char* xscreensav
             options.mode = name == "window"       ? SaverMode::Window
                            : name == "fullscreen" ? SaverMode::Fullscreen
                                                   : SaverMode::Root;
+            options.wayland = false;
             modeGiven = true;
         } else if (name == "window-id") {
             if (!needValue()) return false;
@@ -132,6 +133,11 @@ bool ParseSaverOptions(int argc, const char* const* argv, const char* xscreensav
                 return false;
             }
             options.mode = SaverMode::WindowId;
+            options.wayland = false;
+            modeGiven = true;
+        } else if (name == "wayland") {
+            if (!flag()) return false;
+            options.wayland = true;
             modeGiven = true;
         } else if (name == "stats") {
             if (!flag()) return false;
@@ -168,9 +174,9 @@ bool ParseSaverOptions(int argc, const char* const* argv, const char* xscreensav
         } else if (name == "tile" || name == "no-tile") {
             if (!flag()) return false;
             options.tile = name == "tile";
-        } else if (name == "main-monitor-only") {
+        } else if (name == "main-monitor-only" || name == "all-monitors") {
             if (!flag()) return false;
-            options.mainMonitorOnly = true;
+            options.mainMonitorOnly = name == "main-monitor-only";
         } else {
             error = "unknown option \"--" + name + "\"";
             return false;
@@ -179,16 +185,20 @@ bool ParseSaverOptions(int argc, const char* const* argv, const char* xscreensav
 
     // XScreenSaver names its window in the environment; --root means that window when it is set.
     const bool haveEnvWindow = xscreensaverWindow != nullptr && *xscreensaverWindow != '\0';
-    if (haveEnvWindow && (!modeGiven || options.mode == SaverMode::Root)) {
-        unsigned long id = 0;
-        if (!ParseWindowId(xscreensaverWindow, id)) {
-            error = std::string("XSCREENSAVER_WINDOW is not a window id: \"") + xscreensaverWindow +
-                    "\"";
-            return false;
-        }
+    const bool useEnvWindow = haveEnvWindow && (!modeGiven || options.mode == SaverMode::Root);
+    unsigned long id = 0;
+    if (useEnvWindow && !ParseWindowId(xscreensaverWindow, id)) {
+        error =
+            std::string("XSCREENSAVER_WINDOW is not a window id: \"") + xscreensaverWindow + "\"";
+        return false;
+    }
+    if (useEnvWindow) {
         options.mode = SaverMode::WindowId;
         options.windowId = id;
     }
+    // XScreenSaver's own settings dialog names its preview both ways.
+    options.xscreensaverWindow = options.mode == SaverMode::WindowId && haveEnvWindow &&
+                                 ParseWindowId(xscreensaverWindow, id) && id == options.windowId;
     return true;
 }
 
@@ -207,7 +217,7 @@ bool ApplyRunSettings(const SaverOptions& options, SETTINGS& settings, bool& mai
     if (options.background) settings.BGTYPE = *options.background;
     if (options.tile) settings.TILEBG = *options.tile;
     if (options.resolution) settings.BGRES = *options.resolution;
-    if (options.mainMonitorOnly) mainMonitorOnly = true;
+    if (options.mainMonitorOnly) mainMonitorOnly = *options.mainMonitorOnly;
     return true;
 }
 
@@ -220,6 +230,10 @@ std::string SaverUsage() {
            "  --fullscreen           one full-screen view per monitor; any key or click quits\n"
            "  --root                 the root window, or $XSCREENSAVER_WINDOW when it is set\n"
            "  --window-id ID         the X window ID (decimal or 0x-hexadecimal)\n"
+           "  --wayland              one view per output of the Wayland compositor, above\n"
+           "                         every window; any key, click or pointer motion quits\n"
+           "                         (the default when $WAYLAND_DISPLAY is set and $DISPLAY\n"
+           "                         is not)\n"
            "  --preview              draw as a small preview (no overlay, small capture)\n"
            "With none of --window, --fullscreen or --window-id, $XSCREENSAVER_WINDOW is used\n"
            "when set, as XScreenSaver expects.\n"
@@ -235,6 +249,7 @@ std::string SaverUsage() {
            "  --tile, --no-tile      tile the ground picture 5 x 5 and fog the distance, or not\n"
            "  --resolution 0|1|2     capture detail: at most 512, 1024 or the largest texture\n"
            "  --main-monitor-only    animate only the primary monitor; the others stay black\n"
+           "  --all-monitors         animate every monitor\n"
            "\n"
            "  --resources DIR        folder of the resource packs (default: share/velmora\n"
            "                         beside the program's bin/ folder)\n"

@@ -18,9 +18,13 @@ enum class SaverMode {
 struct SaverOptions {
     SaverMode mode = SaverMode::Window;
     unsigned long windowId = 0;
+    // The window is XScreenSaver's ($XSCREENSAVER_WINDOW): the desktop is then captured through
+    // XScreenSaver's helper, as the user's XScreenSaver preferences allow. Any other window
+    // (the settings dialog's preview) captures the screen as --window does.
+    bool xscreensaverWindow = false;
     bool preview = false;
     bool help = false;
-    bool stats = false;  // print the frames drawn and the frame rate at exit (for benchmarks)
+    bool stats = false;     // print the frames drawn and the frame rate at exit (for benchmarks)
     std::string resources;  // empty: share/velmora beside the program's bin/
     // Settings for this run; unset ones come from the preferences store.
     std::optional<int> cats;
@@ -30,7 +34,10 @@ struct SaverOptions {
     std::optional<std::string> folder;
     std::optional<bool> tile;
     std::optional<int> resolution;
-    bool mainMonitorOnly = false;
+    std::optional<bool> mainMonitorOnly;  // --main-monitor-only, or --all-monitors
+    // One view per output of a Wayland compositor instead of any X11 mode (--wayland; a later
+    // X11 mode undoes it, as the last mode given counts).
+    bool wayland = false;
 };
 
 // Parses the arguments after the program name. `xscreensaverWindow` is $XSCREENSAVER_WINDOW

@@ -2,6 +2,7 @@
 // rectangle in desktop coordinates; one of them is the main screen.
 #pragma once
 
+#include <string>
 #include <vector>
 
 struct ScreenRect {
@@ -15,6 +16,7 @@ struct ScreenInfo {
     int number = 0;  // tells the screens apart (the monitor's index)
     ScreenRect frame;
     bool primary = false;
+    std::string name;  // the monitor's name as the system gives it ("DP-1"), or ""
 };
 
 class Screens {

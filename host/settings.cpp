@@ -23,7 +23,7 @@ int32_t Clamp(long value, int32_t low, int32_t high) {
     return static_cast<int32_t>(std::clamp<long>(value, low, high));
 }
 
-void WriteDefaults(PreferencesStore& store) {
+void WriteDefaults(PreferencesStore& store, StoreDefaults when) {
     store.WriteString("version", kSettingsVersion);
     store.WriteBool("MainMonitorOnly", kDefaultMainMonitorOnly);
     store.WriteInteger("DogSize", kDefaultSizePercent);
@@ -34,8 +34,9 @@ void WriteDefaults(PreferencesStore& store) {
     store.WriteString("BGPath", kDefaultPictureFolder);
     store.WriteBool("TileBG", kDefaultTile);
     // A failed flush changes nothing here: the defaults are used either way and are written
-    // again on the next loading.
-    store.Synchronize();
+    // again on the next loading. A store that could not be read refuses the flush, so the
+    // user's file is never replaced by defaults it was not read for.
+    if (when == StoreDefaults::kAtOnce) store.Synchronize();
 }
 
 // Keeps every value inside what the scene can use. Resolution values other than 0 and 1 all mean
@@ -70,7 +71,8 @@ bool SetBackgroundFolder(SETTINGS& settings, const std::string& folder) {
     return true;
 }
 
-void LoadSettings(PreferencesStore& store, SETTINGS& settings, bool& mainMonitorOnly) {
+void LoadSettings(PreferencesStore& store, SETTINGS& settings, bool& mainMonitorOnly,
+                  StoreDefaults when) {
     // Read every key first, in the stored order, then decide on the version.
     const std::optional<std::string> version = store.ReadString("version");
     mainMonitorOnly = store.ReadBool("MainMonitorOnly");
@@ -89,7 +91,7 @@ void LoadSettings(PreferencesStore& store, SETTINGS& settings, bool& mainMonitor
     settings.TILEBG = store.ReadBool("TileBG");
 
     if (!version || *version != kSettingsVersion) {
-        WriteDefaults(store);
+        WriteDefaults(store, when);
         settings = DefaultSettings();
         mainMonitorOnly = kDefaultMainMonitorOnly;
     } else if (pathRefused) {

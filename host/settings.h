@@ -45,10 +45,16 @@ SETTINGS DefaultSettings();
 // since a shortened path would name another folder.
 bool SetBackgroundFolder(SETTINGS& settings, const std::string& folder);
 
+// When loading finds no settings of this version, the defaults it puts into the store reach
+// lasting storage at once (a run of the saver), or only with the next save: the settings dialog,
+// whose Cancel must leave the file as it was, and the dialog's preview.
+enum class StoreDefaults { kAtOnce, kWithNextSave };
+
 // Fills the record and mainMonitorOnly from the store. A missing or different "version" resets
-// every stored key to its default (and flushes the store); then dogSize is derived and the bounds
-// above are applied.
-void LoadSettings(PreferencesStore& store, SETTINGS& settings, bool& mainMonitorOnly);
+// every stored key to its default (flushing the store as `when` says); then dogSize is derived
+// and the bounds above are applied.
+void LoadSettings(PreferencesStore& store, SETTINGS& settings, bool& mainMonitorOnly,
+                  StoreDefaults when = StoreDefaults::kAtOnce);
 
 // Writes the record and mainMonitorOnly to the store ("version" is left alone) and flushes it;
 // false when the values could not be written to lasting storage.

@@ -60,11 +60,6 @@ bool SettingsSheet::configureSheet_bgpath(const std::string& folder) {
     return true;
 }
 
-bool SettingsSheet::configureSheet_openwebsite(
-    const std::function<bool(const std::string&)>& openUri) const {
-    return openUri && openUri(kWebPageAddress);
-}
-
 std::vector<std::string> SettingsSheet::PreviewArguments(unsigned long windowId) const {
     static const char* const kSources[] = {"screen", "desktop", "folder"};
     const int source = oBGType >= 0 && oBGType <= 2 ? oBGType : 0;

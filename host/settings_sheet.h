@@ -4,15 +4,12 @@
 // forwards the user's actions here.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "host/preferences_store.h"
 #include "host/settings.h"
 
-// The project's web page, opened by the sheet's web button.
-inline constexpr const char* kWebPageAddress = "https://velmora.example/";
 // Title of the folder chooser.
 inline constexpr const char* kFolderChooserTitle =
     "Select Folder To Load Random Background Images From";
@@ -39,8 +36,6 @@ class SettingsSheet {
     // the store only on saving. False, changing nothing, for a path the settings cannot hold
     // whole.
     bool configureSheet_bgpath(const std::string& folder);
-    // Opens the project's web page through `openUri` (the desktop's handler, never a shell).
-    bool configureSheet_openwebsite(const std::function<bool(const std::string&)>& openUri) const;
 
     // The saver's options that show the controls' current values in a preview drawn into the
     // X window `windowId`, without saving them.

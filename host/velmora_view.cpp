@@ -155,8 +155,13 @@ bool VelmoraView::mainSetup() {
     if (!ssMain->Setup(isPreview_, width, height, &mySettings, folder.c_str())) return false;
 
     if (mySettings.BGTYPE != 0) {
-        LoadGroundPicture(mySettings, ScreenNumber(), environment_.desktopPicture,
-                          folder + kFallbackPictureName, DeskTex);
+        GroundPictureSources sources;
+        sources.desktop = environment_.desktopPicture;
+        sources.backdrop = environment_.desktopBackdrop;
+        sources.screenNumber = ScreenNumber();
+        sources.frame = environment_.surface->Frame();
+        sources.fallbackPath = folder + kFallbackPictureName;
+        LoadGroundPicture(mySettings, sources, DeskTex);
     }
     // The scene owns the ground texture from here on and deletes it at its clean-up; the view
     // forgets the name so that it is never deleted twice.

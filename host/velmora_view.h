@@ -16,13 +16,14 @@
 #include "host/settings.h"
 
 // What a view is given by the program that hosts it. Pointers are not owned and must outlive
-// the view; capture and desktopPicture may be null.
+// the view; capture, desktopPicture and desktopBackdrop may be null.
 struct ViewEnvironment {
     GLSurface* surface = nullptr;
     Screens* screens = nullptr;
     Clock* clock = nullptr;
     ScreenCapture* capture = nullptr;
     DesktopPictureLookup* desktopPicture = nullptr;
+    ScreenCapture* desktopBackdrop = nullptr;  // the desktop's background, when no picture is named
     SceneFactory makeScene;
     std::string resourcePath;  // folder of the packs and the fallback picture
 };

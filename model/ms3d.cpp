@@ -152,32 +152,89 @@ bool NamesTerminated(const MS3D& m) {
     return true;
 }
 
-bool ReferencesInRange(const MS3D& m) {
+bool VertexJointsInRange(const MS3D& m) {
     for (const MS3DVERTEX& v : m.vertices)
         if (v.jointIndex < -1 || v.jointIndex >= int(m.jointCount)) return false;
-    for (const MS3DTRIANGLE& t : m.triangles)
-        for (const uint16_t index : t.vertexIndices)
-            if (index >= m.vertexCount) return false;
-    for (const MS3DGROUP& g : m.groups) {
-        // Every group is drawn with its material, so a group without one is out of range too.
-        if (g.materialIndex < 0 || g.materialIndex >= int(m.materialCount)) return false;
-        for (const uint16_t index : g.triangleIndices)
-            if (index >= m.triangleCount) return false;
-    }
     return true;
 }
 
-// Joints are posed in index order reading the parent's matrix of the same pass, so a parent at
-// or after its child (a cycle included) would leave the child posed from a stale matrix.
+bool TriangleVerticesInRange(const MS3D& m) {
+    for (const MS3DTRIANGLE& t : m.triangles)
+        for (const uint16_t index : t.vertexIndices)
+            if (index >= m.vertexCount) return false;
+    return true;
+}
+
+// A group without a material (-1) is drawn untextured.
+bool GroupMaterialsInRange(const MS3D& m) {
+    for (const MS3DGROUP& g : m.groups)
+        if (g.materialIndex < -1 || g.materialIndex >= int(m.materialCount)) return false;
+    return true;
+}
+
+bool GroupTrianglesInRange(const MS3D& m) {
+    for (const MS3DGROUP& g : m.groups)
+        for (const uint16_t index : g.triangleIndices)
+            if (index >= m.triangleCount) return false;
+    return true;
+}
+
+bool Finite(const float* values, int n) {
+    for (int i = 0; i < n; ++i)
+        if (!std::isfinite(values[i])) return false;
+    return true;
+}
+
+bool KeysFinite(const std::vector<MS3DKEY>& keys) {
+    for (const MS3DKEY& k : keys)
+        if (!std::isfinite(k.time) || !std::isfinite(k.x) || !std::isfinite(k.y) ||
+            !std::isfinite(k.z))
+            return false;
+    return true;
+}
+
+// A NaN or infinity in a bind pose or a key poisons every matrix below that joint: the cat's
+// mesh and paws become NaN and it lays no footprints.
+bool PosesFinite(const MS3D& m) {
+    for (const MS3DJOINT& j : m.joints)
+        if (!Finite(j.rotation, 3) || !Finite(j.position, 3) || !KeysFinite(j.rotationKeys) ||
+            !KeysFinite(j.translationKeys))
+            return false;
+    return true;
+}
+
+// Clip times are frame numbers divided by the frame rate: a rate far outside what any modeller
+// writes (1e-30, say) makes them infinite.
+bool FrameRateSane(const MS3D& m) {
+    return m.fps >= kMS3DMinFps && m.fps <= kMS3DMaxFps;
+}
+
+// Joints are posed in index order reading the parent's matrix of the same pass, so a parent after
+// its child (a cycle included) would leave the child posed from a stale matrix.
 bool ParentsComeFirst(const MS3D& m) {
     for (int i = 0; i < m.jointCount; ++i)
         if (m.ParentOf(i) >= i) return false;
     return true;
 }
 
-bool Valid(const MS3D& m) {
-    return std::isfinite(m.fps) && m.fps > 0.0f && NamesTerminated(m) && ReferencesInRange(m) &&
-           ParentsComeFirst(m);
+// What is wrong with a model read whole, or nullptr when nothing is.
+const char* Flaw(const MS3D& m) {
+    static const struct {
+        bool (*holds)(const MS3D&);
+        const char* flaw;
+    } kRules[] = {
+        {NamesTerminated, "a name runs past its 32 bytes"},
+        {VertexJointsInRange, "a vertex names a joint the model lacks"},
+        {TriangleVerticesInRange, "a triangle names a vertex the model lacks"},
+        {GroupMaterialsInRange, "a group names a material the model lacks"},
+        {GroupTrianglesInRange, "a group names a triangle the model lacks"},
+        {FrameRateSane, "its frame rate is not between 1 and 1000 frames a second"},
+        {PosesFinite, "a bind pose or an animation key is not a finite number"},
+        {ParentsComeFirst, "a joint's parent comes after it"},
+    };
+    for (const auto& rule : kRules)
+        if (!rule.holds(m)) return rule.flaw;
+    return nullptr;
 }
 
 bool HeaderValid(const uint8_t* header) {
@@ -185,18 +242,42 @@ bool HeaderValid(const uint8_t* header) {
     return std::memcmp(header, kMS3DId, sizeof kMS3DId) == 0 && (version == 3 || version == 4);
 }
 
+// Reads the whole model; nullptr, or what made the reading stop.
+const char* Read(LumpReader& r, MS3D* m) {
+    uint8_t header[kMS3DHeaderSize];
+    if (!r.Read(header, sizeof header)) return "it is shorter than a model's header";
+    if (!HeaderValid(header)) return "it is not an MS3D model of version 3 or 4";
+    static const struct {
+        bool (*read)(LumpReader&, MS3D*);
+        const char* refusal;
+    } kSections[] = {
+        {ReadVertices, "its vertices run past the end of its lump"},
+        {ReadTriangles, "its triangles run past the end of its lump"},
+        {ReadGroups, "its groups run past the end of its lump"},
+        {ReadMaterials, "its materials run past the end of its lump"},
+        {ReadTiming, "its frame rate and length run past the end of its lump"},
+        {ReadJoints, "its joints run past the end of its lump"},
+    };
+    for (const auto& section : kSections)
+        if (!section.read(r, m)) return section.refusal;
+    return Flaw(*m);
+}
+
 }  // namespace
 
 bool MS3D::LoadFromFStream(std::istream& in, uint32_t lumpSize) {
+    std::string reason;
+    if (LoadFromFStream(in, lumpSize, reason)) return true;
+    ERRORCLOSE(kInvalidModel);
+    return false;
+}
+
+bool MS3D::LoadFromFStream(std::istream& in, uint32_t lumpSize, std::string& reason) {
     Clear();
     LumpReader r(in, lumpSize);
-    uint8_t header[kMS3DHeaderSize];
-    const bool ok = r.Read(header, sizeof header) && HeaderValid(header) && ReadVertices(r, this) &&
-                    ReadTriangles(r, this) && ReadGroups(r, this) && ReadMaterials(r, this) &&
-                    ReadTiming(r, this) && ReadJoints(r, this) && Valid(*this);
-    if (!ok) {
+    if (const char* refusal = Read(r, this)) {
         Clear();
-        ERRORCLOSE(kInvalidModel);
+        reason = refusal;
         return false;
     }
     totalTime = float(totalFrames * 1000.0 / fps);  // fps is finite and positive by now
@@ -206,8 +287,12 @@ bool MS3D::LoadFromFStream(std::istream& in, uint32_t lumpSize) {
 int MS3D::ParentOf(int joint) const {
     const char* parentName = joints[joint].parentName;
     if (parentName[0] == '\0') return -1;
-    for (size_t j = 0; j < joints.size(); ++j)
-        if (std::strncmp(parentName, joints[j].name, kMS3DNameSize) == 0) return int(j);
+    for (size_t j = 0; j < joints.size(); ++j) {
+        if (std::strncmp(parentName, joints[j].name, kMS3DNameSize) != 0) continue;
+        // A joint that names itself is a root: as its own parent it would be posed from its own
+        // matrix of the frame before, compounding every frame.
+        return int(j) == joint ? -1 : int(j);
+    }
     return -1;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <istream>
+#include <string>
 #include <vector>
 
 #include "model/skeleton.h"
@@ -18,6 +19,9 @@ constexpr uint32_t kMS3DMaterialSize = 361;
 constexpr uint32_t kMS3DJointFixedSize = 93;  // plus 16 per key
 constexpr uint32_t kMS3DKeySize = 16;
 constexpr int kMS3DNameSize = 32;
+// Frame rates a model may have: clip times are frame numbers divided by the rate.
+constexpr float kMS3DMinFps = 1.0f;
+constexpr float kMS3DMaxFps = 1000.0f;
 constexpr int kMS3DTextureNameSize = 128;
 
 struct MS3DVERTEX {
@@ -91,11 +95,15 @@ class MS3D {
 
     // Reads one model from `in`, positioned at the first byte of a lump of `lumpSize` bytes. Never
     // reads past the lump. A bad header, a model that does not fit its lump, a name without its
-    // terminator, a reference out of range, an fps that is not a finite positive number or a
-    // joint whose parent does not come before it is refused: "Not a valid MS3D file!" goes to
-    // ERRORCLOSE, the record is left empty and the result is false. On success the stream is left
-    // just after the last key of the last joint.
+    // terminator, a reference out of range (a group may have no material, -1), a frame rate
+    // outside kMS3DMinFps..kMS3DMaxFps, a bind pose or key that is not a finite number, or a
+    // joint whose parent comes after it is refused: "Not a valid MS3D file!" goes to ERRORCLOSE,
+    // the record is left empty and the result is false. On success the stream is left just after
+    // the last key of the last joint.
     bool LoadFromFStream(std::istream& in, uint32_t lumpSize);
+    // The same without a message: on a refusal `reason` says in words what is wrong, for a
+    // caller that names the file.
+    bool LoadFromFStream(std::istream& in, uint32_t lumpSize, std::string& reason);
 
     // Multiplies every length (vertex and joint positions, translation keys) by `factor`.
     void Scale(float factor);
@@ -108,11 +116,13 @@ class MS3D {
     void RevertPoints();
 
     // Sends every group as immediate-mode triangles (for recording into a display list). Binds
-    // no texture and sets no state: what the caller has bound applies to every group.
+    // no texture: what the caller has bound applies to every group with a material; a group
+    // without one (-1) is drawn with texturing off.
     void Render() const;
 
-    // Index of the joint that joint `joint`'s parentName names: the first joint of that name,
-    // itself included; -1 for an empty parent name or a name that no joint has.
+    // Index of the joint that joint `joint`'s parentName names: the first joint of that name;
+    // -1 for an empty parent name, a name that no joint has, or a first match that is the joint
+    // itself (it is a root).
     int ParentOf(int joint) const;
 
     // Back to the empty record of a new model.

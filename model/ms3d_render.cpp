@@ -10,6 +10,12 @@ void MS3D::Render() const {
         return true;
     };
     for (const MS3DGROUP& group : groups) {
+        // A group without a material is drawn untextured, whatever the caller has bound.
+        const bool untextured = group.materialIndex < 0;
+        if (untextured) {
+            glPushAttrib(GL_ENABLE_BIT);
+            glDisable(GL_TEXTURE_2D);
+        }
         glBegin(GL_TRIANGLES);
         for (const uint16_t index : group.triangleIndices) {
             if (index >= triangles.size()) continue;
@@ -23,5 +29,6 @@ void MS3D::Render() const {
             }
         }
         glEnd();
+        if (untextured) glPopAttrib();
     }
 }

@@ -24,7 +24,8 @@ bool FitsInstance(const MS3D& model, const ANIMATIONTEMPLATE& animTemplate) {
         return false;
     uint32_t corners = 0;
     for (const MS3DGROUP& g : model.groups) {
-        if (g.materialIndex < 0 || g.materialIndex >= int(model.materials.size())) return false;
+        // A group without a material (-1) is drawn untextured.
+        if (g.materialIndex < -1 || g.materialIndex >= int(model.materials.size())) return false;
         if (g.triangleIndices.size() != g.triangleCount) return false;
         for (const uint16_t t : g.triangleIndices) {
             if (t >= model.triangles.size()) return false;
@@ -108,9 +109,7 @@ uint16_t ONEMODEL::AddVertToBuffer(const float* position, const float* normal, f
         if (found != vertexIndex_.end()) return found->second;
     }
     if (vertexCount >= kMaxVertices) return kNoVertex;
-    void* grown = std::realloc(vertices, (size_t(vertexCount) + 1) * sizeof(MODELVERTEX));
-    if (!grown) return kNoVertex;
-    vertices = static_cast<MODELVERTEX*>(grown);
+    if (!GrowBuffer()) return kNoVertex;
     MODELVERTEX& v = vertices[vertexCount];
     std::memset(&v, 0, sizeof v);
     std::memcpy(v.position, position, sizeof v.position);
@@ -121,6 +120,20 @@ uint16_t ONEMODEL::AddVertToBuffer(const float* position, const float* normal, f
     if (comparable) vertexIndex_.emplace(key, vertexCount);
     indexedCount_ = ++vertexCount;
     return uint16_t(vertexCount - 1);
+}
+
+bool ONEMODEL::GrowBuffer() {
+    // The buffer grows by doubling: growing it one vertex at a time moves the whole buffer on
+    // every append (a quadratic cost that memory checkers, whose realloc always moves, make
+    // dominate a set-up of tens of thousands of vertices).
+    if (vertices && vertexCount < vertexCapacity_) return true;
+    const uint32_t wanted =
+        std::min<uint32_t>(kMaxVertices, std::max<uint32_t>(64, 2u * vertexCount));
+    void* grown = std::realloc(vertices, size_t(wanted) * sizeof(MODELVERTEX));
+    if (!grown) return false;
+    vertices = static_cast<MODELVERTEX*>(grown);
+    vertexCapacity_ = wanted;
+    return true;
 }
 
 void ONEMODEL::ResetPlayback() {
@@ -238,14 +251,24 @@ void ONEMODEL::DrawGroup(int group) const {
     const TEXINFO* m = nullptr;
     if (materialCount > 0 && g.materialIndex >= 0 && g.materialIndex < materialCount)
         m = &materials[g.materialIndex];
-    const bool sphereMapped = m && m->mode < 0;
+    const GLvoid* slice = indices.get() + g.firstIndex;
+    if (!m || m->texID == 0) {
+        // A group without a material, or whose texture is missing (a coat that could not be
+        // read), is drawn untextured: GL would sample texture name 0 as black.
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glPushAttrib(GL_ENABLE_BIT);
+        glDisable(GL_TEXTURE_2D);
+        glDrawElements(GL_TRIANGLES, GLsizei(3 * g.triangleCount), GL_UNSIGNED_SHORT, slice);
+        glPopAttrib();
+        return;
+    }
+    const bool sphereMapped = m->mode < 0;
     if (sphereMapped) {
         glEnable(GL_TEXTURE_GEN_S);
         glEnable(GL_TEXTURE_GEN_T);
     }
-    if (m) glBindTexture(GL_TEXTURE_2D, m->texID);
-    glDrawElements(GL_TRIANGLES, GLsizei(3 * g.triangleCount), GL_UNSIGNED_SHORT,
-                   indices.get() + g.firstIndex);
+    glBindTexture(GL_TEXTURE_2D, m->texID);
+    glDrawElements(GL_TRIANGLES, GLsizei(3 * g.triangleCount), GL_UNSIGNED_SHORT, slice);
     if (sphereMapped) {
         glDisable(GL_TEXTURE_GEN_S);
         glDisable(GL_TEXTURE_GEN_T);
@@ -298,6 +321,7 @@ bool ONEMODEL::CopyFrom(const ONEMODEL& source) {
         Cleanup();
         return false;
     }
+    vertexCapacity_ = std::max<uint32_t>(1, source.vertexCount);
     if (triangleCount > 0)
         std::memcpy(indices.get(), source.indices.get(),
                     3 * size_t(triangleCount) * sizeof(uint16_t));
@@ -315,6 +339,7 @@ void ONEMODEL::Cleanup() {
     indices.reset();
     std::free(vertices);
     vertices = nullptr;
+    vertexCapacity_ = 0;
     materials.reset();  // each TEXINFO deletes its texture, the last first
     groups.reset();
     joints.reset();

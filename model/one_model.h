@@ -72,7 +72,7 @@ class ONEMODEL {
     uint16_t triangleCount = 0;
     std::unique_ptr<uint16_t[]> indices;  // 3 * triangleCount, group after group
     uint16_t vertexCount = 0;
-    MODELVERTEX* vertices = nullptr;  // malloc/realloc/free
+    MODELVERTEX* vertices = nullptr;  // malloc/realloc/free; room for more than vertexCount
 
     // Playback state.
     float animTime = 0.0f;  // ms
@@ -107,7 +107,8 @@ class ONEMODEL {
     uint16_t AddVertToBuffer(const float* position, const float* normal, float s, float t,
                              char jointIndex);
 
-    // Draws one group from the vertex arrays the caller has set up; out of range does nothing.
+    // Draws one group from the vertex arrays the caller has set up, with its material's texture
+    // (untextured for a group without a material or texture); out of range does nothing.
     void DrawGroup(int group) const;
     // The whole instance at its place: vertex arrays, every group, arrays disabled again.
     void Draw() const;
@@ -144,6 +145,8 @@ class ONEMODEL {
     };
     static bool MakeKey(const float* position, const float* normal, float s, float t,
                         char jointIndex, VertexKey* key);
+    // Room for one more vertex in `vertices`; false when no memory is left.
+    bool GrowBuffer();
     void IndexBuffer();
     void ForgetIndex();
     bool FillBuffer(const MS3D& model);
@@ -162,5 +165,6 @@ class ONEMODEL {
     void RestoreLocalVertices();
     std::vector<LocalVertex> local_;  // the buffer's joint-local positions and normals
     std::unordered_map<VertexKey, uint16_t, VertexKeyHash> vertexIndex_;
+    uint32_t vertexCapacity_ = 0;  // vertices the buffer has room for
     uint32_t indexedCount_ = 0;
 };

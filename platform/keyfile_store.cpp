@@ -2,26 +2,48 @@
 
 #include <fcntl.h>
 #include <glib.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <strings.h>
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+
+#include "assets/file_problem.h"
+#include "assets/regular_file.h"
+#include "host/alert.h"
 
 namespace {
 
 constexpr const char* kGroup = "VelmoraSaver";
 constexpr const char* kFileName = "VelmoraSaver.ini";
 // A preferences file is a few hundred bytes; anything this large is not ours.
-constexpr off_t kMaxFileSize = 1 << 20;
+constexpr std::uint64_t kMaxFileSize = 1 << 20;
+// The kernel follows no longer chains of symbolic links either.
+constexpr int kMostLinks = 40;
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";
     return path.substr(0, slash);
+}
+
+// The file a save replaces: the path itself or, when it is a symbolic link, the file at the end
+// of its chain of links (which need not exist yet). Replacing the link itself would cut a
+// dotfiles manager's link and leave the user's real file behind unchanged.
+std::string FollowLinks(std::string path) {
+    for (int hop = 0; hop < kMostLinks; ++hop) {
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = readlink(path.c_str(), &target[0], target.size());
+        if (length <= 0 || size_t(length) >= target.size()) return path;
+        target.resize(size_t(length));
+        path = target[0] == '/' ? target : FolderOf(path) + "/" + target;
+    }
+    return path;
 }
 
 // Writes all of `data`, retrying short writes and interruptions.
@@ -51,6 +73,46 @@ void SyncFolder(const std::string& folder) {
     if (fd < 0) return;
     fsync(fd);
     close(fd);
+}
+
+std::string Failure(const std::string& what, int errnum) {
+    return what + ": " + std::strerror(errnum);
+}
+
+// Replaces `target` by a file holding `data`: a temporary file in the same folder is written,
+// flushed and renamed over it, so a crash leaves the old or the new file, never half of one. The
+// old file's permissions are kept. Empty on success, else what failed.
+std::string ReplaceFile(const std::string& target, const char* data, size_t length) {
+    const std::string folder = FolderOf(target);
+    if (g_mkdir_with_parents(folder.c_str(), 0700) != 0) {
+        return Failure("cannot create " + folder, errno);
+    }
+    struct stat old {};
+    const bool hadFile = stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    const std::string temporary = TemporaryName(target);
+    const int fd =
+        open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0) return Failure("cannot write in " + folder, errno);
+    if (hadFile) fchmod(fd, old.st_mode & 07777);
+    const bool written = WriteAll(fd, data, length);
+    int errnum = errno;
+    // Data must be on disk before the rename makes it the store, or a crash could leave an
+    // empty file in place of the old one.
+    const bool synced = written && fsync(fd) == 0;
+    if (written && !synced) errnum = errno;
+    const bool closed = close(fd) == 0;
+    if (synced && !closed) errnum = errno;
+    if (!written || !synced || !closed) {
+        unlink(temporary.c_str());
+        return Failure("cannot write " + temporary, errnum);
+    }
+    if (rename(temporary.c_str(), target.c_str()) != 0) {
+        errnum = errno;
+        unlink(temporary.c_str());
+        return Failure("cannot replace " + target, errnum);
+    }
+    SyncFolder(folder);
+    return "";
 }
 
 // Undoes the escapes GKeyFile writes into string values.
@@ -85,12 +147,35 @@ std::string Unescape(const char* raw) {
     return out;
 }
 
+bool LoadText(GKeyFile* keyFile, const std::string& text) {
+    return g_key_file_load_from_data(keyFile, text.data(), text.size(), G_KEY_FILE_KEEP_COMMENTS,
+                                     nullptr);
+}
+
+enum class LineKind { kBlankOrComment, kGroup, kKey };
+
+LineKind KindOf(const std::string& line) {
+    const size_t first = line.find_first_not_of(" \t\r\v\f");
+    if (first == std::string::npos || line[first] == '#') return LineKind::kBlankOrComment;
+    return line[first] == '[' ? LineKind::kGroup : LineKind::kKey;
+}
+
+// Whether GKeyFile itself accepts `line` (a group header or a key) inside a file.
+bool LineParses(const std::string& line) {
+    if (line.find('\0') != std::string::npos) return false;
+    GKeyFile* probe = g_key_file_new();
+    const bool parses = LoadText(probe, "[" + std::string(kGroup) + "]\n" + line + "\n");
+    g_key_file_free(probe);
+    return parses;
+}
+
 }  // namespace
 
 KeyFileStore::KeyFileStore() : KeyFileStore(DefaultPath()) {}
 
 KeyFileStore::KeyFileStore(std::string path) : path_(std::move(path)), keyFile_(g_key_file_new()) {
     Load();
+    if (!problem_.empty()) CurrentAlert().Report(problem_.c_str());
 }
 
 KeyFileStore::~KeyFileStore() {
@@ -110,19 +195,66 @@ std::string KeyFileStore::DefaultPath() {
     return base + "/velmora/" + kFileName;
 }
 
-// A missing, unreadable, oversized or corrupt file leaves the store empty, which the settings
-// treat as a first run.
 void KeyFileStore::Load() {
     struct stat info {};
-    if (stat(path_.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kMaxFileSize) {
+    // No file, or not even its folder: a first run. A link to a file not made yet is one too.
+    if (stat(path_.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR)) return;
+    RegularFile file;
+    std::string reason;
+    std::string text;
+    // Opened without blocking: a FIFO in the file's place must not hang the saver.
+    if (!file.Open(path_.c_str(), kMaxFileSize, reason) || !file.ReadAll(text, reason)) {
+        state_ = FileState::kUnreadable;
+        readFailure_ = CannotRead("settings file", path_, reason);
+        problem_ = readFailure_ + "; the default settings are used and the file is left as it is";
         return;
     }
-    GError* error = nullptr;
-    if (!g_key_file_load_from_file(keyFile_, path_.c_str(), G_KEY_FILE_KEEP_COMMENTS, &error)) {
-        g_error_free(error);
+    if (LoadText(keyFile_, text)) {
+        state_ = FileState::kRead;
+        return;
+    }
+    ParseLeniently(text);
+}
+
+// GKeyFile refuses a whole file for one line it cannot parse. Here each line is judged alone
+// and only the ones it accepts are kept: the rest of the user's settings survive a stray line.
+void KeyFileStore::ParseLeniently(const std::string& text) {
+    std::string kept;
+    int skipped = 0;
+    int firstSkipped = 0;
+    int number = 0;
+    // Keys count only inside a group; after a broken group header they belong to no group.
+    bool inGroup = false;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        start = end + 1;
+        ++number;
+        const LineKind kind = KindOf(line);
+        bool keep = kind == LineKind::kBlankOrComment && line.find('\0') == std::string::npos;
+        if (kind == LineKind::kGroup) keep = inGroup = LineParses(line);
+        if (kind == LineKind::kKey) keep = inGroup && LineParses(line);
+        if (keep) {
+            kept += line + "\n";
+        } else if (skipped++ == 0) {
+            firstSkipped = number;
+        }
+    }
+    g_key_file_free(keyFile_);
+    keyFile_ = g_key_file_new();
+    if (!LoadText(keyFile_, kept)) {
+        // Every line passed alone; should the whole still fail, nothing of it is used.
         g_key_file_free(keyFile_);
         keyFile_ = g_key_file_new();
     }
+    state_ = FileState::kDamaged;
+    damagedText_ = text;
+    const std::string lines = skipped == 1 ? "1 line" : std::to_string(skipped) + " lines";
+    problem_ = "the settings file " + path_ + " has " + lines +
+               " that cannot be read (the first is line " + std::to_string(firstSkipped) +
+               "); the rest is used, and the file is kept as " + BackupPath() +
+               " before it is written again";
 }
 
 std::optional<std::string> KeyFileStore::ReadString(const char* key) {
@@ -179,45 +311,26 @@ void KeyFileStore::WriteInteger(const char* key, long value) {
     g_key_file_set_int64(keyFile_, kGroup, key, value);
 }
 
-bool KeyFileStore::Fail(const std::string& what, int errnum) {
-    error_ = what + ": " + std::strerror(errnum);
-    return false;
+bool KeyFileStore::WriteBackup() {
+    // One backup, the file as it was last found damaged: a later damaged file replaces it.
+    error_ = ReplaceFile(BackupPath(), damagedText_.data(), damagedText_.size());
+    return error_.empty();
 }
 
 bool KeyFileStore::Synchronize() {
     error_.clear();
-    const std::string folder = FolderOf(path_);
-    if (g_mkdir_with_parents(folder.c_str(), 0700) != 0) {
-        return Fail("cannot create " + folder, errno);
+    if (state_ == FileState::kUnreadable) {
+        error_ = readFailure_ + ", so it is not written over";
+        return false;
     }
+    // Without its backup a damaged file is not replaced: what we could not read stays somewhere.
+    if (state_ == FileState::kDamaged && !WriteBackup()) return false;
     gsize length = 0;
     gchar* data = g_key_file_to_data(keyFile_, &length, nullptr);
-    const std::string temporary = TemporaryName(path_);
-    const int fd =
-        open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0) {
-        const int errnum = errno;
-        g_free(data);
-        return Fail("cannot write in " + folder, errnum);
-    }
-    const bool written = WriteAll(fd, data, length);
-    int errnum = errno;
+    error_ = ReplaceFile(FollowLinks(path_), data, length);
     g_free(data);
-    // Data must be on disk before the rename makes it the store, or a crash could leave an
-    // empty file in place of the old one.
-    const bool synced = written && fsync(fd) == 0;
-    if (written && !synced) errnum = errno;
-    const bool closed = close(fd) == 0;
-    if (synced && !closed) errnum = errno;
-    if (!written || !synced || !closed) {
-        unlink(temporary.c_str());
-        return Fail("cannot write " + temporary, errnum);
-    }
-    if (rename(temporary.c_str(), path_.c_str()) != 0) {
-        errnum = errno;
-        unlink(temporary.c_str());
-        return Fail("cannot replace " + path_, errnum);
-    }
-    SyncFolder(folder);
+    if (!error_.empty()) return false;
+    state_ = FileState::kRead;
+    damagedText_.clear();
     return true;
 }

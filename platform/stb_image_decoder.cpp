@@ -1,9 +1,10 @@
 #include "platform/stb_image_decoder.h"
 
+#include "assets/regular_file.h"
+
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -211,34 +212,13 @@ bool Fill(StbPixels pixels, int width, int height, int channels, DecodedImage& o
 }  // namespace
 
 bool StbImageDecoder::DecodeFile(const char* path, DecodedImage& out, std::string& error) {
-    if (path == nullptr) {
-        error = "no file name";
-        return false;
-    }
-    // Read whole, then decoded from memory: one check of the bytes that are decoded, with no
-    // window for the file to change in between.
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = std::string("cannot open picture ") + path;
-        return false;
-    }
-    in.seekg(0, std::ios::end);
-    const std::streamoff length = in.tellg();
-    if (length < 0 || length > INT_MAX) {
-        error = std::string("picture file unreadable or too long: ") + path;
-        return false;
-    }
-    in.seekg(0, std::ios::beg);
-    std::vector<uint8_t> bytes(static_cast<size_t>(length));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), length)) {
-        error = std::string("cannot read picture ") + path;
-        return false;
-    }
-    if (!DecodeMemory(bytes.data(), bytes.size(), out, error)) {
-        error = std::string(path) + ": " + error;
-        return false;
-    }
-    return true;
+    // Read whole through a descriptor checked to be a regular file of a sane size (a FIFO would
+    // block the open), then decoded from memory: one check of the bytes that are decoded, with
+    // no window for the file to change in between.
+    RegularFile file;
+    std::string bytes;
+    if (!file.Open(path, kMaxFileBytes, error) || !file.ReadAll(bytes, error)) return false;
+    return DecodeMemory(bytes.data(), bytes.size(), out, error);
 }
 
 bool StbImageDecoder::DecodeMemory(const void* bytes, size_t length, DecodedImage& out,

@@ -2,11 +2,19 @@
 // user who finds the scene incomplete learns which file to look at.
 #pragma once
 
+#include <map>
 #include <string>
 
-// "cannot read the <what> <path>: <reason>", the reason found by looking at the file again
-// (missing, unreadable, not a resource pack, or damaged).
-std::string PackProblem(const char* what, const std::string& path);
+// Reports each file's problem once: set-ups that fail are tried again, and the saver's log must
+// not fill with the same line.
+class PackProblems {
+  public:
+    // Hands "cannot read the <what> <path>: <reason>" to the engine's error sink, unless that is
+    // what was last reported for <path>.
+    void Report(const char* what, const std::string& path, const std::string& reason);
+    // <path> was read whole: a new problem with it is reported again.
+    void Cleared(const std::string& path);
 
-// Hands PackProblem's message to the engine's error sink.
-void ReportPackProblem(const char* what, const std::string& path);
+  private:
+    std::map<std::string, std::string> reported_;
+};

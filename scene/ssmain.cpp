@@ -15,7 +15,6 @@
 #include "host/settings.h"
 #include "math/errors.h"
 #include "scene/ground.h"
-#include "scene/pack_problem.h"
 
 namespace {
 
@@ -56,6 +55,7 @@ bool SSMAIN::Setup(bool preview, int w, int h, SETTINGS* s, const char* path) {
     damage.Reset();
 
     catsReady = false;
+    catRetry_.Succeeded();
     std::string folder = path ? path : "";
     // Pack names are appended to the folder.
     if (!folder.empty() && folder.back() != '/') folder += '/';
@@ -63,39 +63,7 @@ bool SSMAIN::Setup(bool preview, int w, int h, SETTINGS* s, const char* path) {
         ERRORCLOSE("The resource folder's path is too long.");
         return false;
     }
-    const std::string pack = folder + kScenePack;
-    Texture* loaded = nullptr;
-    int count = 0;
-    const bool ok = LoadTexturesFromDataFile(pack.c_str(), &loaded, &count);
-    textures = loaded;
-    numTextures = count;
-    if (!ok) {
-        ReportPackProblem("scene pack", pack);
-        // Nothing of a half-read pack is used.
-        FreeTextures();
-        delete dogControl;
-        dogControl = nullptr;
-        return false;
-    }
-    if (numTextures < kSceneTextureCount) {
-        // A short pack lacks pictures, not the scene: the missing slots draw with texture 0.
-        Texture* full = new Texture[kSceneTextureCount];
-        for (int i = 0; i < numTextures; ++i) {
-            std::swap(full[i].texID, textures[i].texID);
-            full[i].width = textures[i].width;
-            full[i].height = textures[i].height;
-            full[i].type = textures[i].type;
-            full[i].bpp = textures[i].bpp;
-        }
-        char message[256];
-        std::snprintf(message, sizeof(message),
-                      "the scene pack %s holds %d pictures of %d; the missing ones stay blank",
-                      pack.c_str(), numTextures, kSceneTextureCount);
-        ERRORCLOSE(message);
-        delete[] textures;
-        textures = full;
-        numTextures = kSceneTextureCount;
-    }
+    LoadScenePictures(folder + kScenePack);
 
     width = w;
     height = h;
@@ -116,6 +84,102 @@ bool SSMAIN::Setup(bool preview, int w, int h, SETTINGS* s, const char* path) {
     settings = s;
     fogReady = false;
     return true;
+}
+
+void SSMAIN::LoadScenePictures(const std::string& pack) {
+    Texture* loaded = nullptr;
+    int count = 0;
+    PackPictures outcome;
+    missingPictures_.clear();
+    pictureRetry_.Succeeded();
+    if (LoadTexturesFromDataFile(pack.c_str(), &loaded, &count, &outcome)) {
+        textures = loaded;
+        numTextures = count;
+        missingPictures_ = outcome.damaged;
+        if (numTextures < kSceneTextureCount) {
+            char message[256];
+            std::snprintf(message, sizeof(message),
+                          "the scene pack %s holds %d pictures of %d; the missing ones stay blank",
+                          pack.c_str(), numTextures, kSceneTextureCount);
+            ERRORCLOSE(message);
+            WidenToSceneSlots();
+        }
+    } else {
+        // Without its pictures the scene still has its ground and its cats.
+        textures = new Texture[kSceneTextureCount];
+        numTextures = kSceneTextureCount;
+        for (int slot = 0; slot < kSceneTextureCount; ++slot) missingPictures_.push_back(slot);
+    }
+    if (!missingPictures_.empty()) {
+        ReportMissingPictures(pack, outcome);
+        pictureRetry_.Failed();
+    }
+}
+
+// A short pack lacks pictures, not the scene: the slots it lacks draw with texture 0.
+void SSMAIN::WidenToSceneSlots() {
+    Texture* full = new Texture[kSceneTextureCount];
+    for (int i = 0; i < numTextures; ++i) {
+        std::swap(full[i].texID, textures[i].texID);
+        full[i].width = textures[i].width;
+        full[i].height = textures[i].height;
+        full[i].type = textures[i].type;
+        full[i].bpp = textures[i].bpp;
+    }
+    delete[] textures;
+    textures = full;
+    numTextures = kSceneTextureCount;
+}
+
+// One message for the whole pack, however many of its pictures are damaged.
+void SSMAIN::ReportMissingPictures(const std::string& pack, const PackPictures& outcome) {
+    if (!outcome.opened) {
+        problems_.Report("scene pack", pack,
+                         outcome.problem + "; the scene goes on without its pictures");
+        return;
+    }
+    if (outcome.damaged.size() == 1) {
+        problems_.Report("scene pack", pack, outcome.problem + "; it stays blank");
+        return;
+    }
+    std::string slots;
+    for (const int slot : outcome.damaged) {
+        slots += (slots.empty() ? "" : ", ") + std::to_string(slot);
+    }
+    problems_.Report(
+        "scene pack", pack,
+        "pictures " + slots + " are damaged (the first: " + outcome.problem + "); they stay blank");
+}
+
+// Tries again, after a growing pause, only what failed: the pictures of the scene pack that are
+// still missing, and the cats.
+void SSMAIN::RetrySetups() {
+    if (!missingPictures_.empty() && pictureRetry_.Due(frameTime)) {
+        const std::string pack = std::string(resourcePath) + kScenePack;
+        const PackPictures outcome =
+            ReloadPackPictures(pack.c_str(), textures, numTextures, missingPictures_);
+        missingPictures_ = outcome.damaged;
+        if (missingPictures_.empty()) {
+            pictureRetry_.Succeeded();
+            problems_.Cleared(pack);
+        } else {
+            pictureRetry_.Failed();
+            ReportMissingPictures(pack, outcome);
+        }
+        // The footprint picture reaches the cats by its name, which may have just come.
+        dogControl->footprintTexture = TextureName(kFootprintTexture);
+    }
+    if (!catsReady && dogControl->boundsValid && catRetry_.Due(frameTime)) {
+        dogControl->footprintTexture = TextureName(kFootprintTexture);
+        dogControl->sceneTextures = textures;
+        dogControl->numSceneTextures = numTextures;
+        catsReady = dogControl->Setup(settings, resourcePath);
+        if (catsReady) {
+            catRetry_.Succeeded();
+        } else {
+            catRetry_.Failed();
+        }
+    }
 }
 
 void SSMAIN::SetSize(int w, int h) {
@@ -192,12 +256,7 @@ void SSMAIN::Draw() {
         return;
     }
 
-    if (!catsReady && dogControl->boundsValid) {
-        dogControl->footprintTexture = TextureName(kFootprintTexture);
-        dogControl->sceneTextures = textures;
-        dogControl->numSceneTextures = numTextures;
-        catsReady = dogControl->Setup(settings, resourcePath);
-    }
+    RetrySetups();
     dogControl->GetBounds();
     dogControl->camera.Move(dogControl, frameTime);
 

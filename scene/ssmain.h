@@ -8,15 +8,19 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "math/vector3d.h"
 #include "scene/damage.h"
 #include "scene/ground.h"
+#include "scene/pack_problem.h"
+#include "scene/retry_pause.h"
 
 struct DrawSelection;
 struct SETTINGS;
 struct Texture;
+struct PackPictures;
 class DOGCONTROL;
 
 class SSMAIN {
@@ -64,8 +68,11 @@ class SSMAIN {
     SSMAIN(const SSMAIN&) = delete;
     SSMAIN& operator=(const SSMAIN&) = delete;
 
-    // Lights, the scene pack's textures and an empty population. False (with the reason on the
-    // alert sink) when the pack cannot be read; the driver then draws cleared frames only.
+    // Lights, the scene pack's textures and an empty population. A picture of the pack that is
+    // damaged stays blank, and so do all of them when the pack cannot be read: the ground and
+    // the cats come all the same. What failed is named once on the alert sink and tried again
+    // after a growing pause. False only for a resource folder path too long to use; the driver
+    // then draws cleared frames only.
     bool Setup(bool isPreview, int width, int height, SETTINGS* settings, const char* resourcePath);
     void SetSize(int width, int height);
     // Frame times above one second are taken as one second: longer steps make every smoothing
@@ -85,6 +92,10 @@ class SSMAIN {
     void ClearFrame();
     // Decides, once a frame, which ground quads are drawn.
     void PlanGround();
+    void LoadScenePictures(const std::string& pack);
+    void WidenToSceneSlots();
+    void ReportMissingPictures(const std::string& pack, const PackPictures& outcome);
+    void RetrySetups();
     void DrawGround();
     void UpdateBanner();
     void UpdateDimming();
@@ -114,4 +125,11 @@ class SSMAIN {
     PixelRect toyRect_;
     float drawnDimming_ = 0.0f;  // the dimming's opacity as last drawn, and its caption
     uint32_t drawnCaption_ = 0;
+
+    // Slots of the scene pack still to be loaded (all of them while the pack cannot be opened),
+    // and the pauses before the pictures and the cats are tried again.
+    std::vector<int> missingPictures_;
+    RetryPause pictureRetry_;
+    RetryPause catRetry_;
+    PackProblems problems_;
 };

@@ -9,7 +9,6 @@
 #include "assets/resfile.h"
 #include "cats/dog_control.h"
 #include "model/ms3d.h"
-#include "scene/pack_problem.h"
 #include "toys/rope_simulation.h"
 
 namespace {
@@ -40,6 +39,10 @@ VECTOR3D RandomSpin() {
 }  // namespace
 
 ONETOY::~ONETOY() {
+    Release();
+}
+
+void ONETOY::Release() {
     if (displayList != 0) glDeleteLists(displayList, 1);
     if (rope) {
         rope->release();
@@ -63,21 +66,25 @@ bool ONETOY::BuildDisplayList(const char* resourcePath, DOGCONTROL* dc) {
     MS3D model;
     RESFILE pack;
     if (!pack.Open(path.c_str()) || !pack.SeekLump(0)) {
-        ReportPackProblem("toy pack", path);
+        dc->problems.Report("toy pack", path, pack.Problem());
         return false;
     }
-    if (!model.LoadFromFStream(pack.stream, pack.LumpSize(0))) {
-        ReportPackProblem("toy pack", path);
+    std::string reason;
+    if (!model.LoadFromFStream(pack.stream, pack.LumpSize(0), reason)) {
+        dc->problems.Report("toy pack", path, "its model is not valid: " + reason);
+        return false;
     }
+    dc->problems.Cleared(path);
     model.Scale(0.035f * dc->dogSize);
     radius = ModelRadius(model);
-    texID = dc->SceneTexture(kFirstToySkinSlot + std::rand() % 4);
+    skinSlot = kFirstToySkinSlot + std::rand() % 4;
+    texID = dc->SceneTexture(skinSlot);
     pack.Close();
 
+    // The skin is bound by Draw, not recorded here, so that a skin that comes late still shows.
     displayList = glGenLists(1);
     if (displayList == 0) return true;
     glNewList(displayList, GL_COMPILE);
-    glBindTexture(GL_TEXTURE_2D, texID);
     model.Render();
     glEndList();
     return true;
@@ -111,9 +118,10 @@ void ONETOY::HangRope() {
     for (int i = 0; i < rope->massCount; ++i) rope->masses[i]->position = position;
 }
 
-void ONETOY::Setup(const char* resourcePath, int /*unused*/, DOGCONTROL* dc) {
+bool ONETOY::Setup(const char* resourcePath, int /*unused*/, DOGCONTROL* dc) {
+    Release();
     // Without its model the toy stays where it was made, undrawn and without a string.
-    if (!BuildDisplayList(resourcePath, dc)) return;
+    if (!BuildDisplayList(resourcePath, dc)) return false;
     PlaceOutside(dc);
     const int a1 = std::rand(), a2 = std::rand(), a3 = std::rand();
     angles = VECTOR3D{static_cast<float>(a3 % 360), static_cast<float>(a2 % 360),
@@ -121,6 +129,7 @@ void ONETOY::Setup(const char* resourcePath, int /*unused*/, DOGCONTROL* dc) {
     spin = RandomSpin();
     HangRope();
     glLineWidth(LineWidth(dc->dogSize));
+    return true;
 }
 
 void ONETOY::ThrowBack() {
@@ -132,6 +141,7 @@ void ONETOY::ThrowBack() {
 }
 
 void ONETOY::Move(float dt, DOGCONTROL* dc) {
+    if (displayList != 0) texID = dc->SceneTexture(skinSlot);
     if (dc->frustum.SphereInFrustum(position, 2.0f) >= 1.0f) {
         offscreenTime = 0.0f;
     } else {
@@ -177,20 +187,30 @@ void ONETOY::Move(float dt, DOGCONTROL* dc) {
 }
 
 void ONETOY::Draw() const {
+    // Without its skin (a scene picture that could not be read) the toy and its string are drawn
+    // untextured: GL would sample texture name 0 as black.
+    const bool untextured = texID == 0;
+    if (untextured) {
+        glPushAttrib(GL_ENABLE_BIT);
+        glDisable(GL_TEXTURE_2D);
+    }
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);
     glMultMatrixd(rotation.m);
+    glBindTexture(GL_TEXTURE_2D, texID);
     if (displayList != 0) glCallList(displayList);
     glPopMatrix();
-    if (!rope) return;
-    glTexCoord2f(0.0f, 1.0f);
-    glNormal3f(0.0f, 1.0f, 0.0f);
-    glBegin(GL_LINES);
-    for (int i = 1; i < rope->massCount; ++i) {
-        const VECTOR3D& a = rope->masses[i - 1]->position;
-        const VECTOR3D& b = rope->masses[i]->position;
-        glVertex3f(a.x, a.y, a.z);
-        glVertex3f(b.x, b.y, b.z);
+    if (rope) {
+        glTexCoord2f(0.0f, 1.0f);
+        glNormal3f(0.0f, 1.0f, 0.0f);
+        glBegin(GL_LINES);
+        for (int i = 1; i < rope->massCount; ++i) {
+            const VECTOR3D& a = rope->masses[i - 1]->position;
+            const VECTOR3D& b = rope->masses[i]->position;
+            glVertex3f(a.x, a.y, a.z);
+            glVertex3f(b.x, b.y, b.z);
+        }
+        glEnd();
     }
-    glEnd();
+    if (untextured) glPopAttrib();
 }

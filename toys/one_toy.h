@@ -20,7 +20,8 @@ class ONETOY {
     MATRIX rotation;
     RopeSimulation* rope = nullptr;
     uint32_t displayList = 0;
-    uint32_t texID = 0;  // borrowed from the scene's textures
+    uint32_t texID = 0;  // borrowed from the scene's textures; bound by Draw
+    int skinSlot = 0;    // the scene texture slot texID comes from
     float offscreenTime = 0.0f;
     // The farthest point of the drawn model from its centre (0 without a model): the screen's
     // damage tracking reckons the toy a ball of this radius.
@@ -32,9 +33,11 @@ class ONETOY {
     ONETOY& operator=(const ONETOY&) = delete;
 
     // Loads the model ("t.vlm" in resourcePath) into a display list, places the toy just outside
-    // the ground and hangs its rope. Without a readable model the toy still moves and can be
-    // kicked, but draws nothing and has no rope. `unused` is not read.
-    void Setup(const char* resourcePath, int unused, DOGCONTROL* dc);
+    // the ground and hangs its rope. Without a readable model (false, named once through the
+    // population's problems) the toy still moves and can be kicked, but draws nothing and has no
+    // rope; Setup may then be called again. `unused` is not read.
+    bool Setup(const char* resourcePath, int unused, DOGCONTROL* dc);
+    // One frame of motion; the skin follows its scene slot, which a late scene pack may fill.
     void Move(float dt, DOGCONTROL* dc);
     void Draw() const;
 
@@ -44,6 +47,7 @@ class ONETOY {
     static float LineWidth(float dogSize) { return 5.0f * dogSize; }
 
   private:
+    void Release();
     bool BuildDisplayList(const char* resourcePath, DOGCONTROL* dc);
     void PlaceOutside(const DOGCONTROL* dc);
     void ThrowBack();

@@ -267,6 +267,64 @@ bool SkinSheet(const std::string& folder, HeadlessGL& gl, Loaded& l) {
     return SavePng(folder + "/skins_and_toy.png", gl, kCellW * 4, kCellH * 3);
 }
 
+// The coats as the saver mostly shows them: from straight above (the overview) and from raised
+// quarters (the follow shot), at three moments of a walk, a sit, a sleep and a toy clip. One
+// sheet per clip, a row per coat: three top views, three front quarters, two rear quarters.
+struct CoatClip {
+    const char* name;
+    int clip;
+    double moments[3];  // shares of the clip's length
+};
+constexpr CoatClip kCoatClips[] = {
+    {"walk", 15, {0.1, 0.27, 0.43}},
+    {"sit", 7, {0.1, 0.45, 0.8}},
+    {"sleep", 56, {0.2, 0.5, 0.8}},
+    {"toy", 69, {0.3, 0.6, 0.72}},
+};
+
+// The cat is drawn turned half round: its nose towards +z, its tail towards -z.
+void TopView(int column, int row) {
+    SetupCell(column, row, 4.8, 0.0, false);
+    // Looking straight down, the nose to the right and the tail in the picture.
+    gluLookAt(0, 10, -0.6, 0, 0, -0.6, 1, 0, 0);
+}
+
+void QuarterView(int column, int row, bool front) {
+    SetupCell(column, row, 0, 0, true);
+    const double z = front ? 1.0 : -1.0;
+    gluLookAt(-4.4 * z, 3.9, 4.6 * z, 0, 0.5, -0.4, 0, 1, 0);
+}
+
+bool CoatSheets(const std::string& folder, HeadlessGL& gl, Loaded& l) {
+    ONEMODEL& cat = *l.cat;
+    for (const CoatClip& sheet : kCoatClips) {
+        const DOGANIM& clip = dogAnims[sheet.clip];
+        const double seconds = double(clip.end - clip.start) / kDogAnimFps;
+        for (int coat = 0; coat < 3; ++coat) {
+            const int row = 2 - coat;
+            cat.materials[0].texID = l.skins[coat]->texID;
+            for (int m = 0; m < 3; ++m) {
+                Pose(cat, clip, seconds * sheet.moments[m]);
+                TopView(m, row);
+                Lights();
+                cat.Draw();
+                QuarterView(3 + m, row, true);
+                Lights();
+                cat.Draw();
+                if (m < 2) {
+                    QuarterView(6 + m, row, false);
+                    Lights();
+                    cat.Draw();
+                }
+            }
+        }
+        gl.Finish();
+        if (!SavePng(folder + "/coats_" + sheet.name + ".png", gl, kCellW * 8, kCellH * 3))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool WritePreview(const std::string& folder, std::string* error) {
@@ -285,7 +343,8 @@ bool WritePreview(const std::string& folder, std::string* error) {
     {
         Loaded l;
         ok = LoadCat(packs, l, error) && LoadSkins(packs, l, error) && LoadToy(packs, l, error);
-        if (ok && !(ClipStrips(folder, gl, l) && SkinSheet(folder, gl, l))) {
+        if (ok &&
+            !(ClipStrips(folder, gl, l) && SkinSheet(folder, gl, l) && CoatSheets(folder, gl, l))) {
             *error = "cannot write the review pictures into " + folder;
             ok = false;
         }

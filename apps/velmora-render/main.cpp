@@ -39,8 +39,10 @@ double Milliseconds(Clock::duration d) {
 uint32_t LoadGround(const std::string& resources) {
     const std::string path = resources + "fallback.jpg";
     Texture picture;
-    if (!loadPicFile(path.c_str(), &picture)) {
-        std::fprintf(stderr, "velmora-render: cannot read the ground picture %s\n", path.c_str());
+    std::string reason;
+    if (!LoadPictureFile(path.c_str(), &picture, reason)) {
+        std::fprintf(stderr, "velmora-render: cannot read the ground picture %s: %s\n", path.c_str(),
+                     reason.c_str());
         return 0;
     }
     const uint32_t name = picture.texID;

@@ -2,6 +2,8 @@
 
 #include <gdk/gdkx.h>
 
+#include "platform/install_paths.h"
+
 namespace {
 
 constexpr int kPreviewWidth = 320;
@@ -28,6 +30,11 @@ GtkWidget* Choice(std::initializer_list<const char*> items) {
     for (const char* item : items) gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(combo), item);
     gtk_widget_set_hexpand(combo, TRUE);
     return combo;
+}
+
+// The README installed beside the program (share/doc/velmora/README.md).
+std::string ReadMePath() {
+    return DocumentationFolder() + "README.md";
 }
 
 }  // namespace
@@ -158,18 +165,24 @@ GtkWidget* SettingsDialog::BuildPreview() {
 }
 
 GtkWidget* SettingsDialog::BuildButtons() {
-    GtkWidget* web = gtk_button_new_with_mnemonic("_Web Page");
+    GtkWidget* readMe = gtk_button_new_with_mnemonic("_Read Me");
     GtkWidget* defaults = gtk_button_new_with_mnemonic("_Defaults");
     GtkWidget* cancel = gtk_button_new_with_mnemonic("C_ancel");
     GtkWidget* save = gtk_button_new_with_mnemonic("_Save");
-    g_signal_connect(web, "clicked", G_CALLBACK(Forward<&SettingsDialog::OpenWebPage>), this);
+    g_signal_connect(readMe, "clicked", G_CALLBACK(Forward<&SettingsDialog::OpenReadMe>), this);
     g_signal_connect(defaults, "clicked", G_CALLBACK(Forward<&SettingsDialog::Defaults>), this);
     g_signal_connect(cancel, "clicked", G_CALLBACK(Forward<&SettingsDialog::Cancel>), this);
     g_signal_connect(save, "clicked", G_CALLBACK(Forward<&SettingsDialog::Save>), this);
     gtk_widget_set_can_default(save, TRUE);
 
     GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
-    gtk_box_pack_start(GTK_BOX(row), web, FALSE, FALSE, 0);
+    // The installed README: shown only where it is installed (not in a build tree).
+    if (g_file_test(ReadMePath().c_str(), G_FILE_TEST_IS_REGULAR)) {
+        gtk_box_pack_start(GTK_BOX(row), readMe, FALSE, FALSE, 0);
+    } else {
+        g_object_ref_sink(readMe);
+        g_object_unref(readMe);
+    }
     gtk_box_pack_end(GTK_BOX(row), save, FALSE, FALSE, 0);
     gtk_box_pack_end(GTK_BOX(row), cancel, FALSE, FALSE, 0);
     gtk_box_pack_end(GTK_BOX(row), defaults, FALSE, FALSE, 0);
@@ -267,10 +280,11 @@ void SettingsDialog::Save() {
         gtk_main_quit();
         return;
     }
-    // The change stays in the dialog, so nothing is lost: the user may free space and retry.
-    ShowMessage("The settings could not be saved (" + store_.Error() +
-                    "). Free some space or fix the folder's permissions, then Save again.",
-                true);
+    // The change stays in the dialog, so nothing is lost: the user may fix the cause and retry.
+    const char* remedy = store_.State() == KeyFileStore::FileState::kUnreadable
+                             ? "Make the file readable or move it away, then Save again."
+                             : "Free some space or fix the folder's permissions, then Save again.";
+    ShowMessage("The settings could not be saved (" + store_.Error() + "). " + remedy, true);
 }
 
 void SettingsDialog::Cancel() {
@@ -284,20 +298,16 @@ void SettingsDialog::Defaults() {
     SchedulePreview();
 }
 
-void SettingsDialog::OpenWebPage() {
-    std::string failure;
-    const bool opened = sheet_.configureSheet_openwebsite([&](const std::string& uri) {
-        GError* error = nullptr;
-        if (g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error)) return true;
-        failure = error ? error->message : "no web browser is set up";
-        g_clear_error(&error);
-        return false;
-    });
-    if (!opened) {
-        ShowMessage(
-            std::string("The web page ") + kWebPageAddress + " could not be opened: " + failure,
-            true);
+void SettingsDialog::OpenReadMe() {
+    gchar* uri = g_filename_to_uri(ReadMePath().c_str(), nullptr, nullptr);
+    GError* error = nullptr;
+    if (uri == nullptr || !g_app_info_launch_default_for_uri(uri, nullptr, &error)) {
+        ShowMessage("The README " + ReadMePath() + " could not be opened: " +
+                        (error ? error->message : "no program is set up to show it"),
+                    true);
     }
+    g_clear_error(&error);
+    g_free(uri);
 }
 
 void SettingsDialog::ShowMessage(const std::string& text, bool error) {
@@ -357,6 +367,8 @@ gboolean SettingsDialog::PreviewCheck(gpointer self) {
 void SettingsDialog::Run() {
     sheet_.configureSheet();
     ShowSheet();
+    // What was wrong with the settings file, so that the values shown are no surprise.
+    if (!store_.Problem().empty()) ShowMessage("Note: " + store_.Problem() + ".", true);
     gtk_widget_show_all(window_);
     gtk_main();
 }

@@ -1,5 +1,5 @@
 // The settings window: GTK controls over the sheet's logic, a live preview of the saver and the
-// Save, Cancel, Defaults and web-page buttons.
+// Save, Cancel, Defaults and Read Me buttons.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -37,7 +37,7 @@ class SettingsDialog {
     void Save();
     void Cancel();
     void Defaults();
-    void OpenWebPage();
+    void OpenReadMe();
     void ShowMessage(const std::string& text, bool error);
 
     // The preview restarts shortly after the last change, not at every step of a spin button.

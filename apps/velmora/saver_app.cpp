@@ -10,17 +10,21 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
+#include "apps/velmora/notice_surface.h"
 #include "apps/velmora/ssmain_scene.h"
 #include "host/velmora_view.h"
 #include "platform/desktop_picture.h"
-#include "platform/stb_image_decoder.h"
+#include "platform/pixbuf_picture_decoder.h"
 #include "platform/system_clock.h"
 #include "platform/x11/desktop_capture.h"
 #include "platform/x11/glx_window.h"
 #include "platform/x11/randr_screens.h"
+#include "platform/x11/root_pixmap.h"
+#include "platform/xscreensaver_prefs.h"
 
 namespace {
 
@@ -38,6 +42,24 @@ int OnXError(Display* display, XErrorEvent* event) {
     XGetErrorText(display, event->error_code, text, sizeof text);
     std::fprintf(stderr, "velmora: X error: %s (request %d)\n", text, event->request_code);
     return 0;
+}
+
+// The workspace the window manager shows (_NET_CURRENT_DESKTOP), 0 when it says none.
+int CurrentWorkspace(Display* display) {
+    const Atom property = XInternAtom(display, "_NET_CURRENT_DESKTOP", True);
+    if (property == None) return 0;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    int workspace = 0;
+    if (XGetWindowProperty(display, DefaultRootWindow(display), property, 0, 1, False, XA_CARDINAL,
+                           &type, &format, &count, &after, &data) == Success &&
+        type == XA_CARDINAL && format == 32 && count == 1 && data) {
+        workspace = int(*reinterpret_cast<unsigned long*>(data));
+    }
+    if (data) XFree(data);
+    return workspace;
 }
 
 // Counts the frames a view presents, for --stats.
@@ -66,6 +88,7 @@ class CountingSurface : public GLSurface {
 
 struct Target {
     std::unique_ptr<GlxWindow> window;
+    std::unique_ptr<NoticeSurface> notice;  // only when the resources are missing
     std::unique_ptr<CountingSurface> counted;
     std::unique_ptr<ScreenCapture> capture;
     std::unique_ptr<VelmoraView> view;
@@ -73,14 +96,16 @@ struct Target {
 
 class SaverProgram {
   public:
-    SaverProgram(const SaverRun& run, const std::atomic<bool>& stop) : run_(run), stop_(stop) {}
+    SaverProgram(const SaverRun& run, const std::atomic<bool>& stop, std::atomic<bool>& startingUp)
+        : run_(run), stop_(stop), startingUp_(startingUp), decoder_(&stop) {}
     ~SaverProgram();
     int Run();
 
   private:
     bool OpenTargets();
     bool AddOwnWindow(const ScreenRect& rect, bool borderless);
-    bool AddForeignWindow(Window window, bool fromXScreenSaver);
+    bool AddForeignWindow(Window window, bool fromXScreenSaver, bool isRoot);
+    void RestoreRootWindow();
     bool CreateViews();
     void MapOwnWindows();
     void HideCursorAndTakeKeyboard();
@@ -90,15 +115,18 @@ class SaverProgram {
 
     const SaverRun& run_;
     const std::atomic<bool>& stop_;
+    std::atomic<bool>& startingUp_;
     Display* display_ = nullptr;
     std::unique_ptr<RandrScreens> screens_;
     SystemClock clock_;
-    GSettingsDesktopPicture desktopPicture_;
-    StbImageDecoder decoder_;
+    std::unique_ptr<DesktopPictureFinder> desktopPicture_;
+    std::unique_ptr<RootPixmapBackdrop> backdrop_;
+    PixbufPictureDecoder decoder_;
     std::vector<Target> targets_;
     std::vector<Window> foreign_;
     Atom deleteWindow_ = None;
     bool quit_ = false;
+    bool drewOnRoot_ = false;
 };
 
 SaverProgram::~SaverProgram() {
@@ -107,7 +135,15 @@ SaverProgram::~SaverProgram() {
     targets_.clear();
     watchedWindows = nullptr;
     SetImageDecoder(nullptr);
+    if (drewOnRoot_) RestoreRootWindow();
     if (display_) XCloseDisplay(display_);
+}
+
+// The root window shows the desktop's background again, and windows drawn on it (desktop icons)
+// are asked to repaint: no frozen frame of ours is left for the user, or for the next run.
+void SaverProgram::RestoreRootWindow() {
+    XClearArea(display_, DefaultRootWindow(display_), 0, 0, 0, 0, True);
+    XSync(display_, False);
 }
 
 bool SaverProgram::AddOwnWindow(const ScreenRect& rect, bool borderless) {
@@ -130,7 +166,7 @@ bool SaverProgram::AddOwnWindow(const ScreenRect& rect, bool borderless) {
     return true;
 }
 
-bool SaverProgram::AddForeignWindow(Window window, bool fromXScreenSaver) {
+bool SaverProgram::AddForeignWindow(Window window, bool fromXScreenSaver, bool isRoot) {
     std::string error;
     auto surface = GlxWindow::Adopt(display_, window, error);
     if (!surface) {
@@ -139,12 +175,17 @@ bool SaverProgram::AddForeignWindow(Window window, bool fromXScreenSaver) {
         return false;
     }
     Target target;
-    // XScreenSaver already covers the desktop: its helper knows what was there, and whether
-    // the user allows showing it. The root window itself still shows the desktop.
+    // XScreenSaver already covers the desktop: its helper knows what was there, and the user's
+    // XScreenSaver preferences say whether it may show it. The root window itself still shows
+    // the desktop.
     if (fromXScreenSaver) {
-        target.capture = std::make_unique<GetImageCapture>(display_, window, &stop_);
+        const char* home = std::getenv("HOME");
+        const bool allowed =
+            ReadXScreenSaverImagePrefs(home ? home : "", XScreenSaverDefaultsFiles())
+                .GivesAPicture();
+        target.capture = std::make_unique<GetImageCapture>(display_, window, &stop_, allowed);
     } else {
-        target.capture = std::make_unique<RootWindowCapture>(display_, *screens_);
+        target.capture = std::make_unique<RootWindowCapture>(display_, *screens_, isRoot);
     }
     target.window = std::move(surface);
     foreign_.push_back(window);
@@ -170,9 +211,10 @@ bool SaverProgram::OpenTargets() {
             }
             return true;
         case SaverMode::Root:
-            return AddForeignWindow(DefaultRootWindow(display_), false);
+            return AddForeignWindow(DefaultRootWindow(display_), false, true);
         case SaverMode::WindowId:
-            return AddForeignWindow(Window(run_.options.windowId), true);
+            return AddForeignWindow(Window(run_.options.windowId), run_.options.xscreensaverWindow,
+                                    false);
     }
     return false;
 }
@@ -180,12 +222,18 @@ bool SaverProgram::OpenTargets() {
 bool SaverProgram::CreateViews() {
     for (Target& target : targets_) {
         ViewEnvironment environment;
-        target.counted = std::make_unique<CountingSurface>(target.window.get());
+        GLSurface* surface = target.window.get();
+        if (!run_.notice.empty()) {
+            target.notice = std::make_unique<NoticeSurface>(surface, display_, run_.notice);
+            surface = target.notice.get();
+        }
+        target.counted = std::make_unique<CountingSurface>(surface);
         environment.surface = target.counted.get();
         environment.screens = screens_.get();
         environment.clock = &clock_;
         environment.capture = target.capture.get();
-        environment.desktopPicture = &desktopPicture_;
+        environment.desktopPicture = desktopPicture_.get();
+        environment.desktopBackdrop = backdrop_.get();
         environment.makeScene = MakeSsmainScene;
         environment.resourcePath = run_.resourcePath;
         target.view = std::make_unique<VelmoraView>();
@@ -299,10 +347,18 @@ int SaverProgram::Run() {
     SetImageDecoder(&decoder_);
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
     screens_ = std::make_unique<RandrScreens>(display_);
+    DesktopSession session = DesktopSession::FromEnvironment();
+    session.workspace = CurrentWorkspace(display_);
+    desktopPicture_ = std::make_unique<DesktopPictureFinder>(session, screens_.get());
+    backdrop_ = std::make_unique<RootPixmapBackdrop>(display_, *screens_);
 
     if (!OpenTargets() || targets_.empty()) return 1;
     if (!CreateViews()) return 1;
+    // From the first frame drawn on, a signal ends the loop (and the root window is put back)
+    // instead of the process; a picture still loading gives up at once.
+    startingUp_.store(false);
     if (stop_.load()) return 0;
+    drewOnRoot_ = run_.options.mode == SaverMode::Root;
     MapOwnWindows();
     if (run_.options.mode == SaverMode::Fullscreen) HideCursorAndTakeKeyboard();
     for (Target& target : targets_) target.view->StartAnimation();
@@ -330,7 +386,7 @@ void SaverProgram::PrintStats(double seconds) const {
 
 }  // namespace
 
-int RunSaver(const SaverRun& run, const std::atomic<bool>& stop) {
-    SaverProgram program(run, stop);
+int RunSaver(const SaverRun& run, const std::atomic<bool>& stop, std::atomic<bool>& startingUp) {
+    SaverProgram program(run, stop, startingUp);
     return program.Run();
 }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "host/saver_options.h"
 #include "host/settings.h"
@@ -13,8 +14,10 @@ struct SaverRun {
     SETTINGS settings;
     bool mainMonitorOnly = false;
     std::string resourcePath;
+    std::vector<std::string> notice;  // lines written over every frame (missing resources)
 };
 
 // Runs until a signal raises `stop`, a key or click in full-screen mode, the window is closed,
-// or the window we draw into goes away. Returns the process exit status.
-int RunSaver(const SaverRun& run, const std::atomic<bool>& stop);
+// or the window we draw into goes away. Returns the process exit status. `startingUp` is lowered
+// once the views are about to draw: until then the signal handler may end the process at once.
+int RunSaver(const SaverRun& run, const std::atomic<bool>& stop, std::atomic<bool>& startingUp);

@@ -11,7 +11,7 @@ class ONEMODEL;
 
 struct SoakLimits {
     // How far beyond the ground's edge a cat may be, in body lengths.
-    float catMarginBodies = 20.0f;
+    float catMarginBodies = 28.0f;
     // How far beyond the ground's edge the toy may be, in ground sizes.
     float toyMarginGround = 2.0f;
     // The largest drift of a posed vertex, in model units.

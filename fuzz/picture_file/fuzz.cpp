@@ -1,5 +1,5 @@
 // A ground picture is any file the user put in the picture folder: the bytes go through the
-// stb_image decoder and our 512 x 512 resampling into a texture, exactly as the saver loads a
+// desktop's decoder and our 512 x 512 resampling into a texture, exactly as the saver loads a
 // picture, and must never crash, read outside a buffer or allocate without bound.
 // Input: the whole picture file.
 #include <unistd.h>
@@ -11,7 +11,7 @@
 
 #include "assets/background_pictures.h"
 #include "platform/headless_gl.h"
-#include "platform/stb_image_decoder.h"
+#include "platform/pixbuf_picture_decoder.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static HeadlessGL gl;
     static const bool ready = gl.Create(8, 8);
     if (!ready) std::abort();
-    static StbImageDecoder decoder;
+    static PixbufPictureDecoder decoder;
     SetImageDecoder(&decoder);
 
     const std::string& path = PicturePath();
@@ -41,10 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     Texture tex;
     if (loadPicFile(path.c_str(), &tex)) {
-        // A loaded picture is a 512 x 512 texture whatever its own size.
+        // A loaded picture is a 512 x 512 texture, made of a picture decoded no larger than the
+        // ground needs.
         if (tex.texID == 0 || tex.width == 0 || tex.height == 0) std::abort();
-        if (tex.width > uint32_t(StbImageDecoder::kMaxSide) ||
-            tex.height > uint32_t(StbImageDecoder::kMaxSide)) {
+        if (tex.width > uint32_t(PixbufPictureDecoder::kMaxDecodedSide) ||
+            tex.height > uint32_t(PixbufPictureDecoder::kMaxDecodedSide)) {
             std::abort();
         }
     }

@@ -1,5 +1,7 @@
 // The preferences file is plain text a user may edit by hand or a crash may have cut short: any
-// contents must load into settings the scene can use, and the store must stay writable.
+// contents must load into settings the scene can use, and the store must stay writable. Nothing
+// of the user's file is lost: a file read only in part is kept whole as the backup before it is
+// replaced, and the file written in its place reads back whole.
 // Input: the whole file.
 #include <unistd.h>
 
@@ -10,10 +12,28 @@
 #include <cstring>
 #include <string>
 
+#include "host/alert.h"
 #include "host/settings.h"
 #include "platform/keyfile_store.h"
 
 namespace {
+
+class SilentAlert : public Alert {
+  public:
+    void Show(const char*, const char*) override {}
+    void Report(const char*) override {}
+};
+
+std::string ReadFile(const std::string& path) {
+    std::string text;
+    if (FILE* file = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            text.append(buffer, n);
+        std::fclose(file);
+    }
+    return text;
+}
 
 // One file per process, so that parallel fuzzing jobs never share it.
 const std::string& StorePath() {
@@ -45,7 +65,11 @@ void CheckBounds(const SETTINGS& s) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static SilentAlert silent;
+    SetAlert(&silent);
     const std::string& path = StorePath();
+    const std::string backup = path + ".bad";
+    std::remove(backup.c_str());
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) std::abort();
     if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
@@ -55,13 +79,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool mainMonitorOnly = true;
     {
         KeyFileStore store(path);
+        const bool damaged = store.State() == KeyFileStore::FileState::kDamaged;
         LoadSettings(store, settings, mainMonitorOnly);
         CheckBounds(settings);
         // What was loaded is saved and read back unchanged: the file written over a damaged
         // one is sound.
         if (!SaveSettings(store, settings, mainMonitorOnly)) return 0;
+        const std::string kept = ReadFile(backup);
+        Check(
+            damaged ? kept == std::string(reinterpret_cast<const char*>(data), size) : kept.empty(),
+            "the backup does not hold the damaged file whole, or a sound file was backed up");
     }
     KeyFileStore again(path);
+    Check(again.State() == KeyFileStore::FileState::kRead, "the saved file is not read whole");
     SETTINGS reread;
     bool rereadMainOnly = false;
     LoadSettings(again, reread, rereadMainOnly);

@@ -124,11 +124,33 @@ bool ReadDrawable(Display* display, Drawable drawable, const ScreenRect& rect, c
     return true;
 }
 
+bool DrawableGeometry(Display* display, Drawable drawable, int& width, int& height, int& depth) {
+    XSync(display, False);
+    requestFailed = false;
+    previousHandler = XSetErrorHandler(NoteError);
+    Window root = 0;
+    int x = 0, y = 0;
+    unsigned w = 0, h = 0, border = 0, bits = 0;
+    const Status got = XGetGeometry(display, drawable, &root, &x, &y, &w, &h, &border, &bits);
+    XSync(display, False);
+    XSetErrorHandler(previousHandler);
+    if (!got || requestFailed) return false;
+    width = int(w);
+    height = int(h);
+    depth = int(bits);
+    return true;
+}
+
 bool RootWindowCapture::Capture(const ScreenRect& frame, CapturedImage& out) {
     const auto screens = screens_.List();
     const ScreenInfo* screen = FindScreen(screens, ScreenNumberUnder(screens, frame));
     if (screen == nullptr) return false;
-    return ReadDrawable(display_, DefaultRootWindow(display_), screen->frame, nullptr, out);
+    const Window root = DefaultRootWindow(display_);
+    if (drawsOnRoot_) {
+        XClearArea(display_, root, 0, 0, 0, 0, True);
+        XSync(display_, False);
+    }
+    return ReadDrawable(display_, root, screen->frame, nullptr, out);
 }
 
 std::string GetImageCapture::HelperPath() {
@@ -138,7 +160,7 @@ std::string GetImageCapture::HelperPath() {
 }
 
 bool GetImageCapture::Capture(const ScreenRect& frame, CapturedImage& out) {
-    if (frame.width <= 0 || frame.height <= 0) return false;
+    if (!allowed_ || frame.width <= 0 || frame.height <= 0) return false;
     XWindowAttributes attributes{};
     if (!XGetWindowAttributes(display_, window_, &attributes)) return false;
     const Pixmap pixmap = XCreatePixmap(display_, window_, unsigned(frame.width),

@@ -179,6 +179,11 @@ std::unique_ptr<GlxWindow> GlxWindow::Adopt(Display* display, Window window, std
         error = "no such window";
         return nullptr;
     }
+    // An InputOnly window has no pixels: every frame drawn into it would be an X error.
+    if (attributes.c_class == InputOnly) {
+        error = "it is an InputOnly window, which cannot be drawn into";
+        return nullptr;
+    }
     XVisualInfo wanted{};
     wanted.visualid = XVisualIDFromVisual(attributes.visual);
     int count = 0;

@@ -33,7 +33,8 @@ class GlxWindow : public GLSurface {
     // buffer. A borderless window is placed by us (override-redirect), not by the window manager.
     static std::unique_ptr<GlxWindow> Create(Display* display, const ScreenRect& rect,
                                              bool borderless, std::string& error);
-    // Draws into `window`, made by someone else; its visual must support OpenGL.
+    // Draws into `window`, made by someone else; it must be an InputOutput window whose visual
+    // supports OpenGL.
     static std::unique_ptr<GlxWindow> Adopt(Display* display, Window window, std::string& error);
     ~GlxWindow() override;
     GlxWindow(const GlxWindow&) = delete;

@@ -4,6 +4,8 @@
 
 #include <X11/Xlib.h>
 
+#include <string>
+
 #include "host/screens.h"
 
 class RandrScreens : public Screens {
@@ -12,5 +14,7 @@ class RandrScreens : public Screens {
     std::vector<ScreenInfo> List() override;
 
   private:
+    std::string AtomName(Atom atom);
+
     Display* display_;
 };

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -97,64 +98,60 @@ TEST_F(PackTextures, AnUnreadablePackLeavesTheOutputsAlone) {
     EXPECT_TRUE(alerts.lines.empty());
 }
 
-TEST_F(PackTextures, ABadImageFailsTheLoadButTheArrayIsHandedOver) {
+// One broken picture costs that picture: the slot stays blank, every other picture is built, and
+// the decoder's complaint becomes the reason instead of a message of its own.
+TEST_F(PackTextures, ADamagedPictureStaysBlankAndTheRestIsBuilt) {
     const std::vector<uint8_t> rgb = PatternPixels(2, 2, 3);
     const std::vector<uint8_t> good = EncodeTGA(rgb.data(), 2, 2, 3, TgaCoding::kUncompressed);
-
-    // A run that overruns its image.
     std::vector<uint8_t> overrun = EncodeTGA(rgb.data(), 2, 2, 3, TgaCoding::kRunLength);
     overrun.resize(18);
-    overrun.insert(overrun.end(), {0x84, 1, 2, 3});
-    PackWriter writer;
-    writer.AddLump(kLumpTGA, 0, good);
-    writer.AddLump(kLumpTGA, 0, overrun);
-    writer.AddLump(kLumpTGA, 0, good);
-    EXPECT_FALSE(Load(writer.Build()));
-    EXPECT_EQ(OnlyAlert(), "ERROR|Too many pixels read");
-    ASSERT_EQ(count, 3);
-    EXPECT_NE(textures[0].texID, 0u);
-    EXPECT_EQ(textures[1].imageData, nullptr);
-    EXPECT_EQ(textures[2].texID, 0u);  // never reached
-
-    // A picture lump that is no picture.
-    alerts.lines.clear();
-    PackWriter broken;
-    broken.AddLump(kLumpJPEG, 0, {0xff, 0xd8, 0xff, 0x00});
-    EXPECT_FALSE(Load(broken.Build()));
-    EXPECT_EQ(count, 1);
-    EXPECT_TRUE(alerts.lines.empty());
-
-    // A picture lump with no decoder installed.
-    SetImageDecoder(nullptr);
-    PackWriter skins;
-    skins.AddLump(kLumpJPEG, 0, MakePNG(rgb, 2, 2, 3));
-    EXPECT_FALSE(Load(skins.Build()));
-    SetImageDecoder(&decoder);
-    EXPECT_TRUE(Load(skins.Build()));
-}
-
-TEST_F(PackTextures, AnImageIsBoundedByItsLumpNotByTheFile) {
-    // Lump 0 holds only the head of a 16 x 16 image whose pixels would be found in lump 1's
-    // bytes if the decoder were allowed to read past its lump.
+    overrun.insert(overrun.end(), {0x84, 1, 2, 3});  // a run past the last pixel
+    // Only the head of a 16 x 16 image, whose pixels lie in the next lump's bytes.
     const std::vector<uint8_t> pixels = PatternPixels(16, 16, 3);
     const std::vector<uint8_t> image =
         EncodeTGA(pixels.data(), 16, 16, 3, TgaCoding::kUncompressed);
     PackWriter writer;
+    writer.AddLump(kLumpTGA, 0, good);
+    writer.AddLump(kLumpTGA, 0, overrun);
+    writer.AddLump(kLumpJPEG, 0, {0xff, 0xd8, 0xff, 0x00});  // a picture lump that is none
     writer.AddLump(kLumpTGA, 0, std::vector<uint8_t>(image.begin(), image.begin() + 18));
     writer.AddLump(7, 0, std::vector<uint8_t>(image.begin() + 18, image.end()));
-    EXPECT_FALSE(Load(writer.Build()));
-    EXPECT_EQ(OnlyAlert(), "ERROR|Image larger than its data");
-    EXPECT_EQ(textures[0].imageData, nullptr);
+    writer.AddLump(kLumpJPEG, 0, MakePNG(rgb, 2, 2, 3));
+    const std::string path = WriteTempFile("damaged.vlm", writer.Build());
+    Texture* raw = nullptr;
+    PackPictures outcome;
+    ASSERT_TRUE(LoadTexturesFromDataFile(path.c_str(), &raw, &count, &outcome));
+    textures.reset(raw);
+    ASSERT_EQ(count, 6);
+    EXPECT_EQ(ReadBack(textures[0].texID, 2, 2), Opaque(rgb));
+    EXPECT_NE(textures[5].texID, 0u);
+    for (const int n : {1, 2, 3}) {
+        EXPECT_EQ(textures[n].texID, 0u) << n;
+        EXPECT_EQ(textures[n].imageData, nullptr) << n;
+    }
+    EXPECT_TRUE(outcome.opened);
+    EXPECT_EQ(outcome.damaged, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(outcome.problem, "picture 1 is damaged (Too many pixels read)");
+    EXPECT_TRUE(alerts.lines.empty()) << OnlyAlert();
 
-    // A lump that lies outside the file fails without an alert.
-    alerts.lines.clear();
-    PackWriter outside;
-    outside.AddLump(kLumpTGA, 0, image);
-    std::vector<uint8_t> bytes = outside.Build();
-    PutLE32(bytes, kPackHeaderSize + 4, static_cast<uint32_t>(bytes.size()) - 10);
-    EXPECT_FALSE(Load(bytes));
-    EXPECT_EQ(count, 1);
-    EXPECT_TRUE(alerts.lines.empty());
+    // Trying the damaged lumps again changes nothing while they stay damaged; the pack repaired
+    // fills exactly the slots asked for.
+    PackPictures again = ReloadPackPictures(path.c_str(), textures.get(), count, {3, 1});
+    EXPECT_EQ(again.damaged, (std::vector<int>{3, 1}));
+    EXPECT_EQ(again.problem, "picture 3 is damaged (Image larger than its data)");
+    PackWriter repaired;
+    for (int n = 0; n < 6; ++n) repaired.AddLump(kLumpTGA, 0, good);
+    test_files::WriteBytes(path, repaired.Build());
+    again = ReloadPackPictures(path.c_str(), textures.get(), count, {1, 3, 9});
+    EXPECT_TRUE(again.damaged.empty());
+    EXPECT_EQ(ReadBack(textures[3].texID, 2, 2), Opaque(rgb));
+    EXPECT_EQ(textures[2].texID, 0u);  // not asked for
+    std::remove(path.c_str());
+    again = ReloadPackPictures(path.c_str(), textures.get(), count, {2});
+    EXPECT_FALSE(again.opened);
+    EXPECT_EQ(again.problem, "does not exist");
+    EXPECT_EQ(again.damaged, std::vector<int>{2});
+    EXPECT_TRUE(alerts.lines.empty()) << OnlyAlert();
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 #include "assets/resfile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <vector>
 
 #include "assets/pack_writer.h"
 #include "test_support.h"
+#include "tests/support/hang_guard.h"
 
 namespace {
 
@@ -87,32 +89,49 @@ TEST(Resfile, LumpNumbersOutsideTheDirectoryAreRefusedWithoutMoving) {
     EXPECT_EQ(pack.LumpCount(), 1);
 }
 
-TEST(Resfile, DamagedPacksAreRefusedAtOpen) {
+// Each way a pack can be unusable is refused at Open, without blocking, with the reason in words.
+TEST(Resfile, DamagedPacksAreRefusedAtOpenWithTheirReason) {
     const std::vector<uint8_t> good = ThreeLumpPack();
     EXPECT_TRUE(Opens(good, "good.vlm"));
     const std::vector<uint8_t> empty = PackWriter().Build();  // a pack of no lumps is a pack
     EXPECT_EQ(empty.size(), kPackHeaderSize);
     EXPECT_TRUE(Opens(empty, "empty.vlm"));
-
-    RESFILE missing;
-    EXPECT_FALSE(missing.Open((testing::TempDir() + "no-such-pack.vlm").c_str()));
-    EXPECT_FALSE(missing.Open(nullptr));
-
-    std::vector<uint8_t> magic = good;
-    magic[3] = 'B';
-    EXPECT_FALSE(Opens(magic, "magic.vlm"));
-
     std::vector<uint8_t> extended = good;
     extended.push_back(0);
-    EXPECT_FALSE(Opens(extended, "extended.vlm"));
-    std::vector<uint8_t> truncated(good.begin(), good.end() - 1);
-    EXPECT_FALSE(Opens(truncated, "truncated.vlm"));
-    // Either is fine once the length field agrees: lumps stay inside the file.
-    SetPackLength(extended);
-    EXPECT_TRUE(Opens(extended, "extended-sealed.vlm"));
+    std::vector<uint8_t> sealed = extended;  // either is fine once the length field agrees
+    SetPackLength(sealed);
+    EXPECT_TRUE(Opens(sealed, "extended-sealed.vlm"));
+    std::vector<uint8_t> magic = good;
+    magic[3] = 'B';
 
-    EXPECT_FALSE(Opens(std::vector<uint8_t>(good.begin(), good.begin() + 23), "short.vlm"));
-    EXPECT_FALSE(Opens({}, "nothing.vlm"));
+    test_files::ScratchFolder folder;
+    ASSERT_EQ(mkfifo((folder / "fifo.vlm").c_str(), 0600), 0);  // would block a plain open
+    const struct {
+        std::string path;
+        const char* reason;
+    } cases[] = {
+        {folder / "absent.vlm", "does not exist"},
+        {folder / "fifo.vlm", "is not a regular file"},
+        {folder.Path(), "is a folder, not a file"},
+        {WriteTempFile("magic.vlm", magic), "is not a valid resource pack"},
+        {WriteTempFile("extended.vlm", extended),
+         "is damaged: its length differs from the one its header gives"},
+        {WriteTempFile("truncated.vlm", std::vector<uint8_t>(good.begin(), good.end() - 1)),
+         "is damaged: its length differs from the one its header gives"},
+        {WriteTempFile("short.vlm", std::vector<uint8_t>(good.begin(), good.begin() + 23)),
+         "is not a valid resource pack (too short for its header)"},
+        {WriteTempFile("nothing.vlm", {}),
+         "is not a valid resource pack (too short for its header)"},
+    };
+    for (const auto& c : cases) {
+        HangGuard guard(10);
+        RESFILE pack;
+        EXPECT_FALSE(pack.Open(c.path.c_str())) << c.path;
+        EXPECT_EQ(pack.Problem(), c.reason) << c.path;
+        EXPECT_FALSE(pack.SeekLump(0));
+    }
+    RESFILE none;
+    EXPECT_FALSE(none.Open(nullptr));
 }
 
 TEST(Resfile, ADirectoryOutsideTheFileIsRefusedBeforeItIsAllocated) {
@@ -155,6 +174,7 @@ TEST(Resfile, LumpsOutsideTheFileAreRefusedBySeekAndLoad) {
         RESFILE pack;
         ASSERT_TRUE(pack.Open(WriteTempFile("lump.vlm", bytes).c_str()));
         EXPECT_FALSE(pack.SeekLump(2)) << c.size << "@" << c.offset;
+        EXPECT_EQ(pack.Problem(), "is damaged: its lump 2 lies outside the file");
         void* data = nullptr;
         EXPECT_FALSE(pack.LoadData(2, &data));
         EXPECT_EQ(data, nullptr);

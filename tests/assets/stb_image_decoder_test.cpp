@@ -142,8 +142,9 @@ TEST_F(StbDecoder, FilesDecodeLikeMemory) {
     ASSERT_TRUE(decoder.DecodeFile(path.c_str(), image, error)) << error;
     EXPECT_EQ(image.pixels, pixels);
 
+    // The reason alone: the caller names the file once in its own message.
     EXPECT_FALSE(decoder.DecodeFile((testing::TempDir() + "missing.png").c_str(), image, error));
-    EXPECT_NE(error.find("missing.png"), std::string::npos) << error;
+    EXPECT_EQ(error, "does not exist");
     const std::string huge = WriteTempFile("huge.png", PNGHeaderOnly(20000, 100));
     EXPECT_FALSE(decoder.DecodeFile(huge.c_str(), image, error));
     EXPECT_NE(error.find("too large"), std::string::npos) << error;

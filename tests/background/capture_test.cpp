@@ -1,7 +1,13 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -10,6 +16,8 @@
 #include "host/settings.h"
 #include "platform/headless_gl.h"
 #include "tests/host_view/picture_fakes.h"
+#include "tests/support/recording_alert.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -115,41 +123,175 @@ TEST(DesktopPicture, DesktopChoiceOrTheShippedPicture) {
     EXPECT_EQ(DesktopPicturePath(nullptr, 0, fallback), fallback);
 }
 
-TEST(GroundPicture, SourcesFallBackToTheShippedPicture) {
-    HeadlessGL gl;
-    ASSERT_TRUE(gl.Create(16, 16)) << gl.Error();
-    FakeDecoder decoder;
-    SetImageDecoder(&decoder);
-    const std::string fallback = "/res/fallback.jpg";
+class GroundPicture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(gl_.Create(16, 16)) << gl_.Error();
+        SetImageDecoder(&decoder_);
+        for (const char* name : {"a.jpg", "b.png", "c.gif", "d.png"}) {
+            test_files::WriteText(folder_ / name, "x");
+        }
+        sources_.desktop = &desktop_;
+        sources_.backdrop = &backdrop_;
+        sources_.screenNumber = 1;
+        sources_.frame = {0, 0, 640, 480};
+        sources_.fallbackPath = "/res/fallback.jpg";
+        backdrop_.succeed = false;
+    }
+    void TearDown() override { SetImageDecoder(nullptr); }
+
+    // Loads the ground of `source` (1 desktop, 2 folder), keeping what was asked and said.
+    bool Load(int source, const std::string& folder) {
+        SETTINGS settings = DefaultSettings();
+        settings.BGTYPE = source;
+        EXPECT_TRUE(SetBackgroundFolder(settings, folder));
+        decoder_.paths.clear();
+        alert_.lines.clear();
+        Texture ground;
+        const bool loaded = LoadGroundPicture(settings, sources_, ground);
+        EXPECT_EQ(loaded, ground.texID != 0);
+        return loaded;
+    }
+
+    HeadlessGL gl_;
+    FakeDecoder decoder_;
+    FakeDesktop desktop_{"/desk/sea.png"};
+    FakeCapture backdrop_;
+    GroundPictureSources sources_;
+    RecordingAlert alert_;
+    test_files::ScratchFolder folder_;
+};
+
+TEST_F(GroundPicture, AFolderGivesOtherPicturesATryThenTheDesktopsThenTheShippedOne) {
+    const std::string folder = folder_.Path();
+    // Only one picture of four can be read: whatever the draw, it is found within three tries
+    // or the folder gives way; every failure is named once.
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::srand(seed);
+        decoder_.readable = {folder_ / "c.gif", "/desk/sea.png"};
+        ASSERT_TRUE(Load(2, folder));
+        const std::size_t folderTries =
+            decoder_.paths.size() - (decoder_.paths.back() == "/desk/sea.png");
+        EXPECT_LE(folderTries, std::size_t(kFolderPicturesTried));
+        EXPECT_EQ(std::set<std::string>(decoder_.paths.begin(), decoder_.paths.end()).size(),
+                  decoder_.paths.size())
+            << "a picture is tried once";
+        ASSERT_EQ(alert_.lines.size(), folderTries - (decoder_.paths.back() == folder_ / "c.gif"));
+        for (const std::string& line : alert_.lines) {
+            EXPECT_EQ(line.rfind("cannot read the picture " + folder + "/", 0), 0u) << line;
+        }
+        if (decoder_.paths.back() == "/desk/sea.png") {
+            EXPECT_NE(
+                alert_.lines.back().find(": not a picture; showing the desktop picture instead"),
+                std::string::npos)
+                << alert_.lines.back();
+        }
+    }
+
     const struct {
         const char* what;
-        int source;           // 1 the desktop picture, 2 a picture folder (one that does not exist)
-        const char* desktop;  // the desktop's picture
-        bool readable;        // whether the desktop picture and the fallback decode
+        int source;
+        std::string folder;
+        std::vector<std::string> readable;
+        bool backdrop;
         std::vector<std::string> asked;
-    } cases[] = {{"the desktop picture", 1, "/desk/sea.png", true, {"/desk/sea.png"}},
-                 {"a desktop picture our decoder cannot read",
-                  1,
-                  "/usr/share/backgrounds/gnome/adwaita-timed.xml",
-                  true,
-                  {"/usr/share/backgrounds/gnome/adwaita-timed.xml", fallback}},
-                 {"a folder with no pictures", 2, "/desk/sea.png", true, {fallback}},
-                 {"nothing readable at all", 2, "/desk/sea.png", false, {fallback}}};
+        std::vector<std::string> said;
+    } cases[] = {
+        {"a folder that does not exist",
+         2,
+         folder + "/missing",
+         {"/desk/sea.png"},
+         false,
+         {"/desk/sea.png"},
+         {"the picture folder " + folder +
+          "/missing: does not exist; showing the desktop picture instead"}},
+        {"an empty folder, no desktop picture",
+         2,
+         folder + "/empty",
+         {"/res/fallback.jpg"},
+         false,
+         {"/desk/sea.png", "/res/fallback.jpg"},
+         {"the picture folder " + folder +
+          "/empty: holds no .jpg, .png or .gif file; showing the "
+          "shipped picture instead"}},
+        {"the desktop picture", 1, folder, {"/desk/sea.png"}, false, {"/desk/sea.png"}, {}},
+        {"a broken desktop picture, the desktop's background",
+         1,
+         folder,
+         {},
+         true,
+         {"/desk/sea.png"},
+         {"cannot read the desktop picture /desk/sea.png: not a picture; showing the desktop's "
+          "background instead"}},
+        {"nothing readable at all",
+         1,
+         folder,
+         {},
+         false,
+         {"/desk/sea.png", "/res/fallback.jpg"},
+         {"cannot read the desktop picture /desk/sea.png: not a picture",
+          "cannot read the shipped picture /res/fallback.jpg: not a picture; the ground stays "
+          "bare"}},
+    };
+    std::filesystem::create_directory(folder_ / "empty");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        SETTINGS settings = DefaultSettings();
-        settings.BGTYPE = c.source;
-        std::snprintf(settings.BGPath, sizeof settings.BGPath, "%s", "/nonexistent/velmora/folder");
-        decoder.paths.clear();
-        decoder.readable = {fallback, "/desk/sea.png"};
-        decoder.succeed = c.readable;
-        FakeDesktop desk(c.desktop);
-        Texture ground;
-        EXPECT_EQ(LoadGroundPicture(settings, 1, &desk, fallback, ground), c.readable);
-        EXPECT_EQ(decoder.paths, c.asked);
-        EXPECT_EQ(ground.texID != 0, c.readable);
+        decoder_.readable = c.readable;
+        decoder_.succeed = !c.readable.empty();
+        backdrop_.succeed = c.backdrop;
+        backdrop_.image = SolidImage(640, 480, 30, 90, 200);
+        EXPECT_EQ(Load(c.source, c.folder), !c.readable.empty() || c.backdrop);
+        EXPECT_EQ(decoder_.paths, c.asked);
+        EXPECT_EQ(alert_.lines, c.said);
     }
-    SetImageDecoder(nullptr);
+
+    // Asked to end while loading: nothing more is tried and nothing said.
+    decoder_.succeed = true;
+    decoder_.readable.clear();
+    decoder_.interrupt = true;
+    EXPECT_FALSE(Load(2, folder));
+    EXPECT_EQ(decoder_.paths.size(), 1u);
+    EXPECT_TRUE(alert_.lines.empty());
+}
+
+// What is wrong with a folder is said as it is: not "holds no pictures" for a folder that cannot
+// be read, not "does not exist" for a loop of links.
+TEST_F(GroundPicture, AFolderThatCannotBeReadSaysWhy) {
+    decoder_.succeed = false;
+    std::filesystem::create_directory_symlink(folder_ / "loop-b", folder_ / "loop-a");
+    std::filesystem::create_directory_symlink(folder_ / "loop-a", folder_ / "loop-b");
+    std::filesystem::create_directory_symlink(folder_ / "gone", folder_ / "dangling");
+    const std::pair<std::string, std::string> folders[] = {
+        {folder_ / "loop-a", "is a loop of symbolic links"},
+        {folder_ / "dangling", "does not exist"},
+        {folder_ / "a.jpg", "is not a folder"}};
+    for (const auto& f : folders) {
+        Load(2, f.first);
+        ASSERT_FALSE(alert_.lines.empty());
+        EXPECT_EQ(alert_.lines[0].rfind("the picture folder " + f.first + ": " + f.second, 0), 0u)
+            << alert_.lines[0];
+    }
+
+    // A folder the user may not read, checked as an ordinary user (root reads every folder).
+    const std::string locked = folder_ / "locked";
+    std::filesystem::create_directory(locked);
+    test_files::WriteText(locked + "/a.jpg", "x");
+    chmod(folder_.Path().c_str(), 0755);
+    chmod(locked.c_str(), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+        Load(2, locked);
+        const bool said =
+            !alert_.lines.empty() &&
+            alert_.lines[0].rfind("the picture folder " + locked + ": permission denied", 0) == 0;
+        _exit(said ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    chmod(locked.c_str(), 0700);
 }
 
 }  // namespace

@@ -1,76 +1,283 @@
+// The desktop picture as each kind of Linux desktop names it, from real settings files written
+// here into a scratch home (and private GSettings schemas), per monitor and workspace.
+#include <gio/gio.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/desktop_picture.h"
+#include "platform/xscreensaver_prefs.h"
+#include "tests/support/test_files.h"
 
 namespace fs = std::filesystem;
+using test_files::ScratchFolder;
+using test_files::WriteText;
 
 namespace {
 
 TEST(DesktopPictureUri, FileUrisBecomePathsAndOtherSchemesNothing) {
     EXPECT_EQ(PathFromPictureUri("file:///home/u/My%20Sea.jpg"), "/home/u/My Sea.jpg");
-    EXPECT_EQ(PathFromPictureUri("file:///usr/share/backgrounds/a.png"),
-              "/usr/share/backgrounds/a.png");
     EXPECT_EQ(PathFromPictureUri("/already/a/path.jpg"), "/already/a/path.jpg");
     EXPECT_EQ(PathFromPictureUri("https://example.org/a.jpg"), "");
     EXPECT_EQ(PathFromPictureUri("file://otherhost/a.jpg"), "");
     EXPECT_EQ(PathFromPictureUri("relative.jpg"), "");
-    EXPECT_EQ(PathFromPictureUri(""), "");
 }
 
-// Compiles a schema folder holding org.gnome.desktop.background with the given default URI
-// (or no schema at all), so the lookup runs against a known, private GSettings set-up.
-fs::path SchemaFolder(const std::string& name, const std::string* defaultUri) {
-    const fs::path folder = fs::temp_directory_path() / ("velmora-schemas-" + name);
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    if (defaultUri) {
-        std::ofstream(folder / "org.gnome.desktop.background.gschema.xml")
-            << "<schemalist><schema id=\"org.gnome.desktop.background\" "
-               "path=\"/org/gnome/desktop/background/\">"
-               "<key name=\"picture-uri\" type=\"s\"><default>'"
-            << *defaultUri << "'</default></key></schema></schemalist>\n";
-    } else {
-        std::ofstream(folder / "org.example.other.gschema.xml")
-            << "<schemalist><schema id=\"org.example.other\" path=\"/org/example/other/\">"
-               "<key name=\"x\" type=\"s\"><default>''</default></key></schema></schemalist>\n";
+// Two monitors: DP-1 (primary, 1920 wide) and HDMI-1 (1280 wide), in that order.
+class TwoMonitors : public Screens {
+  public:
+    std::vector<ScreenInfo> List() override {
+        return {{0, {0, 0, 1920, 1080}, true, "DP-1"}, {1, {1920, 0, 1280, 1024}, false, "HDMI-1"}};
     }
-    const std::string command = "glib-compile-schemas '" + folder.string() + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0);
-    return folder;
+};
+
+constexpr const char* kXfconf = R"(<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-desktop" version="1.0">
+  <property name="backdrop" type="empty">
+    <property name="screen0" type="empty">
+      <property name="monitorDP-1" type="empty">
+        <property name="workspace0" type="empty">
+          <property name="image-style" type="int" value="5"/>
+          <property name="last-image" type="string" value="/p/xfce-dp1.png"/>
+        </property>
+      </property>
+      <property name="monitorHDMI-1" type="empty">
+        <property name="workspace0" type="empty">
+          <property name="last-image" type="string" value="/p/xfce-hdmi.jpg"/>
+        </property>
+        <property name="workspace1" type="empty">
+          <property name="last-image" type="string" value="/p/xfce-hdmi-second.jpg"/>
+        </property>
+      </property>
+    </property>
+  </property>
+</channel>
+)";
+
+constexpr const char* kPlasma = R"([ActionPlugins][0]
+RightButton;NoModifier=org.kde.contextmenu
+
+[Containments][2]
+activityId=
+formfactor=2
+lastScreen=0
+location=4
+plugin=org.kde.panel
+wallpaperplugin=org.kde.image
+
+[Containments][7]
+activityId=5c8e
+formfactor=0
+lastScreen=1
+location=0
+plugin=org.kde.plasma.folder
+wallpaperplugin=org.kde.image
+
+[Containments][7][Wallpaper][org.kde.image][General]
+Image=/p/plasma-second.png
+
+[Containments][1]
+formfactor=0
+lastScreen=0
+location=0
+plugin=org.kde.desktopcontainment
+
+[Containments][1][Wallpaper][org.kde.image][General]
+Image[$e]=file:///p/plasma%20first.jpg
+SlidePaths=/usr/share/wallpapers/
+)";
+
+class DesktopSettings : public ::testing::Test {
+  protected:
+    DesktopSession Session(std::vector<std::string> desktops) const {
+        DesktopSession session;
+        session.home = home_.Path();
+        session.configHome = home_ / ".config";
+        session.configDirs = {home_ / "xdg"};
+        session.desktops = std::move(desktops);
+        session.now = std::time(nullptr);
+        return session;
+    }
+    void Write(const std::string& relative, const std::string& text) const {
+        const fs::path path = fs::path(home_.Path()) / relative;
+        fs::create_directories(path.parent_path());
+        WriteText(path, text);
+    }
+    std::string Find(DesktopSession session, int screen) {
+        DesktopPictureFinder finder(std::move(session), &monitors_, "/nonexistent/schemas");
+        return finder.PicturePath(screen);
+    }
+
+    ScratchFolder home_;
+    TwoMonitors monitors_;
+};
+
+TEST_F(DesktopSettings, EachDesktopsOwnSettingsNameThePicturePerMonitor) {
+    Write(".config/xfce4/xfconf/xfce-perchannel-xml/xfce4-desktop.xml", kXfconf);
+    Write(".config/plasma-org.kde.plasma.desktop-appletsrc", kPlasma);
+    // LXQt's settings only in the system folder; LXDE's per monitor.
+    Write("xdg/pcmanfm-qt/lxqt/settings.conf",
+          "[Desktop]\nWallpaperMode=stretch\nWallpaper=/p/lxqt.png\n");
+    Write(".config/pcmanfm/LXDE/desktop-items-0.conf", "[*]\nwallpaper=/p/lxde-0.jpg\n");
+    Write(".config/pcmanfm/LXDE/desktop-items-1.conf", "[*]\nwallpaper=/p/lxde-1.jpg\n");
+    Write(".fehbg",
+          "#!/bin/sh\nfeh --no-fehbg --bg-fill --image-bg black '/p/feh one.jpg' "
+          "'/p/it'\\''s.png' \n");
+    Write(".config/nitrogen/bg-saved.cfg",
+          "[xin_0]\nfile=/p/nitro-0.jpg\nmode=4\n\n[xin_1]\nfile=/p/nitro-1.jpg\n");
+    const struct {
+        std::vector<std::string> desktops;
+        int workspace, screen;
+        const char* expected;
+    } cases[] = {
+        {{"xfce"}, 0, 0, "/p/xfce-dp1.png"},
+        {{"xfce"}, 0, 1, "/p/xfce-hdmi.jpg"},
+        {{"xfce"}, 1, 1, "/p/xfce-hdmi-second.jpg"},
+        {{"xfce"}, 1, 0, "/p/xfce-dp1.png"},  // no picture on this workspace: workspace 0's
+        {{"kde"}, 0, 0, "/p/plasma first.jpg"},
+        {{"kde"}, 0, 1, "/p/plasma-second.png"},
+        {{"lxqt"}, 0, 1, "/p/lxqt.png"},
+        {{"lxde"}, 0, 1, "/p/lxde-1.jpg"},
+        // The session's own desktop comes before feh, which a window manager's session asks first.
+        {{"i3"}, 0, 0, "/p/feh one.jpg"},
+        {{"i3"}, 0, 1, "/p/it's.png"},
+        {{"ubuntu", "xfce"}, 0, 0, "/p/xfce-dp1.png"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.desktops.back() + " screen ") + std::to_string(c.screen));
+        DesktopSession session = Session(c.desktops);
+        session.workspace = c.workspace;
+        EXPECT_EQ(Find(session, c.screen), c.expected);
+    }
+    fs::remove(home_ / ".fehbg");
+    EXPECT_EQ(Find(Session({}), 1), "/p/nitro-1.jpg");
+    fs::remove(home_ / ".config/nitrogen/bg-saved.cfg");
+    EXPECT_EQ(Find(Session({}), 1), "/p/xfce-hdmi.jpg") << "no known session: any desktop's file";
 }
 
-TEST(DesktopPictureLookup, ReadsPictureUriOnlyWhenTheSchemaExists) {
-    // Values come from the schema's default, never from the user's real settings.
+TEST_F(DesktopSettings, SlideShowsGiveTodaysPictureAndWallpaperFoldersTheNearestSize) {
+    std::tm start{};
+    start.tm_year = 2011 - 1900, start.tm_mon = 10, start.tm_mday = 24, start.tm_hour = 7;
+    start.tm_isdst = -1;
+    const std::time_t started = std::mktime(&start);
+    Write("show.xml",
+          "<background><starttime><year>2011</year><month>11</month><day>24</day>"
+          "<hour>7</hour><minute>00</minute><second>00</second></starttime>\n"
+          "<static><duration>100.0</duration><file>/p/morning.jpg</file></static>\n"
+          "<transition type=\"overlay\"><duration>10.0</duration><from>/p/morning.jpg</from>"
+          "<to>/p/night.jpg</to></transition>\n"
+          "<static><duration>90.0</duration><file><size width=\"1024\" height=\"768\">"
+          "/p/night-small.jpg</size><size width=\"3840\" height=\"2160\">/p/night.jpg</size>"
+          "</file></static></background>\n");
+    Write(".config/pcmanfm-qt/lxqt/settings.conf",
+          "[Desktop]\nWallpaper=" + home_ / "show.xml" + "\n");
+    const std::pair<long, const char*> moments[] = {{50, "/p/morning.jpg"},
+                                                    {104, "/p/morning.jpg"},
+                                                    {106, "/p/night.jpg"},
+                                                    {150, "/p/night.jpg"},
+                                                    {200 * 1000 + 20, "/p/morning.jpg"}};
+    for (const auto& moment : moments) {
+        DesktopSession session = Session({"lxqt"});
+        session.now = started + moment.first;
+        EXPECT_EQ(Find(session, 0), moment.second) << moment.first << " s into the show";
+    }
+
+    for (const char* size : {"1280x1024.png", "1920x1080.png", "3840x2160.png"}) {
+        Write(std::string("Next/contents/images/") + size, "x");
+    }
+    Write(".config/plasma-org.kde.plasma.desktop-appletsrc",
+          "[Containments][1]\nlastScreen=0\nplugin=org.kde.plasma.folder\n"
+          "[Containments][1][Wallpaper][org.kde.image][General]\nImage=file://" +
+              home_ / "Next/" + "\n");
+    EXPECT_EQ(Find(Session({"kde"}), 0), home_ / "Next/contents/images/1920x1080.png");
+    EXPECT_EQ(Find(Session({"kde"}), 1), home_ / "Next/contents/images/1280x1024.png");
+}
+
+// Compiles schemas of GNOME's, Cinnamon's and MATE's background keys with these defaults.
+void CompileSchemas(const std::string& folder) {
+    fs::create_directories(folder);
+    auto schema = [](const std::string& id, const std::string& keys) {
+        return "<schema id=\"" + id + "\" path=\"/" + id + "/\">" + keys + "</schema>";
+    };
+    auto key = [](const std::string& name, const std::string& value) {
+        return "<key name=\"" + name + "\" type=\"s\"><default>'" + value + "'</default></key>";
+    };
+    WriteText(
+        folder + "/desktops.gschema.xml",
+        "<schemalist>" +
+            schema("org.gnome.desktop.background",
+                   key("picture-uri", "file:///p/gnome.svg") +
+                       key("picture-uri-dark", "file:///p/gnome-dark.webp")) +
+            schema("org.gnome.desktop.interface", key("color-scheme", "default")) +
+            schema("org.cinnamon.desktop.background", key("picture-uri", "file:///p/cin.jpg")) +
+            schema("org.mate.background", key("picture-filename", "/p/mate.png")) +
+            "</schemalist>\n");
+    ASSERT_EQ(std::system(("glib-compile-schemas '" + folder + "'").c_str()), 0);
+}
+
+TEST_F(DesktopSettings, GSettingsDesktopsAndTheDarkPictureOfGnome) {
+    // Values live in memory for this process only, never in the user's real settings.
     setenv("GSETTINGS_BACKEND", "memory", 1);
+    const std::string schemas = home_ / "schemas";
+    CompileSchemas(schemas);
+    auto find = [&](std::vector<std::string> desktops) {
+        DesktopPictureFinder finder(Session(std::move(desktops)), &monitors_, schemas.c_str());
+        return finder.PicturePath(1);
+    };
+    EXPECT_EQ(find({"gnome"}), "/p/gnome.svg");
+    EXPECT_EQ(find({"budgie", "gnome"}), "/p/gnome.svg");
+    EXPECT_EQ(find({"x-cinnamon"}), "/p/cin.jpg");
+    EXPECT_EQ(find({"mate"}), "/p/mate.png");
+    // An unknown session takes no schema's default for the user's choice.
+    EXPECT_EQ(find({"i3"}), "");
 
-    const std::string uri = "file:///srv/pictures/Blue%20Hills.png";
-    const fs::path withSchema = SchemaFolder("present", &uri);
-    GSettingsDesktopPicture present(withSchema.c_str());
-    EXPECT_EQ(present.PicturePath(0), "/srv/pictures/Blue Hills.png");
-    EXPECT_EQ(present.PicturePath(1), "/srv/pictures/Blue Hills.png");
+    GSettingsSchemaSource* source =
+        g_settings_schema_source_new_from_directory(schemas.c_str(), nullptr, FALSE, nullptr);
+    auto set = [source](const char* id, const char* key, const char* value) {
+        GSettingsSchema* schema = g_settings_schema_source_lookup(source, id, FALSE);
+        GSettings* settings = g_settings_new_full(schema, nullptr, nullptr);
+        g_settings_set_string(settings, key, value);
+        g_object_unref(settings);
+        g_settings_schema_unref(schema);
+    };
+    set("org.gnome.desktop.interface", "color-scheme", "prefer-dark");
+    EXPECT_EQ(find({"gnome"}), "/p/gnome-dark.webp");
+    set("org.mate.background", "picture-filename", "/p/mine.png");
+    EXPECT_EQ(find({"i3"}), "/p/mine.png");
+    g_settings_schema_source_unref(source);
 
-    // No such schema installed: an empty answer instead of GLib aborting the program.
-    const fs::path without = SchemaFolder("absent", nullptr);
-    GSettingsDesktopPicture absent(without.c_str());
-    EXPECT_EQ(absent.PicturePath(0), "");
+    // Schemas that are not installed give nothing instead of GLib aborting the program.
+    EXPECT_EQ(Find(Session({"gnome"}), 0), "");
+}
 
-    // A folder with no compiled schemas at all.
-    GSettingsDesktopPicture missing("/nonexistent/velmora/schemas");
-    EXPECT_EQ(missing.PicturePath(0), "");
-
-    const std::string remote = "https://example.org/sea.jpg";
-    const fs::path remoteSchema = SchemaFolder("remote", &remote);
-    GSettingsDesktopPicture web(remoteSchema.c_str());
-    EXPECT_EQ(web.PicturePath(0), "");
-
-    fs::remove_all(withSchema);
-    fs::remove_all(without);
-    fs::remove_all(remoteSchema);
+// What XScreenSaver lets its hacks show, as xscreensaver-getimage reads it: ~/.xscreensaver over
+// the application defaults.
+TEST_F(DesktopSettings, XScreenSaverPreferencesSayWhetherTheScreenMayBeShown) {
+    const std::string defaults = home_ / "XScreenSaver";
+    const struct {
+        const char* user;      // ~/.xscreensaver, nullptr for none
+        const char* defaults;  // the application defaults
+        bool picture;
+    } cases[] = {
+        {nullptr, "*grabDesktopImages:\tFalse\n*chooseRandomImages:\tFalse\n", false},
+        {nullptr, "*grabDesktopImages:\tTrue\n", true},
+        {"mode:\t\tone\ngrabDesktopImages:\tFalse\n", "*grabDesktopImages:\tTrue\n", false},
+        {"grabDesktopImages:\tTrue\n", "*grabDesktopImages:\tFalse\n", true},
+        {"chooseRandomImages:\tTrue\nimageDirectory:\t/home/u/Pictures\n",
+         "*grabDesktopImages:\tFalse\n", true},
+        {"chooseRandomImages:\tTrue\nimageDirectory:\t\n", "*grabDesktopImages:\tFalse\n", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.user ? c.user : "no ~/.xscreensaver");
+        fs::remove(home_ / ".xscreensaver");
+        if (c.user) WriteText(home_ / ".xscreensaver", c.user);
+        WriteText(defaults, c.defaults);
+        EXPECT_EQ(ReadXScreenSaverImagePrefs(home_.Path(), {defaults}).GivesAPicture(), c.picture);
+    }
 }
 
 }  // namespace

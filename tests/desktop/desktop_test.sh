@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One desktop test of the velmora program, named by $1, in its own Xvfb server and temporary
 # HOME. Exit 0: passed; 1: failed; 77: skipped (a tool is missing).
-# Needs VELMORA, PROBE, PACK_MAKER, SPLIT_MONITORS, RESOURCES and BUILD_DIR in the environment.
+# Needs VELMORA, PROBE, PACK_MAKER, SPLIT_MONITORS, ROOT_PIXMAP, INPUT_ONLY, RESOURCES and
+# BUILD_DIR in the environment.
 set -u
 case_name=${1:?test name}
 
@@ -17,6 +18,7 @@ work=$(mktemp -d /tmp/velmora-desktop.XXXXXX)
 pids=()
 cleanup() {
   # Only the processes this script started, newest first.
+  [[ -n ${SHOTS:-} && -d $work ]] && mkdir -p "$SHOTS" && cp "$work"/*.png "$SHOTS/" 2>/dev/null
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
     kill "${pids[i]}" 2>/dev/null && wait "${pids[i]}" 2>/dev/null
   done
@@ -61,8 +63,90 @@ start_velmora() {  # options...
   kill -0 "$velmora_pid" 2>/dev/null || fail "velmora exited early"
 }
 
+stop_velmora() {
+  kill "$velmora_pid" 2>/dev/null
+  wait "$velmora_pid" 2>/dev/null
+}
+
 shot() { import -window root "$work/$1.png" || fail "no screenshot"; }
 probe() { "$PROBE" "$@"; }
+
+# A wallpaper of one vivid colour: picture NAME COLOUR (SVG written by hand, the rest by
+# ImageMagick in the format its name ends in).
+picture() {
+  case $1 in
+    *.svg) printf '<svg xmlns="http://www.w3.org/2000/svg" width="1920" height="1080">%s</svg>\n' \
+      "<rect width=\"100%\" height=\"100%\" fill=\"$2\"/>" >"$work/$1" ;;
+    *) convert -size 640x480 "xc:$2" "$work/$1" || fail "cannot make $1" ;;
+  esac
+}
+
+# The window of `velmora --window --background desktop` shows a ground of the desktop picture's
+# hue: ground_hue NAME DEGREES.
+ground_hue() {
+  start_velmora --window --background desktop --no-tile
+  shot "$1"
+  probe hue "$work/$1.png" 112 84 800 600 "$2" 0.3 ||
+    fail "$1: the ground does not show the desktop picture"
+  stop_velmora
+}
+
+# XScreenSaver running the installed hack with the given grabDesktopImages, as "nobody" when we
+# are root (XScreenSaver runs no hacks for root): leaves a screenshot named "active".
+run_xscreensaver() {  # run_xscreensaver True|False
+  command -v xscreensaver >/dev/null || skip "xscreensaver is not installed"
+  command -v xscreensaver-command >/dev/null || skip "xscreensaver-command is not installed"
+  # The installed package when VELMORA_INSTALLED_PREFIX names its prefix; otherwise an install
+  # of the build tree into a prefix of the test's own.
+  prefix=${VELMORA_INSTALLED_PREFIX:-$work/prefix}
+  if [[ -z ${VELMORA_INSTALLED_PREFIX:-} ]]; then
+    cmake --install "$BUILD_DIR" --component velmora --prefix "$prefix" >"$work/install.log" 2>&1 ||
+      fail "cmake --install failed: $(cat "$work/install.log")"
+  fi
+  hack=$prefix/libexec/xscreensaver/velmora
+  [[ -x $hack ]] || fail "no hack installed at $hack"
+  [[ -f $prefix/share/xscreensaver/config/velmora.xml ]] || fail "no velmora.xml installed"
+  compgen -G "$prefix/share/man/man6/velmora.6*" >/dev/null || fail "no manual page installed"
+  extra=()
+  [[ -f $prefix/share/velmora/pebble.courtyards ]] || extra=(--resources "$resources")
+  cat >"$HOME/.xscreensaver" <<CONFIG
+timeout:	1:00:00
+lock:		False
+splash:		False
+fade:		False
+unfade:		False
+mode:		one
+selected:	0
+grabDesktopImages:	$1
+grabVideoFrames:	False
+chooseRandomImages:	False
+programs:	GL: $hack --root --background screen --no-tile ${extra[*]} \\n
+CONFIG
+  as_user=()
+  if (($(id -u) == 0)); then
+    command -v setpriv >/dev/null && id nobody >/dev/null 2>&1 ||
+      skip "running as root without setpriv or a user nobody to run XScreenSaver as"
+    as_user=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
+    chmod 755 "$work"
+    chmod -R a+rX "$work"
+    chown -R nobody "$HOME"
+  fi
+  start_xvfb 1024x768
+  paint_root
+  "${as_user[@]}" xscreensaver --no-splash >"$work/xscreensaver.log" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 50); do xscreensaver-command -time >/dev/null 2>&1 && break; sleep 0.2; done
+  xscreensaver-command -activate >/dev/null 2>&1 || fail "xscreensaver did not take the command"
+  sleep 6
+  shot active
+  pgrep -f -- "$hack --root" >/dev/null || fail "the hack is not running: $(cat "$work/xscreensaver.log")"
+}
+
+stop_xscreensaver() {
+  xscreensaver-command -exit >/dev/null 2>&1
+  for _ in $(seq 30); do pgrep -f -- "$hack --root" >/dev/null || break; sleep 0.1; done
+  pgrep -f -- "$hack --root" >/dev/null && fail "the hack outlived XScreenSaver"
+}
 
 # The desktop before the saver starts: a checkerboard of magenta (a colour no part of the scene
 # has of its own) and dark blue squares of 64 pixels on the root window.
@@ -152,58 +236,28 @@ case $case_name in
     ;;
 
   xscreensaver)
-    command -v xscreensaver >/dev/null || skip "xscreensaver is not installed"
-    command -v xscreensaver-command >/dev/null || skip "xscreensaver-command is not installed"
-    prefix=$work/prefix
-    cmake --install "$BUILD_DIR" --component velmora --prefix "$prefix" >"$work/install.log" 2>&1 ||
-      fail "cmake --install failed: $(cat "$work/install.log")"
-    hack=$prefix/libexec/xscreensaver/velmora
-    [[ -x $hack ]] || fail "no hack installed at $hack"
-    [[ -f $prefix/share/xscreensaver/config/velmora.xml ]] || fail "no velmora.xml installed"
-    [[ -f $prefix/share/man/man6/velmora.6 ]] || fail "no manual page installed"
-    extra=()
-    [[ -f $prefix/share/velmora/pebble.courtyards ]] || extra=(--resources "$resources")
-    cat >"$HOME/.xscreensaver" <<CONFIG
-timeout:	1:00:00
-lock:		False
-splash:		False
-fade:		False
-unfade:		False
-mode:		one
-selected:	0
-grabDesktopImages:	True
-grabVideoFrames:	False
-chooseRandomImages:	False
-programs:	GL: $hack --root --background screen ${extra[*]} \\n
-CONFIG
-    # XScreenSaver launches no hacks for root: as root, run it as the unprivileged "nobody".
-    as_user=()
-    if (($(id -u) == 0)); then
-      command -v setpriv >/dev/null && id nobody >/dev/null 2>&1 ||
-        skip "running as root without setpriv or a user nobody to run XScreenSaver as"
-      as_user=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups)
-      chmod 755 "$work"
-      chmod -R a+rX "$work"
-      chown -R nobody "$HOME"
-    fi
-    start_xvfb 1024x768
-    paint_root
-    "${as_user[@]}" xscreensaver --no-splash >"$work/xscreensaver.log" 2>&1 &
-    pids+=($!)
-    for _ in $(seq 50); do xscreensaver-command -time >/dev/null 2>&1 && break; sleep 0.2; done
-    xscreensaver-command -activate >/dev/null 2>&1 || fail "xscreensaver did not take the command"
-    sleep 6
-    shot active
-    hack_pids=$(pgrep -f -- "$hack --root") || fail "the hack is not running: $(cat "$work/xscreensaver.log")"
+    run_xscreensaver True
     probe magenta "$work/active.png" 0 0 1024 768 0.2 ||
       fail "the saver's ground does not show the desktop"
     # XScreenSaver's own window is black; the overview shows the captured desktop filling the
     # screen, resampled (the squares' edges blur), so it is never the bare desktop pixel for pixel.
     probe differ "$work/before.png" "$work/active.png" 0 0 1024 768 0.01 ||
       fail "the screen shows the bare desktop"
-    xscreensaver-command -exit >/dev/null 2>&1
-    for _ in $(seq 30); do pgrep -f -- "$hack --root" >/dev/null || break; sleep 0.1; done
-    pgrep -f -- "$hack --root" >/dev/null && fail "the hack outlived XScreenSaver"
+    stop_xscreensaver
+    ;;
+
+  xscreensaver_no_grab)
+    # Debian's default: no desktop grabs. XScreenSaver's helper would paint colour bars; the
+    # ground is the desktop picture instead (here feh's, yellow), never the screen or the card.
+    picture feh.png '#e0e020'
+    printf "feh --no-fehbg --bg-scale '%s'\n" "$work/feh.png" >"$HOME/.fehbg"
+    run_xscreensaver False
+    probe hue "$work/active.png" 0 0 1024 768 60 0.2 ||
+      fail "the ground is not the desktop picture"
+    probe magenta "$work/active.png" 0 0 1024 768 0.01 && fail "the screen was grabbed"
+    # The test card's bars: cyan and green are nowhere in the scene or the picture.
+    probe hue "$work/active.png" 0 0 1024 768 180 0.01 && fail "the ground shows the test card"
+    stop_xscreensaver
     ;;
 
   refusals)
@@ -212,6 +266,13 @@ CONFIG
     status=$?
     ((status == 1)) || fail "exit status $status for a window that does not exist"
     grep -q "cannot draw into window 0x7ffff1" "$work/velmora.log" || fail "no message for a missing window"
+    # A window without pixels is refused at once, not drawn into with an X error every frame.
+    only=$("$INPUT_ONLY") || fail "cannot make an InputOnly window"
+    timeout 30 "$VELMORA" --resources "$resources" --window-id "$only" >"$work/velmora.log" 2>&1
+    status=$?
+    ((status == 1)) || fail "exit status $status for an InputOnly window"
+    grep -q "cannot draw into window $only: it is an InputOnly window" "$work/velmora.log" ||
+      fail "no message for an InputOnly window"
     "$VELMORA" --cats 9 >"$work/velmora.log" 2>&1
     status=$?
     ((status == 2)) || fail "exit status $status for --cats 9"
@@ -225,6 +286,7 @@ CONFIG
   preview_in_foreign_window)
     # The settings dialog's preview: a window someone else made, named by its id.
     start_xvfb 640x480
+    paint_root
     convert -size 320x240 xc:black "$work/black.png" || fail "cannot make the picture"
     display -geometry 320x240+0+0 -title host "$work/black.png" &
     pids+=($!)
@@ -244,6 +306,125 @@ CONFIG
     start_velmora --window-id "$host" --preview --background desktop
     shot preview
     probe lit "$work/preview.png" "$hx" "$hy" "$hw" "$hh" 0.5 || fail "the preview is not drawn"
+    stop_velmora
+    # Asked for the screen, the preview captures it as --window does: never XScreenSaver's test
+    # card, whose bars hold cyan.
+    start_velmora --window-id "$host" --preview --background screen --no-tile
+    shot preview-screen
+    probe magenta "$work/preview-screen.png" "$hx" "$hy" "$hw" "$hh" 0.2 ||
+      fail "the preview does not show the screen"
+    probe hue "$work/preview-screen.png" "$hx" "$hy" "$hw" "$hh" 180 0.01 &&
+      fail "the preview shows the test card"
+    ;;
+
+  root_leaves_no_ghost)
+    start_xvfb 1024x768
+    paint_root
+    # The first run shows a yellow desktop picture, so that its frame is unmistakable.
+    picture feh.png '#e0e020'
+    printf "feh --bg-scale '%s'\n" "$work/feh.png" >"$HOME/.fehbg"
+    start_velmora --root --background desktop --no-tile
+    # Killed outright, a run cannot put the root window back: its last frame stays there.
+    kill -KILL "$velmora_pid"; wait "$velmora_pid" 2>/dev/null
+    shot ghost
+    probe hue "$work/ghost.png" 0 0 1024 768 60 0.3 >/dev/null ||
+      fail "the killed run left no frame behind: nothing to test"
+    # The next run captures the desktop itself, not the frame left on top of it.
+    start_velmora --root --background screen --no-tile
+    shot second-run
+    probe magenta "$work/second-run.png" 0 0 1024 768 0.2 || fail "the second run lost the desktop"
+    probe hue "$work/second-run.png" 0 0 1024 768 60 0.01 &&
+      fail "the second run shows a ghost of the first"
+    # Ended as XScreenSaver ends its hacks, it leaves the desktop as it found it.
+    kill -TERM "$velmora_pid"; wait "$velmora_pid"; status=$?
+    ((status == 0)) || fail "exit status $status after SIGTERM"
+    shot after
+    probe differ "$work/before.png" "$work/after.png" 0 0 1024 768 0.0005 &&
+      fail "the root window still shows a frame after the saver ended"
+    ;;
+
+  sigterm_while_loading)
+    # A picture of 31 million pixels takes a while to decode: a signal at any moment of the
+    # start-up, loading included, ends the saver within a second.
+    start_xvfb 1024x768
+    convert -size 7000x4500 -define png:compression-level=1 gradient:'#e0e020-#e08020' \
+      "$work/big.png" || fail "cannot make the picture"
+    printf "feh --bg-scale '%s'\n" "$work/big.png" >"$HOME/.fehbg"
+    for delay in 0.1 0.5 0.9 1.3; do
+      "$VELMORA" --resources "$resources" --window --background desktop >"$work/velmora.log" 2>&1 &
+      velmora_pid=$!
+      pids+=($velmora_pid)
+      sleep "$delay"
+      kill -TERM "$velmora_pid"
+      for _ in $(seq 10); do kill -0 "$velmora_pid" 2>/dev/null || break; sleep 0.1; done
+      kill -0 "$velmora_pid" 2>/dev/null && fail "still running a second after SIGTERM at $delay s"
+      wait "$velmora_pid"; status=$?
+      ((status == 0)) || fail "exit status $status after SIGTERM at $delay s"
+    done
+    ;;
+
+  missing_resources)
+    start_xvfb 800x600
+    start_velmora --window --resources "$work/nowhere"
+    grep -q "velmora: cannot find the resource files (the scene pack pebble.courtyards) in $work/nowhere" \
+      "$work/velmora.log" || fail "no message on standard error"
+    shot notice
+    # The notice is written in amber at the top left of the window, over a black frame.
+    probe hue "$work/notice.png" 0 0 500 100 44 0.02 || fail "no notice on the screen"
+    ;;
+
+  desktop_picture_gsettings)
+    command -v gsettings >/dev/null || skip "gsettings is not installed"
+    gsettings list-keys org.gnome.desktop.background >/dev/null 2>&1 ||
+      skip "GNOME's schemas are not installed (gsettings-desktop-schemas)"
+    export GSETTINGS_BACKEND=keyfile XDG_CURRENT_DESKTOP=GNOME
+    start_xvfb 1024x768
+    picture debian.svg '#20e020'
+    picture gnome.webp '#2070e0'
+    picture photo.jpg '#e08020'
+    picture night.jpg '#8020e0'
+    cat >"$work/timed.xml" <<SHOW
+<background>
+  <starttime><year>2020</year><month>1</month><day>1</day><hour>0</hour><minute>0</minute><second>0</second></starttime>
+  <static><duration>3000000000.0</duration><file>$work/night.jpg</file></static>
+</background>
+SHOW
+    for wallpaper in "debian.svg 120" "gnome.webp 215" "photo.jpg 30" "timed.xml 270"; do
+      read -r name hue <<<"$wallpaper"
+      gsettings set org.gnome.desktop.background picture-uri "file://$work/$name"
+      ground_hue "gsettings-${name%.*}" "$hue"
+    done
+    ;;
+
+  desktop_picture_files)
+    start_xvfb 1024x768
+    monitor=$(xrandr --listmonitors 2>/dev/null | awk 'NR == 2 {print $NF}')
+    picture xfce.png '#20e0e0'
+    mkdir -p "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
+    cat >"$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-desktop.xml" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-desktop" version="1.0">
+  <property name="backdrop" type="empty"><property name="screen0" type="empty">
+    <property name="monitor${monitor:-0}" type="empty"><property name="workspace0" type="empty">
+      <property name="last-image" type="string" value="$work/xfce.png"/>
+    </property></property>
+  </property></property>
+</channel>
+XML
+    XDG_CURRENT_DESKTOP=XFCE ground_hue xfce 180
+    picture plasma.jpg '#e02020'
+    printf '[Containments][3]\nlastScreen=0\nplugin=org.kde.plasma.folder\n\n%s\nImage=file://%s\n' \
+      '[Containments][3][Wallpaper][org.kde.image][General]' "$work/plasma.jpg" \
+      >"$XDG_CONFIG_HOME/plasma-org.kde.plasma.desktop-appletsrc"
+    XDG_CURRENT_DESKTOP=KDE ground_hue plasma 0
+    picture feh.png '#e0e020'
+    printf "#!/bin/sh\nfeh --no-fehbg --bg-fill '%s' \n" "$work/feh.png" >"$HOME/.fehbg"
+    XDG_CURRENT_DESKTOP=i3 ground_hue feh 60
+    # Nothing names a picture: the pixmap a wallpaper setter published on the root window.
+    rm -f "$HOME/.fehbg" "$XDG_CONFIG_HOME/plasma-org.kde.plasma.desktop-appletsrc"
+    rm -rf "$XDG_CONFIG_HOME/xfce4"
+    "$ROOT_PIXMAP" 20e080 || fail "cannot set the root pixmap"
+    XDG_CURRENT_DESKTOP=i3 ground_hue root-pixmap 150
     ;;
 
   uncovered_window_is_redrawn)

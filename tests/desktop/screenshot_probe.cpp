@@ -4,9 +4,13 @@
 //   lit FILE X Y W H FRACTION             at least FRACTION of the pixels are not black
 //   magenta FILE X Y W H FRACTION         at least FRACTION of the pixels are magenta-tinted
 //   differ FILE1 FILE2 X Y W H FRACTION   at least FRACTION of the pixels differ
+//   hue FILE X Y W H DEGREES FRACTION     at least FRACTION of the pixels are vivid colours within
+//                                         15 degrees of that hue (0 red, 120 green, 240 blue)
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,6 +68,20 @@ bool IsMagenta(const unsigned char* p) {
     return p[0] > 40 && p[2] > 40 && p[1] * 2 < p[0] && p[1] * 2 < p[2];
 }
 
+// A vivid colour (well saturated, not dark) whose hue lies within 15 degrees of `degrees`,
+// however the scene's light scales it.
+bool HasHue(const unsigned char* p, double degrees) {
+    const int high = std::max({p[0], p[1], p[2]});
+    const int low = std::min({p[0], p[1], p[2]});
+    if (high < 40 || high - low < 0.35 * high) return false;
+    const double range = high - low;
+    double hue = high == p[0]   ? 60.0 * std::fmod((p[1] - p[2]) / range + 6.0, 6.0)
+                 : high == p[1] ? 60.0 * ((p[2] - p[0]) / range + 2.0)
+                                : 60.0 * ((p[0] - p[1]) / range + 4.0);
+    const double distance = std::fabs(std::fmod(hue - degrees + 540.0, 360.0) - 180.0);
+    return distance <= 15.0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,6 +104,15 @@ int main(int argc, char** argv) {
                 ? Fraction(rect, [&](int x, int y) { return !IsBlack(first.At(x, y)); })
                 : Fraction(rect, [&](int x, int y) { return IsMagenta(first.At(x, y)); });
         std::printf("%s fraction %.6f (wanted at least %.6f)\n", command.c_str(), measured, wanted);
+        return measured >= wanted ? 0 : 1;
+    }
+    if (command == "hue" && argc == 9) {
+        if (!Load(argv[2], first) || !ParseRect(argv + 3, first, rect)) return 2;
+        const double degrees = std::atof(argv[7]);
+        const double wanted = std::atof(argv[8]);
+        const double measured =
+            Fraction(rect, [&](int x, int y) { return HasHue(first.At(x, y), degrees); });
+        std::printf("hue %.0f fraction %.6f (wanted at least %.6f)\n", degrees, measured, wanted);
         return measured >= wanted ? 0 : 1;
     }
     if (command == "differ" && argc == 9) {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Drives velmora-settings under Xvfb with xdotool: first run, changing every kind of control,
 # choosing a folder, saving, a second run showing the saved values, Defaults then Cancel storing
-# nothing, and a save that fails being reported while the dialog stays open.
+# nothing (also for a linked store with a line it cannot parse, which Save then writes through
+# the link, keeping the damaged file as the backup), and a save that fails being reported while
+# the dialog stays open.
 # The dialog runs from a folder of its own beside a stand-in saver that records the options of
 # every preview it is started with, so the preview's restarts are checked whatever the real
 # saver does. When the real saver is built, a last run takes a screenshot of its live preview.
@@ -126,10 +128,9 @@ previews_started() {
   return 1
 }
 
-# First run: loading stores every default.
+# First run: the defaults are shown, and nothing is written before Save.
 start_dialog
-check "first run stores the defaults" \
-  test "$(value version) $(value NumDogs) $(value DogSize) $(value NumFootprints)" = "1.01 3 100 1000"
+check "the first run writes nothing before Save" test ! -e "$store"
 check "a preview starts" previews_started 1
 check "the first preview shows the defaults" grep -Eq -- "^--preview --window-id [0-9]+ --cats 3 \
 --size 100 --footprints 1000 --background screen --tile --resolution 1 --folder /usr/share/backgrounds/$" \
@@ -178,13 +179,13 @@ changed_preview=$(previews)
 check "one preview runs at a time" test "$(echo "$changed_preview" | wc -w)" = 1
 check "the old preview was ended" test "$changed_preview" != "$first_preview" -a \
   ! -e "/proc/$first_preview"
-check "nothing was stored before Save" test "$(value NumDogs)" = 3
+check "nothing was stored before Save" test ! -e "$store"
 import -window root "$shots/settings-changed.png"
 keys alt+s
 check "Save ends the dialog" ended
-check "the saved values are in the store" test "$(value NumDogs) $(value DogSize) \
-$(value NumFootprints) $(value TileBG) $(value MainMonitorOnly) $(value BGType) $(value BGRes)" \
-  = "2 150 500 false true 2 1"
+check "the saved values are in the store" test "$(value version) $(value NumDogs) \
+$(value DogSize) $(value NumFootprints) $(value TileBG) $(value MainMonitorOnly) $(value BGType) \
+$(value BGRes)" = "1.01 2 150 500 false true 2 1"
 check "the chosen folder is in the store" test "$(value BGPath)" = "$work/my pictures"
 check "the preview ends with the dialog" test ! -e "/proc/$changed_preview"
 
@@ -203,15 +204,29 @@ $(value TileBG) $(value MainMonitorOnly) $(value BGType) $(value BGRes)" = "2 15
 check "a number typed just before Save is saved" test "$(value NumFootprints)" = 777
 check "the second run showed the saved folder" test "$(value BGPath)" = "$work/my pictures"
 
-# Defaults then Cancel (Escape): nothing is stored.
-printf '[VelmoraSaver]\nversion=1.01\nNumDogs=1\nDogSize=300\nNumFootprints=7\nBGType=1\n' >"$store"
-before=$(cat "$store")
+# Defaults then Cancel (Escape): nothing is stored, also in a store that is a link (as dotfiles
+# managers make it) to a file with a line the dialog cannot parse.
+mkdir -p "$work/dotfiles"
+linked="$work/dotfiles/velmora.ini"
+printf '[VelmoraSaver]\nversion=1.01\nNumDogs=1\nNumFootprints 7\nDogSize=300\nBGType=1\n' >"$linked"
+ln -sf "$linked" "$store"
+before=$(cat "$linked")
 start_dialog
+import -window root "$shots/settings-damaged-store.png"
 keys alt+d
 import -window root "$shots/settings-defaults.png"
 keys Escape
 check "Escape ends the dialog" ended
-check "Defaults then Cancel leaves the store alone" test "$(cat "$store")" = "$before"
+check "Defaults then Cancel leaves the store alone" test "$(cat "$linked")" = "$before" -a -L "$store"
+check "no backup is made without a save" test ! -e "$store.bad"
+# Save writes the values read around the damaged line through the link; the damaged file is kept.
+start_dialog
+keys alt+s
+check "Save through the link ends the dialog" ended
+check "the store is still a link" test -L "$store"
+check "the user's values survive the damaged line" test "$(value NumDogs) $(value DogSize) \
+$(value BGType)" = "1 300 1"
+check "the damaged file is kept as the backup" test "$(cat "$store.bad")" = "$before"
 
 # A save that cannot be written is shown, and the dialog stays open with the change.
 start_dialog
@@ -231,10 +246,23 @@ if [[ -x $real_saver ]]; then
   # Run from the build tree, where the saver finds its resources.
   program=$real_program
   rm -rf "$XDG_CONFIG_HOME/velmora"
+  # A magenta desktop: the preview's ground (the screen, by default) must show it, never
+  # XScreenSaver's colour-bar test card.
+  xsetroot -solid '#ff00ff'
   start_dialog
   sleep 4
   import -window root "$shots/settings-live-preview.png"
   check "the real saver keeps running as the preview" test -n "$(previews)"
+  if [[ -x ${PROBE:-} ]]; then
+    area=$(xdotool search --all --pid "$app" --onlyvisible --name '^Velmora Settings$' | head -1)
+    read -r wx wy < <(xwininfo -id "$area" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF} END {print x, y}')
+    # The preview fills the 320 x 240 area at the window's top left, inside its frame.
+    check "the preview shows the screen" "$PROBE" magenta "$shots/settings-live-preview.png" \
+      $((wx + 20)) $((wy + 30)) 300 200 0.2
+    check "the preview never shows the test card" \
+      bash -c '! "$0" hue "$1" "$2" "$3" 300 200 180 0.01' "$PROBE" \
+      "$shots/settings-live-preview.png" $((wx + 20)) $((wy + 30))
+  fi
   keys alt+a
   check "the dialog with a live preview ends on Cancel" ended
 else

@@ -1,5 +1,5 @@
-// Stand-ins for the picture decoder and the desktop-picture lookup, shared by the view and
-// background tests: both record what they were asked for.
+// Stand-ins for the picture decoder, the desktop-picture lookup and screen captures, shared by the
+// view and background tests: all record what they were asked for.
 #pragma once
 
 #include <algorithm>
@@ -23,16 +23,18 @@ class FakeDecoder : public ImageDecoder {
         paths.emplace_back(path);
         const bool known =
             readable.empty() || std::find(readable.begin(), readable.end(), path) != readable.end();
-        if (!succeed || !known) {
-            error = "not a picture";
+        if (!succeed || !known || interrupt) {
+            error = interrupt ? "the program is ending" : "not a picture";
             return false;
         }
         out = image;
         return true;
     }
     bool DecodeMemory(const void*, size_t, DecodedImage&, std::string&) override { return false; }
+    bool Interrupted() const override { return interrupt; }
     DecodedImage image;  // a small orange picture unless a test sets another
     bool succeed = true;
+    bool interrupt = false;  // as when the program is asked to end
     std::vector<std::string> readable;
     std::vector<std::string> paths;
 };
@@ -48,3 +50,28 @@ class FakeDesktop : public DesktopPictureLookup {
     std::string path;
     std::vector<int> asked;
 };
+
+// Captures report a fixed image.
+class FakeCapture : public ScreenCapture {
+  public:
+    bool Capture(const ScreenRect& frame, CapturedImage& out) override {
+        ++calls;
+        requested = frame;
+        out = image;
+        return succeed;
+    }
+    CapturedImage image;
+    bool succeed = true;
+    int calls = 0;
+    ScreenRect requested;
+};
+
+inline CapturedImage SolidImage(int width, int height, uint8_t red, uint8_t green, uint8_t blue) {
+    CapturedImage image;
+    image.width = width;
+    image.height = height;
+    image.rgba.reserve(std::size_t(width) * height * 4);
+    for (int i = 0; i < width * height; ++i)
+        image.rgba.insert(image.rgba.end(), {red, green, blue, 255});
+    return image;
+}

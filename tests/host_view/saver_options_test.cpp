@@ -22,25 +22,38 @@ TEST(SaverOptions, WhereToDraw) {
         SaverMode mode;
         unsigned long windowId;
         bool preview, stats;
+        bool xscreensaver;  // the window is XScreenSaver's: capture through its helper
+        bool wayland = false;
     } cases[] = {
-        {{}, nullptr, SaverMode::Window, 0, false, false},
-        {{"--fullscreen"}, nullptr, SaverMode::Fullscreen, 0, false, false},
+        {{}, nullptr, SaverMode::Window, 0, false, false, false},
+        {{"--fullscreen"}, nullptr, SaverMode::Fullscreen, 0, false, false, false},
         {{"--window-id", "4194311", "--preview"},
          nullptr,
          SaverMode::WindowId,
          4194311,
          true,
+         false,
          false},
-        {{"-window-id", "0x400007"}, nullptr, SaverMode::WindowId, 0x400007, false, false},
-        {{"--window-id=0x1a"}, nullptr, SaverMode::WindowId, 0x1a, false, false},
-        {{"-root"}, nullptr, SaverMode::Root, 0, false, false},
-        {{"--root", "-stats"}, nullptr, SaverMode::Root, 0, false, true},
+        {{"-window-id", "0x400007"}, nullptr, SaverMode::WindowId, 0x400007, false, false, false},
+        {{"--window-id=0x1a"}, nullptr, SaverMode::WindowId, 0x1a, false, false, false},
+        {{"-root"}, nullptr, SaverMode::Root, 0, false, false, false},
+        {{"--root", "-stats"}, nullptr, SaverMode::Root, 0, false, true, false},
         // The environment's window is used without a mode, and for --root.
-        {{}, kEnv, SaverMode::WindowId, 0x2000005, false, false},
-        {{"--root"}, kEnv, SaverMode::WindowId, 0x2000005, false, false},
-        {{"--window"}, kEnv, SaverMode::Window, 0, false, false},
-        {{"--window-id", "77"}, kEnv, SaverMode::WindowId, 77, false, false},
-        {{}, "", SaverMode::Window, 0, false, false},
+        {{}, kEnv, SaverMode::WindowId, 0x2000005, false, false, true},
+        {{"--root"}, kEnv, SaverMode::WindowId, 0x2000005, false, false, true},
+        {{"--window"}, kEnv, SaverMode::Window, 0, false, false, false},
+        {{"--window-id", "77"}, kEnv, SaverMode::WindowId, 77, false, false, false},
+        {{"--window-id", "33554437", "--preview"},
+         kEnv,
+         SaverMode::WindowId,
+         0x2000005,
+         true,
+         false,
+         true},
+        // A Wayland run is never taken over by XScreenSaver's window; the last mode counts.
+        {{"--wayland"}, kEnv, SaverMode::Window, 0, false, false, false, true},
+        {{"--wayland", "--fullscreen"}, nullptr, SaverMode::Fullscreen, 0, false, false, false},
+        {{}, "", SaverMode::Window, 0, false, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.args) + " env " + (c.env ? c.env : "unset"));
@@ -51,6 +64,8 @@ TEST(SaverOptions, WhereToDraw) {
         EXPECT_EQ(c.mode == SaverMode::WindowId ? options.windowId : 0, c.windowId);
         EXPECT_EQ(options.preview, c.preview);
         EXPECT_EQ(options.stats, c.stats);
+        EXPECT_EQ(options.xscreensaverWindow, c.xscreensaver);
+        EXPECT_EQ(options.wayland, c.wayland);
     }
 
     SaverOptions options;
@@ -97,8 +112,10 @@ TEST(SaverOptions, RunSettingsOverrideTheStoredOnesWithinRange) {
     EXPECT_EQ(SettingsText(stored, storedMainOnly),
               "dogs=1 size=100/100 prints=1000 tile=1 type=1 res=1 path=/usr/share/backgrounds/ "
               "main=1");
-    ASSERT_TRUE(Parse({"--background", "screen"}, options, error));
+    ASSERT_TRUE(Parse({"--background", "screen", "--all-monitors"}, options, error));
+    ASSERT_TRUE(ApplyRunSettings(options, stored, storedMainOnly, error));
     EXPECT_EQ(options.background, 0);
+    EXPECT_FALSE(storedMainOnly);
 
     // Values out of range or malformed are refused with a message naming the option.
     for (std::vector<const char*> bad : {std::vector<const char*>{"--cats", "4"},
@@ -130,10 +147,12 @@ TEST(SaverOptions, HelpNamesEveryOption) {
     ASSERT_TRUE(Parse({"--help"}, options, error));
     EXPECT_TRUE(options.help);
     const std::string usage = SaverUsage();
-    for (const char* name :
-         {"--window", "--fullscreen", "--root", "--window-id", "--preview", "--resources", "--cats",
-          "--size", "--footprints", "--background", "--folder", "--tile", "--no-tile",
-          "--resolution", "--main-monitor-only", "--stats", "XSCREENSAVER_WINDOW"}) {
+    const char* const names[] = {
+        "--window",       "--fullscreen", "--root",    "--window-id",         "--preview",
+        "--resources",    "--cats",       "--size",    "--footprints",        "--background",
+        "--folder",       "--tile",       "--no-tile", "--resolution",        "--main-monitor-only",
+        "--all-monitors", "--stats",      "--wayland", "XSCREENSAVER_WINDOW", "WAYLAND_DISPLAY"};
+    for (const char* name : names) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
 }

@@ -5,14 +5,15 @@
 namespace {
 
 std::vector<ScreenInfo> TwoMonitors(bool secondIsPrimary) {
-    return {{0, {0, 0, 1920, 1080}, !secondIsPrimary}, {1, {1920, 0, 1280, 1024}, secondIsPrimary}};
+    return {{0, {0, 0, 1920, 1080}, !secondIsPrimary, "A"},
+            {1, {1920, 0, 1280, 1024}, secondIsPrimary, "B"}};
 }
 
 TEST(Screens, MainScreenIsThePrimaryElseTheFirst) {
     EXPECT_EQ(MainScreenNumber(TwoMonitors(false)), 0);
     EXPECT_EQ(MainScreenNumber(TwoMonitors(true)), 1);
-    std::vector<ScreenInfo> nonePrimary = {{4, {0, 0, 800, 600}, false},
-                                           {7, {800, 0, 800, 600}, false}};
+    std::vector<ScreenInfo> nonePrimary = {{4, {0, 0, 800, 600}, false, "A"},
+                                           {7, {800, 0, 800, 600}, false, "B"}};
     EXPECT_EQ(MainScreenNumber(nonePrimary), 4);
     EXPECT_EQ(MainScreenNumber({}), -1);
 }

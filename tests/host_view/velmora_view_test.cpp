@@ -41,8 +41,8 @@ class FakeSurface : public GLSurface {
 class FakeScreens : public Screens {
   public:
     std::vector<ScreenInfo> List() override { return screens; }
-    std::vector<ScreenInfo> screens = {{0, {0, 0, 1920, 1080}, true},
-                                       {1, {1920, 0, 1280, 1024}, false}};
+    std::vector<ScreenInfo> screens = {{0, {0, 0, 1920, 1080}, true, "DP-1"},
+                                       {1, {1920, 0, 1280, 1024}, false, "HDMI-1"}};
 };
 
 class FakeClock : public Clock {
@@ -93,31 +93,6 @@ class FakeScene : public SceneDriver {
   private:
     SceneLog& log_;
 };
-
-// Captures report a fixed image.
-class FakeCapture : public ScreenCapture {
-  public:
-    bool Capture(const ScreenRect& frame, CapturedImage& out) override {
-        ++calls;
-        requested = frame;
-        out = image;
-        return succeed;
-    }
-    CapturedImage image;
-    bool succeed = true;
-    int calls = 0;
-    ScreenRect requested;
-};
-
-CapturedImage SolidImage(int width, int height, uint8_t red, uint8_t green, uint8_t blue) {
-    CapturedImage image;
-    image.width = width;
-    image.height = height;
-    image.rgba.resize(std::size_t(width) * height * 4);
-    const uint8_t colour[4] = {red, green, blue, 255};
-    for (std::size_t i = 0; i < image.rgba.size(); i += 4) std::memcpy(&image.rgba[i], colour, 4);
-    return image;
-}
 
 bool AllBlack(const std::vector<uint8_t>& rgba) {
     for (std::size_t i = 0; i < rgba.size(); i += 4) {

@@ -205,6 +205,23 @@ TEST_F(ModelGL, DrawGroupDrawsItsSliceWithItsMaterial) {
     // Its first corner comes from the group's first index onwards.
     EXPECT_NEAR(mapped[0][0].x, Window(m.vertices[m.indices[m.groups[1].firstIndex]].position[0]),
                 1e-3f);
+
+    // A model whose group has no material (-1) sets up, and that group is drawn untextured
+    // (white where the ramp would be dark) while texturing stays on for what follows.
+    MS3D bare = SmallSample();
+    bare.groups[0].materialIndex = -1;
+    Built untextured(bare, textures[1]);
+    ASSERT_TRUE(untextured.ok);
+    untextured.Pose();
+    ONEMODEL& u = untextured.instance;
+    glVertexPointer(3, GL_FLOAT, sizeof(MODELVERTEX), u.vertices[0].position);
+    glTexCoordPointer(2, GL_FLOAT, sizeof(MODELVERTEX), &u.vertices[0].s);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glBindTexture(GL_TEXTURE_2D, textures[1]);
+    u.DrawGroup(0);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    gl_.Finish();
+    EXPECT_EQ(gl_.ReadPixels()[4 * ((63 - 35) * 64 + 35)], 255);
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisable(GL_TEXTURE_2D);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <functional>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -191,41 +192,78 @@ TEST(MS3DFile, BadHeadersAndEveryTruncationAreRefusedWithoutReadingPastTheLump) 
     ExpectRefused(huge, "rotation key count");
 }
 
-TEST(MS3DFile, HostileContentIsRefused) {
+TEST(MS3DFile, HostileContentIsRefusedWithItsReason) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    const std::vector<std::pair<const char*, std::function<void(MS3D&)>>> cases = {
-        {"unterminated group name",
-         [](MS3D& m) { std::memset(m.groups[1].name, 'A', kMS3DNameSize); }},
+    const char* const kOutOfRange = "a vertex names a joint the model lacks";
+    const char* const kFrameRate = "its frame rate is not between 1 and 1000 frames a second";
+    const char* const kNotFinite = "a bind pose or an animation key is not a finite number";
+    const struct {
+        const char* what;
+        std::function<void(MS3D&)> change;
+        const char* reason;
+    } cases[] = {
+        {"unterminated group name", [](MS3D& m) { std::memset(m.groups[1].name, 'A', 32); },
+         "a name runs past its 32 bytes"},
         {"unterminated material name",
-         [](MS3D& m) { std::memset(m.materials[0].name, 'B', kMS3DNameSize); }},
-        {"unterminated joint name",
-         [](MS3D& m) { std::memset(m.joints[2].name, 'C', kMS3DNameSize); }},
+         [](MS3D& m) { std::memset(m.materials[0].name, 'B', kMS3DNameSize); },
+         "a name runs past its 32 bytes"},
+        {"unterminated joint name", [](MS3D& m) { std::memset(m.joints[2].name, 'C', 32); },
+         "a name runs past its 32 bytes"},
         {"unterminated parent name",
-         [](MS3D& m) { std::memset(m.joints[0].parentName, 'D', kMS3DNameSize); }},
-        {"vertex index", [](MS3D& m) { m.triangles[2].vertexIndices[1] = 5; }},
-        {"triangle index", [](MS3D& m) { m.groups[1].triangleIndices[0] = 3; }},
-        {"joint index", [](MS3D& m) { m.vertices[0].jointIndex = 3; }},
-        {"negative joint index", [](MS3D& m) { m.vertices[0].jointIndex = -2; }},
-        {"material index", [](MS3D& m) { m.groups[0].materialIndex = 2; }},
-        {"group without material", [](MS3D& m) { m.groups[0].materialIndex = -1; }},
-        {"zero fps", [](MS3D& m) { m.fps = 0.0f; }},
-        {"negative fps", [](MS3D& m) { m.fps = -30.0f; }},
-        {"NaN fps", [nan](MS3D& m) { m.fps = nan; }},
-        {"infinite fps", [inf](MS3D& m) { m.fps = inf; }},
-        {"parent after its child", [](MS3D& m) { SetName(m.joints[0].parentName, "tail"); }},
-        {"joint its own parent", [](MS3D& m) { SetName(m.joints[1].parentName, "spine"); }},
+         [](MS3D& m) { std::memset(m.joints[0].parentName, 'D', kMS3DNameSize); },
+         "a name runs past its 32 bytes"},
+        {"vertex index", [](MS3D& m) { m.triangles[2].vertexIndices[1] = 5; },
+         "a triangle names a vertex the model lacks"},
+        {"triangle index", [](MS3D& m) { m.groups[1].triangleIndices[0] = 3; },
+         "a group names a triangle the model lacks"},
+        {"joint index", [](MS3D& m) { m.vertices[0].jointIndex = 3; }, kOutOfRange},
+        {"negative joint index", [](MS3D& m) { m.vertices[0].jointIndex = -2; }, kOutOfRange},
+        {"material index", [](MS3D& m) { m.groups[0].materialIndex = 2; },
+         "a group names a material the model lacks"},
+        {"material index below -1", [](MS3D& m) { m.groups[0].materialIndex = -2; },
+         "a group names a material the model lacks"},
+        {"zero fps", [](MS3D& m) { m.fps = 0.0f; }, kFrameRate},
+        {"negative fps", [](MS3D& m) { m.fps = -30.0f; }, kFrameRate},
+        {"NaN fps", [nan](MS3D& m) { m.fps = nan; }, kFrameRate},
+        {"infinite fps", [inf](MS3D& m) { m.fps = inf; }, kFrameRate},
+        {"absurdly small fps", [](MS3D& m) { m.fps = 1e-30f; }, kFrameRate},
+        {"absurdly large fps", [](MS3D& m) { m.fps = 1e6f; }, kFrameRate},
+        {"NaN rotation key", [nan](MS3D& m) { m.joints[1].rotationKeys[1].y = nan; }, kNotFinite},
+        {"infinite key time", [inf](MS3D& m) { m.joints[1].translationKeys[0].time = inf; },
+         kNotFinite},
+        {"NaN translation key", [nan](MS3D& m) { m.joints[1].translationKeys[1].z = nan; },
+         kNotFinite},
+        {"infinite bind position", [inf](MS3D& m) { m.joints[2].position[0] = -inf; }, kNotFinite},
+        {"NaN bind rotation", [nan](MS3D& m) { m.joints[0].rotation[2] = nan; }, kNotFinite},
+        {"parent after its child", [](MS3D& m) { SetName(m.joints[0].parentName, "tail"); },
+         "a joint's parent comes after it"},
     };
     for (const auto& c : cases) {
         MS3D m = SampleModel();
-        c.second(m);
-        ExpectRefused(Bytes(m), c.first);
+        c.change(m);
+        const std::vector<uint8_t> bytes = Bytes(m);
+        ExpectRefused(bytes, c.what);
+        std::istringstream in(AsString(bytes));
+        std::string reason;
+        RecordingAlert quiet;
+        MS3D loaded;
+        EXPECT_FALSE(loaded.LoadFromFStream(in, uint32_t(bytes.size()), reason)) << c.what;
+        EXPECT_EQ(reason, c.reason) << c.what;
+        EXPECT_TRUE(quiet.lines.empty()) << c.what;
     }
-    // Within the limits: a parent name that names no joint makes a root.
+    // Accepted: a parent name that names no joint, or the joint itself, makes a root; a group
+    // without a material (-1) is drawn untextured.
     MS3D m = SampleModel();
     SetName(m.joints[1].parentName, "nobody");
+    SetName(m.joints[2].parentName, "tail");
+    m.groups[1].materialIndex = -1;
+    m.fps = 1000.0f;
     MS3D loaded;
-    EXPECT_TRUE(Load(Bytes(m), &loaded));
+    ASSERT_TRUE(Load(Bytes(m), &loaded));
+    EXPECT_EQ(loaded.ParentOf(1), -1);
+    EXPECT_EQ(loaded.ParentOf(2), -1);
+    EXPECT_EQ(loaded.groups[1].materialIndex, -1);
 }
 
 TEST(MS3DFile, LoadsFromAPackLumpBoundedByTheLumpSize) {

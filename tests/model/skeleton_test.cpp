@@ -59,8 +59,8 @@ TEST(Skeleton, ParentsAreResolvedByNameAndRotationsConvertedToDegrees) {
     EXPECT_EQ(m.skeleton[2].parent, 0);   // two joints named "hip": the first
     EXPECT_EQ(m.skeleton[3].parent, 0);
     EXPECT_EQ(m.skeleton[3].flags, 6);
-    // A joint naming itself is its own parent, posed from its own still-identity matrix.
-    EXPECT_EQ(m.skeleton[4].parent, 4);
+    // A joint naming itself is a root: as its own parent it would compound its own pose.
+    EXPECT_EQ(m.skeleton[4].parent, -1);
     ExpectMatrixNear(m.skeleton[4].absolute, m.skeleton[4].relative, 0.0);
     EXPECT_EQ(m.skeleton[4].absolute.m[13], 2.0);
 }

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "tests/packgen/generated_art.h"
@@ -180,6 +182,115 @@ TEST_F(GeneratedClips, TheStrikingPawReachesForwardInsideEachHitWindow) {
         EXPECT_GT(insideBest, furthest - 0.05);
         EXPECT_GT(insideBest - atOpening, 0.1) << "the paw is not moving forward in the window";
     }
+}
+
+}  // namespace
+
+namespace {
+
+using GeneratedBack = generated_art::CatTest;
+
+// The back seen from above: the joints from the chest back to the pelvis (found by name and
+// parent, so the check does not depend on how many there are) and the triangles whose three
+// corners move with them.
+struct Back {
+    std::vector<int> joints;  // pelvis first
+    std::vector<int> vertices;
+    std::vector<std::array<int, 3>> triangles;
+};
+
+Back FindBack(const MS3D& m) {
+    Back back;
+    for (int j = 0; j < m.jointCount; ++j)
+        if (std::string(m.joints[j].name) == "chest")
+            for (int k = j; k >= 0; k = m.ParentOf(k)) back.joints.insert(back.joints.begin(), k);
+    auto onBack = [&](int vertex) {
+        const int j = m.vertices[vertex].jointIndex;
+        return std::find(back.joints.begin(), back.joints.end(), j) != back.joints.end();
+    };
+    for (int v = 0; v < m.vertexCount; ++v)
+        if (onBack(v)) back.vertices.push_back(v);
+    for (const MS3DTRIANGLE& t : m.triangles)
+        if (onBack(t.vertexIndices[0]) && onBack(t.vertexIndices[1]) && onBack(t.vertexIndices[2]))
+            back.triangles.push_back({t.vertexIndices[0], t.vertexIndices[1], t.vertexIndices[2]});
+    return back;
+}
+
+// Width from above of the posed mesh where a vertical plane through `at`, across the
+// horizontal direction `along`, cuts it: the lateral extent of the cut's edge crossings.
+double WidthAcross(const std::vector<VECTOR3D>& posed, const Back& back, VECTOR3D at, double alongX,
+                   double alongZ) {
+    double lo = 1e9, hi = -1e9;
+    for (const auto& t : back.triangles)
+        for (int k = 0; k < 3; ++k) {
+            const VECTOR3D a = posed[t[k]], b = posed[t[(k + 1) % 3]];
+            const double sa = (a.x - at.x) * alongX + (a.z - at.z) * alongZ;
+            const double sb = (b.x - at.x) * alongX + (b.z - at.z) * alongZ;
+            if ((sa < 0) == (sb < 0)) continue;
+            const double f = sa / (sa - sb);
+            const double x = a.x + (b.x - a.x) * f - at.x, z = a.z + (b.z - a.z) * f - at.z;
+            const double side = -x * alongZ + z * alongX;
+            lo = std::min(lo, side);
+            hi = std::max(hi, side);
+        }
+    return hi - lo;
+}
+
+constexpr int kSteps = 4;  // widths sampled from one joint of the back to the next
+
+// Widths from above at every joint of the back and at kSteps - 1 points between each two, each
+// across the local direction of the spine; 0 where the back stands rather than lies (a cat
+// rearing up has no width from above to speak of).
+std::vector<double> WidthsAlongTheBack(const ONEMODEL& cat, const MS3D& model, const Back& back) {
+    std::vector<VECTOR3D> posed(model.vertexCount);
+    for (int v : back.vertices) {
+        const float* p = model.vertices[v].position;
+        posed[v] = MatrixPointMultiply(cat.joints[model.vertices[v].jointIndex].absolute,
+                                       MakePoint(p[0], p[1], p[2]));
+    }
+    std::vector<double> widths;
+    for (size_t j = 0; j + 1 < back.joints.size(); ++j) {
+        const VECTOR3D a = MatrixPointMultiply(cat.joints[back.joints[j]].absolute, VECTOR3D{});
+        const VECTOR3D b = MatrixPointMultiply(cat.joints[back.joints[j + 1]].absolute, VECTOR3D{});
+        const double dx = b.x - a.x, dz = b.z - a.z, d = std::hypot(dx, dz);
+        const bool lying = d > 0.7 * std::sqrt(DistanceBetweenVectors(a, b));
+        for (int s = 0; s < kSteps + (j + 2 == back.joints.size()); ++s) {
+            const double u = double(s) / kSteps;
+            const VECTOR3D at = MakePoint(float(a.x + dx * u), 0, float(a.z + dz * u));
+            widths.push_back(lying ? WidthAcross(posed, back, at, dx / d, dz / d) : 0.0);
+        }
+    }
+    return widths;
+}
+
+// The deepest notch, as a share of the width there: a width below both widths half a joint's
+// spacing before and after it.
+double DeepestNotch(const std::vector<double>& widths) {
+    constexpr size_t kReach = kSteps / 2;
+    double deepest = 0;
+    for (size_t i = kReach; i + kReach < widths.size(); ++i) {
+        const double around = std::min(widths[i - kReach], widths[i + kReach]);
+        if (widths[i] > 0 && around > 0) deepest = std::max(deepest, around / widths[i] - 1.0);
+    }
+    return deepest;
+}
+
+TEST_F(GeneratedBack, FromAboveTheBodyWidthChangesSmoothlyAlongTheSpine) {
+    const Back back = FindBack(cat->model);
+    ASSERT_GE(back.joints.size(), 4u);
+    ASSERT_GT(back.triangles.size(), 100u);
+    std::vector<int> clips(idleClips, idleClips + kIdleClipCount);
+    for (const WALKCLIP& w : walkClips) clips.push_back(w.clip);
+    double worst = 0;
+    int worstClip = 0, worstFrame = 0;
+    for (int clip : clips) {
+        for (int f = dogAnims[clip].start; f <= dogAnims[clip].end; ++f) {
+            PoseAt(cat->instance, clip, double(f - dogAnims[clip].start) / kDogAnimFps);
+            const double notch = DeepestNotch(WidthsAlongTheBack(cat->instance, cat->model, back));
+            if (notch > worst) worst = notch, worstClip = clip, worstFrame = f;
+        }
+    }
+    EXPECT_LT(worst, 0.15) << "clip " << worstClip << " frame " << worstFrame;
 }
 
 }  // namespace

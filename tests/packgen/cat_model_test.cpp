@@ -62,38 +62,76 @@ TEST_F(GeneratedCat, MeshIsRigidlySkinnedAndOfModestSize) {
                 << "texture coordinates outside the skin";
 }
 
-TEST_F(GeneratedCat, SizeAndFacingAtTheDefaultScale) {
-    const MS3D& m = cat->bind;  // model space, scaled by 0.25
-    float minY = 1e9f, maxY = -1e9f;
-    const MS3DVERTEX* front = &m.vertices[0];
-    for (const MS3DVERTEX& v : m.vertices) {
-        minY = std::min(minY, v.position[1]);
-        maxY = std::max(maxY, v.position[1]);
-        if (v.position[2] < front->position[2]) front = &v;
+// The extent of a set of bind-pose vertices (model space at the default scale).
+struct Extent {
+    float lo[3] = {1e9f, 1e9f, 1e9f}, hi[3] = {-1e9f, -1e9f, -1e9f};
+    void Add(const float* p) {
+        for (int k = 0; k < 3; ++k) lo[k] = std::min(lo[k], p[k]), hi[k] = std::max(hi[k], p[k]);
     }
-    // Paws on the ground.
-    EXPECT_NEAR(minY, 0.0f, 0.02f);
-    // The foremost point is the nose, at head height, towards -z.
-    EXPECT_LT(front->position[2], 0.0f);
-    EXPECT_GT(front->position[1], 1.2f);
-    // Nose to rump: the body without the tail ends where the hind legs' haunches end.
-    float rump = -1e9f, shoulder = 0.0f;
-    const float hindPawZ =
-        MatrixPointMultiply(cat->model.skeleton[dogFeet[0][2]].absolute, VECTOR3D{}).z;
-    const float frontPawZ =
-        MatrixPointMultiply(cat->model.skeleton[dogFeet[0][0]].absolute, VECTOR3D{}).z;
-    for (int i = 0; i < m.vertexCount; ++i) {
-        const MS3DVERTEX& v = m.vertices[i];
-        const std::string joint = m.joints[v.jointIndex].name;
-        if (joint.rfind("tail", 0) != 0) rump = std::max(rump, v.position[2]);
+    float Size(int k) const { return hi[k] - lo[k]; }
+};
+
+bool StartsWith(const char* name, const char* prefix) {
+    return std::string(name).rfind(prefix, 0) == 0;
+}
+
+bool OnTheHead(const char* joint) {
+    for (const char* part : {"head", "jaw", "tongue", "eye", "nose", "whisker", "cheek", "chin"})
+        if (StartsWith(joint, part)) return true;
+    return false;
+}
+
+TEST_F(GeneratedCat, SizeFacingAndTheProportionsOfADomesticCat) {
+    const MS3D& m = cat->bind;  // model space, scaled by 0.25
+    auto pawAt = [&](int foot) {
+        return MatrixPointMultiply(cat->model.skeleton[dogFeet[0][foot]].absolute, VECTOR3D{});
+    };
+    const float frontPawZ = pawAt(0).z, hindPawZ = pawAt(2).z;
+    Extent all, body, tail, head;
+    float shoulder = 0.0f;
+    for (const MS3DVERTEX& v : m.vertices) {
+        const char* joint = m.joints[v.jointIndex].name;
+        all.Add(v.position);
+        if (StartsWith(joint, "tail")) {
+            tail.Add(v.position);
+            continue;
+        }
+        body.Add(v.position);
+        if (OnTheHead(joint)) head.Add(v.position);
         if (std::fabs(v.position[2] - frontPawZ) < 0.1f && std::fabs(v.position[0]) < 0.1f)
             shoulder = std::max(shoulder, v.position[1]);
     }
+    // Paws on the ground, the nose foremost (towards -z) at head height, the hind paws behind.
+    EXPECT_NEAR(all.lo[1], 0.0f, 0.02f);
+    EXPECT_EQ(all.lo[2], head.lo[2]);
     EXPECT_GT(hindPawZ, 0.0f);
-    const float length = rump - front->position[2];
-    EXPECT_GE(length, 3.0f);
-    EXPECT_LE(length, 3.5f);
     EXPECT_NEAR(shoulder, 1.2f, 0.15f);
+
+    // Head and body (nose to rump) against the height at the shoulder, and the tail.
+    const float length = body.Size(2);
+    EXPECT_GE(length / shoulder, 1.8f);
+    EXPECT_LE(length / shoulder, 2.0f);
+    const float tailLength = tail.hi[2] - body.hi[2] + 0.1f;  // its root lies inside the rump
+    EXPECT_GE(tailLength / length, 0.55f);
+    EXPECT_LE(tailLength / length, 0.7f);
+    // A head about a fifth of the length, nearly as wide as long, carried a little above the
+    // back.
+    EXPECT_GE(head.Size(2) / length, 0.17f);
+    EXPECT_LE(head.Size(2) / length, 0.23f);
+    EXPECT_GE(head.Size(0) / head.Size(2), 0.8f);
+    EXPECT_LE(head.Size(0) / head.Size(2), 1.0f);
+    EXPECT_GT(head.hi[1], shoulder);
+    EXPECT_LT(head.hi[1], shoulder * 1.3f);
+    // From above, the chest and the haunches are about a quarter of the length wide.
+    for (float z : {frontPawZ, hindPawZ}) {
+        Extent slice;
+        for (const MS3DVERTEX& v : m.vertices)
+            if (std::fabs(v.position[2] - z) < 0.05f * length &&
+                !StartsWith(m.joints[v.jointIndex].name, "tail"))
+                slice.Add(v.position);
+        EXPECT_GE(slice.Size(0) / length, 0.22f) << "at z " << z;
+        EXPECT_LE(slice.Size(0) / length, 0.28f) << "at z " << z;
+    }
 }
 
 }  // namespace

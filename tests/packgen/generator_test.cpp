@@ -64,12 +64,13 @@ TEST(CatShape, SurfacesFaceOutwardsAndChartsDoNotOverlap) {
         for (int k = 0; k < 3; ++k) ASSERT_NEAR(Length(t.normal[k]), 1.0, 1e-6);
     }
     // Each part paints its own rectangle of the skin and nobody else's.
-    for (size_t i = 0; i < cat.parts.size(); ++i) {
-        const Chart& a = cat.parts[i].chart;
+    const std::vector<const Surface*> parts = cat.Surfaces();
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const Chart& a = parts[i]->chart;
         EXPECT_TRUE(0 <= a.s0 && a.s0 < a.s1 && a.s1 <= 1 && 0 <= a.t0 && a.t0 < a.t1 && a.t1 <= 1)
             << "part " << i;
-        for (size_t j = i + 1; j < cat.parts.size(); ++j) {
-            const Chart& b = cat.parts[j].chart;
+        for (size_t j = i + 1; j < parts.size(); ++j) {
+            const Chart& b = parts[j]->chart;
             const bool apart = a.s1 <= b.s0 || b.s1 <= a.s0 || a.t1 <= b.t0 || b.t1 <= a.t0;
             EXPECT_TRUE(apart) << "parts " << i << " and " << j;
         }
@@ -142,16 +143,16 @@ TEST(ScenePictures, TransparencyComesOutWhereTheSceneNeedsIt) {
 namespace {
 
 // The colour the skin holds at (u, v) of a part's chart.
-Rgb SkinAt(const Image& skin, const Egg& part, double u, double v) {
+Rgb SkinAt(const Image& skin, const Surface& part, double u, double v) {
     const int x = int((part.chart.s0 + (part.chart.s1 - part.chart.s0) * u) * skin.width);
     const int y = int((part.chart.t0 + (part.chart.t1 - part.chart.t0) * v) * skin.height);
     return skin.At(std::min(x, skin.width - 1), std::min(y, skin.height - 1));
 }
 
 const Egg& FirstPart(const CatModel& cat, Part part) {
-    for (const Egg& e : cat.parts)
+    for (const Egg& e : cat.eggs)
         if (e.part == part) return e;
-    return cat.parts.front();
+    return cat.eggs.front();
 }
 
 double Brightness(Rgb c) {
@@ -162,8 +163,8 @@ TEST(Coats, EyesNoseAndCoatPatternLandOnTheirParts) {
     const CatModel cat = BuildCatModel();
     const Egg& eye = FirstPart(cat, Part::Eye);
     const Egg& nose = FirstPart(cat, Part::Nose);
-    const Egg& chest = cat.parts[3];  // the chest, a body part on the spine
-    ASSERT_EQ(chest.part, Part::Body);
+    const Tube& body = cat.tubes.front();  // the back from the rump to the neck
+    ASSERT_EQ(body.part, Part::Body);
     for (Coat coat : kCoats) {
         const Image skin = PaintCoat(cat, coat);
         // The front of the eye is the slit pupil, dark; beside it the coloured iris.
@@ -175,7 +176,7 @@ TEST(Coats, EyesNoseAndCoatPatternLandOnTheirParts) {
         EXPECT_GT(n.r, n.g + 0.1);
         EXPECT_GT(n.r, n.b + 0.05);
         // Back and belly differ: the underside is lighter than the top of the back.
-        const Rgb top = SkinAt(skin, chest, 0.25, 0.5), under = SkinAt(skin, chest, 0.75, 0.5);
+        const Rgb top = SkinAt(skin, body, 0.25, 0.6), under = SkinAt(skin, body, 0.75, 0.6);
         EXPECT_GT(Brightness(under), Brightness(top)) << int(coat);
     }
     // The tabbies are striped: along the back the brightness swings, the tuxedo's does not.
@@ -183,7 +184,7 @@ TEST(Coats, EyesNoseAndCoatPatternLandOnTheirParts) {
         const Image skin = PaintCoat(cat, coat);
         double lo = 1, hi = 0;
         for (double v = 0.1; v < 0.9; v += 0.01) {
-            const double b = Brightness(SkinAt(skin, cat.parts[2], 0.25, v));
+            const double b = Brightness(SkinAt(skin, body, 0.2, v));
             lo = std::min(lo, b);
             hi = std::max(hi, b);
         }

@@ -17,6 +17,8 @@
 #include "host/background_source.h"
 #include "hostile_scene.h"
 #include "platform/image_encoder.h"
+#include "platform/pixbuf_picture_decoder.h"
+#include "tests/support/peak_memory.h"
 
 namespace {
 
@@ -76,22 +78,15 @@ std::vector<uint8_t> SmallJpeg() {
     return EncodeJpeg(pixels.data(), 32, 24, 3, 80);
 }
 
-long PeakResidentKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
-    }
-    return 0;
-}
-
 class HostilePictures : public ShippedSceneTest {
   protected:
     static void SetUpTestSuite() {
         ShippedSceneTest::SetUpTestSuite();
+        // Pictures from outside go through the desktop's decoder, as in the saver.
+        SetImageDecoder(&pictures_);
         DecodedImage fallback;
         std::string error;
-        ASSERT_TRUE(decoder_.DecodeFile(FallbackPicture().c_str(), fallback, error)) << error;
+        ASSERT_TRUE(pictures_.DecodeFile(FallbackPicture().c_str(), fallback, error)) << error;
         fallbackWidth_ = fallback.width;
         fallbackHeight_ = fallback.height;
     }
@@ -114,7 +109,9 @@ class HostilePictures : public ShippedSceneTest {
         Texture ground;
         Outcome o;
         testing::internal::CaptureStderr();
-        o.loaded = LoadGroundPicture(settings, 0, nullptr, FallbackPicture(), ground);
+        GroundPictureSources sources;
+        sources.fallbackPath = FallbackPicture();
+        o.loaded = LoadGroundPicture(settings, sources, ground);
         o.said = testing::internal::GetCapturedStderr();
         o.width = ground.width;
         o.height = ground.height;
@@ -143,6 +140,7 @@ class HostilePictures : public ShippedSceneTest {
         for (const std::string& problem : run.problems) ADD_FAILURE() << problem;
     }
 
+    static inline PixbufPictureDecoder pictures_;
     static inline int fallbackWidth_ = 0;
     static inline int fallbackHeight_ = 0;
     ScratchFolder scratch_;
@@ -162,7 +160,7 @@ TEST_F(HostilePictures, FoldersThatAreNotFoldersOfPicturesGiveTheShippedPicture)
     // A folder whose only candidate is itself a folder named like a picture.
     const std::string named = scratch_.File("named");
     std::filesystem::create_directories(named + "/x.jpg");
-    ExpectFallbackWithLine(LoadFrom(named), "is a folder, not a picture");
+    ExpectFallbackWithLine(LoadFrom(named), "x.jpg: is a folder, not a file");
 }
 
 TEST_F(HostilePictures, DamagedAndHostileFilesGiveTheShippedPicture) {
@@ -198,12 +196,13 @@ TEST_F(HostilePictures, AHugePictureIsRefusedFromItsHeaderWithoutDecoding) {
     const std::vector<uint8_t> sample = OneColourPng(300);
     DecodedImage decoded;
     std::string error;
-    ASSERT_TRUE(decoder_.DecodeMemory(sample.data(), sample.size(), decoded, error)) << error;
+    WriteBytes(folder + "/../sample.png", sample);
+    ASSERT_TRUE(pictures_.DecodeFile((folder + "/../sample.png").c_str(), decoded, error)) << error;
     EXPECT_EQ(decoded.width, 300);
 
     // Decoding would have needed gigabytes; refusing it needs next to nothing.
     const long peakBefore = PeakResidentKilobytes();
-    EXPECT_FALSE(decoder_.DecodeFile((folder + "/bomb.png").c_str(), decoded, error));
+    EXPECT_FALSE(pictures_.DecodeFile((folder + "/bomb.png").c_str(), decoded, error));
     EXPECT_NE(error.find("too large"), std::string::npos) << error;
     EXPECT_LT(PeakResidentKilobytes() - peakBefore, 64 * 1024);
     ExpectFallbackWithLine(LoadFrom(folder), "bomb.png");

@@ -72,12 +72,13 @@ TEST_F(HostileSettings, FootprintCountsKeepARingOfSaneSize) {
     EXPECT_EQ(run.footprintRing, kMaxFootprints + 5 * 3);
 }
 
-TEST_F(HostileSettings, CatSizesAreBoundedAndTheCatsStayFinite) {
+// Every size leaves footprints: the paws' ground height grows and shrinks with the cat.
+TEST_F(HostileSettings, CatSizesAreBoundedAndTheCatsStayFiniteAndLeavePrints) {
     struct Case {
         const char* stored;
         int percent;
     };
-    for (const Case c : {Case{"0", kMinSizePercent}, Case{"-50", kMinSizePercent},
+    for (const Case c : {Case{"0", kMinSizePercent}, Case{"-50", kMinSizePercent}, Case{"400", 400},
                          Case{"1000000", kMaxSizePercent}}) {
         SCOPED_TRACE(c.stored);
         const SETTINGS s = Load("DogSize", c.stored);
@@ -88,6 +89,7 @@ TEST_F(HostileSettings, CatSizesAreBoundedAndTheCatsStayFinite) {
         EXPECT_EQ(run.cats, 3);
         EXPECT_FLOAT_EQ(run.dogSize, c.percent / 100.0f);
         EXPECT_GT(run.catsPlaced, 0);
+        EXPECT_GT(run.footprintsLaid, 20);
     }
 }
 

@@ -12,6 +12,7 @@
 #include "cats/one_dog.h"
 #include "scene/ground.h"
 #include "scene_fixture.h"
+#include "tests/support/recording_alert.h"
 #include "toys/one_toy.h"
 
 namespace {
@@ -80,38 +81,57 @@ TEST_F(SceneTest, FirstFrameDrawsOnlyTheGroundAndTheCatsExistFromTheSecond) {
     EXPECT_EQ(scene.groundTexture, 0u);
 }
 
-TEST_F(SceneTest, AFailedSetupDrawsClearedFramesAndAMissingCatPackIsRetried) {
-    TestPackOptions noScene;
-    noScene.scenePack = false;
-    const std::string empty = WriteTestPacks(noScene);
+// A missing pack costs its own part only: without the scene's pictures the ground still shows,
+// and the packs are picked up once they appear, not at the next frame (attempts are spaced by
+// a growing pause) but within seconds, each named once however often it was tried.
+TEST_F(SceneTest, MissingPacksCostTheirPartAndArePickedUpWhenTheyAppear) {
+    TestPackOptions none;
+    none.scenePack = false;
+    none.catPack = false;
+    const std::string folder = WriteTestPacks(none);
     SETTINGS settings = TestSettings(3);
-    {
-        SSMAIN scene;
-        EXPECT_FALSE(scene.Setup(false, kWidth, kHeight, &settings, empty.c_str()));
-        GiveGround(scene, empty);
-        glClearColor(0.5f, 0.5f, 0.5f, 1.0f);  // Draw itself must clear to the view's colour
-        glClear(GL_COLOR_BUFFER_BIT);
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-        RunFrames(scene, 3, kFrame);
-        gl.Finish();
-        const Pixel p = PixelAt(gl.ReadPixels(), kWidth, kWidth / 2, kHeight / 2);
-        EXPECT_EQ(p.r + p.g + p.b, 0);
-        scene.Cleanup();
-    }
-    TestPackOptions noCat;
-    noCat.catPack = false;
-    const std::string catless = WriteTestPacks(noCat);
+    RecordingAlert alerts;
     SSMAIN scene;
-    ASSERT_TRUE(scene.Setup(false, kWidth, kHeight, &settings, catless.c_str()));
+    ASSERT_TRUE(scene.Setup(false, kWidth, kHeight, &settings, folder.c_str()));
+    GiveGround(scene, folder);
     RunFrames(scene, 5, kFrame);
     EXPECT_FALSE(scene.catsReady);
-    EXPECT_EQ(scene.dogControl->dogs, nullptr);
-    // The pack appears: the next frame's retry succeeds.
-    const std::string complete = Packs() + "c.vlm";
-    ASSERT_EQ(std::system(("cp " + complete + " " + catless).c_str()), 0);
+    EXPECT_EQ(scene.TextureName(SSMAIN::kFootprintTexture), 0u);
+    gl.Finish();
+    const Pixel p = PixelAt(gl.ReadPixels(), kWidth, 10, 10);
+    uint8_t ground[3];
+    GroundColour(ground);
+    EXPECT_TRUE(Near(p.r, ground[0], 25) && Near(p.g, ground[1], 25) && Near(p.b, ground[2], 25))
+        << int(p.r) << " " << int(p.g) << " " << int(p.b);
+
+    for (const char* pack : {"pebble.courtyards", "c.vlm"}) {
+        ASSERT_EQ(std::system(("cp " + Packs() + pack + " " + folder).c_str()), 0);
+    }
     RunFrames(scene, 1, kFrame);
+    EXPECT_FALSE(scene.catsReady);
+    RunFrames(scene, 35, kFrame);
     EXPECT_TRUE(scene.catsReady);
+    EXPECT_NE(scene.TextureName(SSMAIN::kFootprintTexture), 0u);
+    EXPECT_EQ(scene.dogControl->footprintTexture, scene.TextureName(SSMAIN::kFootprintTexture));
+    ASSERT_EQ(alerts.lines.size(), 2u);
+    EXPECT_EQ(alerts.lines[0], "cannot read the scene pack " + folder +
+                                   "pebble.courtyards: it does not exist; the scene goes on "
+                                   "without its pictures");
+    EXPECT_EQ(alerts.lines[1],
+              "cannot read the cat model pack " + folder + "c.vlm: it does not exist");
     scene.Cleanup();
+
+    // Only a resource folder that cannot be named fails the set-up: cleared frames then.
+    SSMAIN unusable;
+    EXPECT_FALSE(unusable.Setup(false, kWidth, kHeight, &settings, std::string(1100, 'x').c_str()));
+    glClearColor(0.5f, 0.5f, 0.5f, 1.0f);  // Draw itself must clear to the view's colour
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    RunFrames(unusable, 3, kFrame);
+    gl.Finish();
+    const Pixel cleared = PixelAt(gl.ReadPixels(), kWidth, kWidth / 2, kHeight / 2);
+    EXPECT_EQ(cleared.r + cleared.g + cleared.b, 0);
+    unusable.Cleanup();
 }
 
 TEST_F(SceneTest, AShortScenePackLeavesTheMissingPicturesBlank) {

@@ -17,6 +17,8 @@
 
 #include "host/settings.h"
 #include "tests/settings/settings_text.h"
+#include "tests/support/hang_guard.h"
+#include "tests/support/recording_alert.h"
 #include "tests/support/test_files.h"
 
 namespace {
@@ -84,36 +86,176 @@ TEST(KeyFileStore, AbsentOrUnparsableKeysReadAsNullFalseOrZero) {
     EXPECT_NE(text.find("BGPath=/elsewhere"), std::string::npos) << text;
 }
 
-TEST(KeyFileStore, ACorruptOrStrangeFileIsAFirstRun) {
+// A stray line costs that line: the rest of the user's settings load, loading writes nothing,
+// and the first save keeps the file as it was in the backup before replacing it.
+TEST(KeyFileStore, ALineThatCannotBeParsedIsSkippedAndTheRestRead) {
     TempFolder temp;
     const std::string path = temp / "VelmoraSaver.ini";
-    const std::vector<std::string> contents = {
-        std::string("\x00\xff\x13garbage\n[", 12),
-        "[VelmoraSaver\nversion=1.01\n",
-        "version=1.01\n",                           // a key outside any group
-        "[VelmoraSaver]\nversion=1.01\nDogSize\n",  // a line that is no key
-        std::string(2 << 20, 'x'),                  // far too large for a preferences file
+    const struct {
+        std::string content;
+        std::string loaded;
+    } cases[] = {
+        {"[VelmoraSaver]\nversion=1.01\nNumDogs=2\nNumFootprints 5\nDogSize=150\nTileBG=false\n",
+         "dogs=2 size=150/150 prints=1 tile=0 type=0 res=0 path= main=0"},
+        {"[VelmoraSaver]\nversion=1.01\nNumDogs=1\nBGType=2\nBGPath=/srv/art\n" +
+             std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff[\n\xfe]]=\n", 24),
+         "dogs=1 size=10/10 prints=1 tile=0 type=2 res=0 path=/srv/art main=0"},
+        {"NumDogs=3\n[VelmoraSaver]\nversion=1.01\n[Other\nNumDogs=0\n[VelmoraSaver]\n"
+         "NumDogs=1\nDogSize=80\n",
+         "dogs=1 size=80/80 prints=1 tile=0 type=0 res=0 path= main=0"},
     };
-    for (const std::string& content : contents) {
-        WriteText(path, content);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content);
+        WriteText(path, c.content);
+        std::filesystem::remove(path + ".bad");
+        RecordingAlert alerts;
         KeyFileStore store(path);
+        EXPECT_EQ(store.State(), KeyFileStore::FileState::kDamaged);
         SETTINGS settings;
         bool mainOnly = true;
         LoadSettings(store, settings, mainOnly);
-        EXPECT_EQ(SettingsText(settings, mainOnly),
-                  "dogs=3 size=100/100 prints=1000 tile=1 type=0 res=1 "
-                  "path=/usr/share/backgrounds/ main=0");
-        // The first run's defaults replaced the broken file with a readable one.
+        EXPECT_EQ(SettingsText(settings, mainOnly), c.loaded);
+        ASSERT_EQ(alerts.lines.size(), 1u);
+        EXPECT_NE(alerts.lines[0].find(path + " has "), std::string::npos) << alerts.lines[0];
+        EXPECT_EQ(ReadText(path), c.content) << "loading wrote over the file";
+        EXPECT_FALSE(std::filesystem::exists(store.BackupPath()));
+
+        ASSERT_TRUE(SaveSettings(store, settings, mainOnly)) << store.Error();
+        EXPECT_EQ(ReadText(store.BackupPath()), c.content);
         KeyFileStore again(path);
-        EXPECT_EQ(again.ReadString("version"), "1.01");
-        EXPECT_EQ(again.ReadInteger("NumFootprints"), 1000);
+        EXPECT_EQ(again.State(), KeyFileStore::FileState::kRead);
+        SETTINGS reread;
+        LoadSettings(again, reread, mainOnly);
+        EXPECT_EQ(SettingsText(reread, mainOnly), c.loaded);
+        EXPECT_EQ(alerts.lines.size(), 1u) << "the repaired file is read without a word";
     }
-    // A folder where the file should be cannot be read or replaced, yet nothing crashes.
-    const std::string folderPath = temp / "folder.ini";
-    mkdir(folderPath.c_str(), 0700);
-    KeyFileStore store(folderPath);
-    EXPECT_EQ(store.ReadString("version"), std::nullopt);
-    EXPECT_FALSE(store.Synchronize());
+
+    // The version rule holds for what was read: an old version resets, and the user's values
+    // survive in the backup.
+    const std::string old = "[VelmoraSaver]\nversion=1.0\nNumDogs=1\nbroken line\n";
+    WriteText(path, old);
+    KeyFileStore store(path);
+    SETTINGS settings;
+    bool mainOnly = true;
+    LoadSettings(store, settings, mainOnly);
+    EXPECT_EQ(SettingsText(settings, mainOnly),
+              "dogs=3 size=100/100 prints=1000 tile=1 type=0 res=1 "
+              "path=/usr/share/backgrounds/ main=0");
+    EXPECT_EQ(ReadText(store.BackupPath()), old);
+    EXPECT_EQ(KeyFileStore(path).ReadString("version"), "1.01");
+}
+
+// A file that is there but cannot be read is never replaced by a run: the defaults apply in
+// memory, the user hears of it once, and nothing blocks on a FIFO.
+TEST(KeyFileStore, AFileThatCannotBeReadIsNeverWritten) {
+    TempFolder temp;
+    ASSERT_EQ(mkfifo((temp / "fifo.ini").c_str(), 0600), 0);
+    mkdir((temp / "folder.ini").c_str(), 0700);
+    WriteText(temp / "huge.ini", "[VelmoraSaver]\nversion=1.01\n" + std::string(2 << 20, '#'));
+    std::filesystem::create_symlink(temp / "loop.ini", temp / "loop.ini");
+    std::vector<std::pair<std::string, std::string>> cases = {
+        {"fifo.ini", "it is not a regular file"},
+        {"folder.ini", "it is a folder, not a file"},
+        {"huge.ini", "it is larger than 1 MB"},
+        {"loop.ini", "it is a loop of symbolic links"},
+    };
+    // Without read permission (meaningless for root, who reads anything).
+    if (geteuid() != 0) {
+        WriteText(temp / "secret.ini", "[VelmoraSaver]\nversion=1.01\nNumDogs=1\n");
+        chmod((temp / "secret.ini").c_str(), 0);
+        cases.emplace_back("secret.ini", "permission denied");
+    }
+    for (const auto& [name, reason] : cases) {
+        SCOPED_TRACE(name);
+        const std::string path = temp / name;
+        struct stat before {};
+        lstat(path.c_str(), &before);
+        HangGuard guard(10);
+        RecordingAlert alerts;
+        KeyFileStore store(path);
+        EXPECT_EQ(store.State(), KeyFileStore::FileState::kUnreadable);
+        SETTINGS settings;
+        bool mainOnly = true;
+        LoadSettings(store, settings, mainOnly);
+        EXPECT_EQ(settings.NUM_DOGS, 3);
+        EXPECT_FALSE(SaveSettings(store, settings, mainOnly));
+        EXPECT_NE(store.Error().find(reason), std::string::npos) << store.Error();
+        ASSERT_EQ(alerts.lines.size(), 1u);
+        EXPECT_EQ(alerts.lines[0], "cannot read the settings file " + path + ": " + reason +
+                                       "; the default settings are used and the file is left "
+                                       "as it is");
+        struct stat after {};
+        lstat(path.c_str(), &after);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mtime, before.st_mtime);
+    }
+    EXPECT_EQ(FolderEntries(temp.Path()).size(), cases.size()) << "nothing else was written";
+}
+
+// Dotfiles managers link the settings file to their own copy: saving writes that copy, in
+// place of a plain file over the link, and keeps its permissions.
+TEST(KeyFileStore, SavingThroughASymbolicLinkWritesItsTarget) {
+    TempFolder temp;
+    mkdir((temp / "dotfiles").c_str(), 0700);
+    mkdir((temp / "config").c_str(), 0700);
+    const std::string target = temp / "dotfiles/velmora.ini";
+    WriteText(target, "[VelmoraSaver]\nversion=1.01\nNumDogs=1\n");
+    chmod(target.c_str(), 0600);
+    const std::string relative = temp / "config/relative.ini";
+    const std::string absolute = temp / "config/absolute.ini";
+    const std::string chained = temp / "config/chained.ini";
+    std::filesystem::create_symlink("../dotfiles/velmora.ini", relative);
+    std::filesystem::create_symlink(target, absolute);
+    std::filesystem::create_symlink(relative, chained);
+    int dogs = 0;
+    for (const std::string& link : {relative, absolute, chained}) {
+        SCOPED_TRACE(link);
+        KeyFileStore store(link);
+        EXPECT_EQ(store.ReadInteger("NumDogs"), dogs == 0 ? 1 : dogs);
+        store.WriteInteger("NumDogs", ++dogs);
+        ASSERT_TRUE(store.Synchronize()) << store.Error();
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        EXPECT_EQ(KeyFileStore(target).ReadInteger("NumDogs"), dogs);
+        struct stat info {};
+        stat(target.c_str(), &info);
+        EXPECT_EQ(info.st_mode & 0777, 0600u);
+    }
+    // A link whose file does not exist yet is a first run; saving creates the file it names.
+    const std::string dangling = temp / "config/dangling.ini";
+    std::filesystem::create_symlink(temp / "dotfiles/later/new.ini", dangling);
+    KeyFileStore fresh(dangling);
+    EXPECT_EQ(fresh.State(), KeyFileStore::FileState::kAbsent);
+    fresh.WriteInteger("NumDogs", 2);
+    ASSERT_TRUE(fresh.Synchronize()) << fresh.Error();
+    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+    EXPECT_EQ(KeyFileStore(temp / "dotfiles/later/new.ini").ReadInteger("NumDogs"), 2);
+    EXPECT_EQ(FolderEntries(temp / "dotfiles"), (std::vector<std::string>{"later", "velmora.ini"}));
+}
+
+// The settings dialog loads without writing: Cancel leaves no file, or the old one, as it was;
+// Save then writes the version with the values, so that they are kept on the next loading.
+TEST(KeyFileStore, LoadingForTheDialogWritesNothingUntilSave) {
+    TempFolder temp;
+    const std::string fresh = temp / "fresh/VelmoraSaver.ini";
+    const std::string old = temp / "old.ini";
+    WriteText(old, "[VelmoraSaver]\nversion=1.0\nNumDogs=1\n");
+    for (const std::string& path : {fresh, old}) {
+        SCOPED_TRACE(path);
+        const std::string before = ReadText(path);
+        KeyFileStore store(path);
+        SETTINGS settings;
+        bool mainOnly = true;
+        LoadSettings(store, settings, mainOnly, StoreDefaults::kWithNextSave);
+        EXPECT_EQ(settings.NUM_DOGS, 3);
+        EXPECT_EQ(ReadText(path), before);  // what Cancel leaves
+        EXPECT_EQ(std::filesystem::exists(path), !before.empty());
+        settings.NUM_DOGS = 2;
+        ASSERT_TRUE(SaveSettings(store, settings, mainOnly));
+        KeyFileStore saved(path);
+        SETTINGS reread;
+        LoadSettings(saved, reread, mainOnly);
+        EXPECT_EQ(reread.NUM_DOGS, 2);
+    }
 }
 
 TEST(KeyFileStore, SavingReplacesTheFileAtomicallyAndLeavesNoTemporaries) {

@@ -72,6 +72,13 @@ TEST(LoadSettings, AFirstRunOrAnotherVersionStoresAndUsesEveryDefault) {
                   "version MainMonitorOnly DogSize NumDogs NumFootprints BGType "
                   "BGRes BGPath TileBG <sync> ");
     }
+    // For the settings dialog the same defaults wait for its Save: nothing is flushed.
+    RecordingStore dialog;
+    Loaded loaded;
+    LoadSettings(dialog, loaded.settings, loaded.mainMonitorOnly, StoreDefaults::kWithNextSave);
+    EXPECT_EQ(Describe(loaded), kDefaults);
+    EXPECT_EQ(Writes(dialog),
+              "version MainMonitorOnly DogSize NumDogs NumFootprints BGType BGRes BGPath TileBG ");
 }
 
 TEST(LoadSettings, TheSameVersionKeepsStoredValuesAndWritesNothing) {

@@ -144,20 +144,6 @@ TEST(SettingsSheet, AFolderPathTooLongToKeepWholeIsRefused) {
     EXPECT_EQ(view.sheet.oBGPath, longest);
 }
 
-TEST(SettingsSheet, TheWebButtonHandsTheProjectAddressToTheOpener) {
-    RecordingStore store;
-    View view(store);
-    std::vector<std::string> opened;
-    const auto opener = [&](const std::string& uri) {
-        opened.push_back(uri);
-        return true;
-    };
-    EXPECT_TRUE(view.sheet.configureSheet_openwebsite(opener));
-    EXPECT_EQ(opened, std::vector<std::string>{"https://velmora.example/"});
-    EXPECT_FALSE(view.sheet.configureSheet_openwebsite([](const std::string&) { return false; }));
-    EXPECT_FALSE(view.sheet.configureSheet_openwebsite(nullptr));
-}
-
 TEST(SettingsSheet, PreviewArgumentsShowTheControlsWithoutSaving) {
     RecordingStore store;
     View view(store);

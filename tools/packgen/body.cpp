@@ -174,9 +174,13 @@ Pose Solve(const Body& b) {
     Pose pose = BindPose(J::Count);
     pose.rootOffset = b.shift;
     pose.rotation[J::Root] = b.root;
-    pose.rotation[J::Spine1] = b.spine[0];
-    pose.rotation[J::Spine2] = b.spine[1];
-    pose.rotation[J::Chest] = b.spine[2];
+    // The three bends of a body are shared out over the five joints of the back, so that no
+    // joint turns far and the back curves evenly.
+    pose.rotation[J::Spine1] = b.spine[0] * 0.6;
+    pose.rotation[J::Spine2] = b.spine[0] * 0.4 + b.spine[1] * 0.2;
+    pose.rotation[J::Spine3] = b.spine[1] * 0.6;
+    pose.rotation[J::Spine4] = b.spine[1] * 0.2 + b.spine[2] * 0.4;
+    pose.rotation[J::Chest] = b.spine[2] * 0.6;
     pose.rotation[J::Neck1] = b.neck[0];
     pose.rotation[J::Neck2] = b.neck[1];
     pose.rotation[J::Head] = b.head;

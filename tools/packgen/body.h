@@ -21,7 +21,7 @@ struct LegGoal {
 struct Body {
     V3 shift;     // root offset from its bind position
     V3 root;      // root rotation (pitch x, yaw y, roll z), radians
-    V3 spine[3];  // spine1, spine2, chest
+    V3 spine[3];  // bends of the back: behind, in the middle, at the chest
     V3 neck[2];
     V3 head;
     double jaw = 0.0;  // mouth opening

@@ -32,18 +32,46 @@ V3 Egg::Point(double u, double v) const {
            (Side() * (std::cos(theta) * rx) + Across() * (std::sin(theta) * ry)) * ring;
 }
 
-V3 Egg::Normal(double u, double v) const {
+V3 Surface::OutwardNormal(double u, double v, V3 inner) const {
     const double e = 1e-4;
-    const double v0 = Clamp(v, e, 1.0 - e);
-    const V3 du = Point(u + e, v0) - Point(u - e, v0);
-    const V3 dv = Point(u, v0 + e) - Point(u, v0 - e);
+    const V3 du = Point(u + e, v) - Point(u - e, v);
+    const V3 dv = Point(u, v + e) - Point(u, v - e);
     V3 n = Cross(dv, du);
-    const V3 outward = Point(u, v0) - (a + (b - a) * v0);
+    const V3 outward = Point(u, v) - inner;
     if (Dot(n, outward) < 0) n = n * -1.0;
     if (Length(n) < 1e-12) n = outward;
+    return Normalized(n);
+}
+
+V3 Egg::Normal(double u, double v) const {
     if (v <= 0.0) return Axis() * -1.0;
     if (v >= 1.0) return Axis();
-    return Normalized(n);
+    const double v0 = Clamp(v, 1e-4, 1.0 - 1e-4);
+    return OutwardNormal(u, v0, a + (b - a) * v0);
+}
+
+void AddFacingOut(Mesh& mesh, MeshTriangle t) {
+    // Wind every triangle counter-clockwise seen from outside, whatever the surface's frame.
+    const V3 p0 = mesh.vertices[t.v[0]].position, p1 = mesh.vertices[t.v[1]].position,
+             p2 = mesh.vertices[t.v[2]].position;
+    const V3 facing = Cross(p1 - p0, p2 - p0);
+    if (Dot(facing, t.normal[0] + t.normal[1] + t.normal[2]) < 0) {
+        std::swap(t.v[1], t.v[2]);
+        std::swap(t.normal[1], t.normal[2]);
+        std::swap(t.s[1], t.s[2]);
+        std::swap(t.t[1], t.t[2]);
+    }
+    mesh.triangles.push_back(t);
+}
+
+double Egg::Round() const {
+    const double ring = std::max(taperA, taperB);
+    return 2.0 * kPi * 0.5 * (rx + ry) * std::max(0.6, (taperA + taperB) * 0.5) *
+           std::max(1.0, ring * 0.8);
+}
+
+double Egg::Along() const {
+    return Length(b - a);
 }
 
 void AddEgg(Mesh& mesh, const Egg& egg) {
@@ -67,17 +95,7 @@ void AddEgg(Mesh& mesh, const Egg& egg) {
         corner(t, 0, i0, j0);
         corner(t, 1, i1, j1);
         corner(t, 2, i2, j2);
-        // Wind every triangle counter-clockwise seen from outside, whatever the egg's frame.
-        const V3 p0 = mesh.vertices[t.v[0]].position, p1 = mesh.vertices[t.v[1]].position,
-                 p2 = mesh.vertices[t.v[2]].position;
-        const V3 facing = Cross(p1 - p0, p2 - p0);
-        if (Dot(facing, t.normal[0] + t.normal[1] + t.normal[2]) < 0) {
-            std::swap(t.v[1], t.v[2]);
-            std::swap(t.normal[1], t.normal[2]);
-            std::swap(t.s[1], t.s[2]);
-            std::swap(t.t[1], t.t[2]);
-        }
-        mesh.triangles.push_back(t);
+        AddFacingOut(mesh, t);
     };
     for (int j = 0; j < egg.stacks; ++j) {
         for (int i = 0; i < egg.slices; ++i) {
@@ -94,20 +112,17 @@ struct Extent {
     double w, h;  // chart size in model units before scaling to texels
 };
 
-Extent EggExtent(const Egg& e) {
-    const double ring = std::max(e.taperA, e.taperB);
-    return {2.0 * kPi * 0.5 * (e.rx + e.ry) * std::max(0.6, (e.taperA + e.taperB) * 0.5) *
-                std::max(1.0, ring * 0.8),
-            Length(e.b - e.a) * 1.3 + 0.2};
+Extent ExtentOf(const Surface& s) {
+    return {s.Round(), s.Along() * 1.3 + 0.2};
 }
 
 // Shelf packing of the rectangles at `scale` texels per unit; false when they do not fit.
-bool Pack(const std::vector<Egg>& eggs, const std::vector<int>& order, double scale, int size,
-          int padding, std::vector<Chart>* out) {
+bool Pack(const std::vector<Surface*>& surfaces, const std::vector<int>& order, double scale,
+          int size, int padding, std::vector<Chart>* out) {
     int x = 0, y = 0, shelf = 0;
-    out->assign(eggs.size(), Chart{});
+    out->assign(surfaces.size(), Chart{});
     for (int i : order) {
-        const Extent e = EggExtent(eggs[i]);
+        const Extent e = ExtentOf(*surfaces[i]);
         const int w = std::max(4, int(e.w * scale)) + 2 * padding;
         const int h = std::max(4, int(e.h * scale)) + 2 * padding;
         if (w > size) return false;
@@ -127,23 +142,24 @@ bool Pack(const std::vector<Egg>& eggs, const std::vector<int>& order, double sc
 
 }  // namespace
 
-void PackCharts(std::vector<Egg>& eggs, int size, int padding) {
-    std::vector<int> order(eggs.size());
+void PackCharts(const std::vector<Surface*>& surfaces, int size, int padding) {
+    std::vector<int> order(surfaces.size());
     std::iota(order.begin(), order.end(), 0);
     // Tallest first; ties keep their order so the layout never depends on the sort's mood.
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int l, int r) { return EggExtent(eggs[l]).h > EggExtent(eggs[r]).h; });
+    std::stable_sort(order.begin(), order.end(), [&](int l, int r) {
+        return ExtentOf(*surfaces[l]).h > ExtentOf(*surfaces[r]).h;
+    });
     double lo = 1.0, hi = 400.0;
     std::vector<Chart> charts;
     for (int step = 0; step < 40; ++step) {
         const double mid = 0.5 * (lo + hi);
-        if (Pack(eggs, order, mid, size, padding, &charts))
+        if (Pack(surfaces, order, mid, size, padding, &charts))
             lo = mid;
         else
             hi = mid;
     }
-    Pack(eggs, order, lo, size, padding, &charts);
-    for (size_t i = 0; i < eggs.size(); ++i) eggs[i].chart = charts[i];
+    Pack(surfaces, order, lo, size, padding, &charts);
+    for (size_t i = 0; i < surfaces.size(); ++i) surfaces[i]->chart = charts[i];
 }
 
 }  // namespace packgen

@@ -38,10 +38,10 @@ Body Sit() {
     b.neck[0] = {0.05, 0, 0};
     b.neck[1] = {0.1, 0, 0};
     b.head = {-0.75, 0, 0};
-    SetPaw(b, FL, 0.3, -1.6);
-    SetPaw(b, FR, 0.3, -1.6);
+    SetPaw(b, FL, 0.3, -0.9);
+    SetPaw(b, FR, 0.3, -0.9);
     for (int leg : {HL, HR}) {
-        SetPaw(b, leg, 0.3, 1.6);
+        SetPaw(b, leg, 0.3, 0.85);
         b.legs[leg].lowerPitch = 1.25;
     }
     // The tail lies on the ground, curled round the side.
@@ -61,12 +61,12 @@ Body Lie() {
     b.neck[1] = {0.05, 0, 0};
     b.head = {-0.15, 0, 0};
     for (int leg : {FL, FR}) {
-        SetPaw(b, leg, 0.3, -4.2);
+        SetPaw(b, leg, 0.3, -3.5);
         b.legs[leg].lowerPitch = 0.9;
         b.legs[leg].anchorPitch = 0.35;
     }
     for (int leg : {HL, HR}) {
-        SetPaw(b, leg, 0.3, 1.7);
+        SetPaw(b, leg, 0.3, 0.95);
         b.legs[leg].lowerPitch = 1.3;
     }
     b.tailLift = -0.1;
@@ -80,16 +80,23 @@ Body Curl() {
     Body b = Lie();
     b.shift = {0, -3.0, 0.2};
     b.root = {0.05, 0.0, 0.05};
-    b.spine[0] = {0, 0.22, 0};
-    b.spine[1] = {0, 0.25, 0};
-    b.spine[2] = {0, 0.25, 0};
-    b.neck[0] = {0.35, 0.35, 0};
-    b.neck[1] = {0.25, 0.3, 0};
-    b.head = {-0.35, 0.25, 0.35};
+    // The back curves round to the left, gently at each of its joints.
+    b.spine[0] = {0, 0.35, 0};
+    b.spine[1] = {0, 0.4, 0};
+    b.spine[2] = {0, 0.4, 0};
+    // The head lowered round to lie beside the front paws.
+    b.neck[0] = {-0.3, 0.4, 0};
+    b.neck[1] = {-0.1, 0.35, 0};
+    b.head = {0.15, 0.3, 0.35};
     b.ear[0] = {0.3, 0, 0};
     b.ear[1] = {0.3, 0, 0};
+    // The front paws tucked under the chest, where the curve of the back has taken it.
+    const double turn = 0.8, pivotZ = 0.6;
     for (int leg : {FL, FR}) {
-        SetPaw(b, leg, 0.3, -3.6);
+        const V3 rest = RestPaw(leg);
+        const double z = -2.9 - pivotZ;
+        b.legs[leg].paw = {rest.x * std::cos(turn) + z * std::sin(turn), 0.3,
+                           pivotZ - rest.x * std::sin(turn) + z * std::cos(turn)};
         b.legs[leg].lowerPitch = 1.2;
     }
     b.tailLift = -0.2;
@@ -103,7 +110,7 @@ Body LieOnSide() {
     Body b = Stand();
     // Rolled onto the left side: the body's height above the ground becomes its half width.
     b.root = {0, 0, 1.45};
-    b.shift = {0, -3.1, 0};
+    b.shift = {0, -2.8, 0};
     b.neck[0] = {0.1, 0, 0.0};
     b.head = {-0.1, 0, -0.25};
     const double lengthen[4] = {-0.9, -0.9, 0.8, 0.8};
@@ -130,11 +137,11 @@ Body Crouch() {
     b.neck[1] = {0.1, 0, 0};
     b.head = {-0.3, 0, 0};
     for (int leg : {FL, FR}) {
-        SetPaw(b, leg, 0.3, -3.0);
+        SetPaw(b, leg, 0.3, -2.3);
         b.legs[leg].lowerPitch = 0.45;
     }
     for (int leg : {HL, HR}) {
-        SetPaw(b, leg, 0.3, 3.0);
+        SetPaw(b, leg, 0.3, 2.25);
         b.legs[leg].lowerPitch = 0.35;
     }
     b.tailLift = -0.05;
@@ -156,12 +163,12 @@ Body Rear() {
     b.neck[1] = {-0.3, 0, 0};
     b.head = {-0.3, 0, 0};
     for (int leg : {HL, HR}) {
-        SetPaw(b, leg, 0.3, 3.0);
+        SetPaw(b, leg, 0.3, 2.25);
         b.legs[leg].lowerPitch = 0.5;
         b.legs[leg].pawPitch = 0.0;
     }
     // The front paws held up in front of the chest, ready to bat.
-    const V3 chest = FromRootFrame(b, {0, 4.4, -2.2});
+    const V3 chest = FromRootFrame(b, {0, 4.3, -1.5});
     b.legs[FL].paw = {RestPaw(FL).x, chest.y - 0.6, chest.z - 1.6};
     b.legs[FR].paw = {RestPaw(FR).x, chest.y - 0.4, chest.z - 1.8};
     b.legs[FL].lowerPitch = b.legs[FR].lowerPitch = -0.9;
@@ -184,7 +191,7 @@ Body Bow() {
     b.neck[1] = {0.15, 0, 0};
     b.head = {0.0, 0, 0};
     for (int leg : {FL, FR}) {
-        SetPaw(b, leg, 0.3, -5.2);
+        SetPaw(b, leg, 0.3, -4.5);
         b.legs[leg].lowerPitch = 1.1;
         b.legs[leg].anchorPitch = 0.4;
     }

@@ -19,18 +19,18 @@ struct Joint {
 // Joint indices. The four paws sit at the indices the footprint tracking reads (34, 46, 57, 67).
 namespace J {
 enum : int {
-    Root = 0,
+    Root = 0,  // the pelvis; the spine runs forward from it in short, gently turning segments
     Spine1,
     Spine2,
+    Spine3,
+    Spine4,
     Chest,
     Neck1,
     Neck2,
     Head,
     Jaw,
     EarL,
-    EarTipL,
     EarR,
-    EarTipR,
     Tongue,
     Tail0 = 13,  // Tail0 .. Tail0 + kTailJoints - 1
     Belly = 29,
@@ -78,6 +78,8 @@ enum : int {
 };
 }  // namespace J
 constexpr int kTailJoints = 16;
+// The joints of the back from the pelvis to the chest, in order.
+constexpr int kSpineJoints[] = {J::Root, J::Spine1, J::Spine2, J::Spine3, J::Spine4, J::Chest};
 
 // One leg: the joint that anchors it to the body (shoulder blade or hip), the three joints the
 // leg bends at, the paw and the toes. Legs 0..3 are front left, front right, hind left, hind right.

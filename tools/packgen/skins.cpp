@@ -9,20 +9,27 @@ namespace packgen {
 
 namespace {
 
+// The tabby patterns: mackerel (narrow stripes down the sides from a line along the spine)
+// and classic (a bull's-eye on each flank and three lines along the back).
+enum class Pattern { None, Mackerel, Classic };
+
 struct Palette {
     Rgb base, stripe, light, eye;
-    double stripes;  // strength of the tabby pattern, 0 for none
+    Pattern pattern;
     bool tuxedo;
 };
 
 Palette PaletteOf(Coat coat) {
     switch (coat) {
         case Coat::GingerTabby:
-            return {Hex(0xD4843A), Hex(0x8E4516), Hex(0xF3DCB4), Hex(0xB8A22A), 1.0, false};
+            return {Hex(0xD98B42), Hex(0x9A4C18),    Hex(0xF5DDB8),
+                    Hex(0xC2A12A), Pattern::Classic, false};
         case Coat::SilverTabby:
-            return {Hex(0xB4B6B9), Hex(0x2A2B2F), Hex(0xEDEDEA), Hex(0x5FAE4E), 1.0, false};
+            return {Hex(0xC4C6C8), Hex(0x26272B),     Hex(0xF2F2EE),
+                    Hex(0x6DB152), Pattern::Mackerel, false};
         case Coat::Tuxedo:
-            return {Hex(0x1D1D21), Hex(0x111114), Hex(0xF1F1EC), Hex(0xD9B233), 0.0, true};
+            return {Hex(0x1B1B1F), Hex(0x111114), Hex(0xF4F4EF),
+                    Hex(0xD9B233), Pattern::None, true};
     }
     return {};
 }
@@ -46,90 +53,115 @@ Rgb PaintEye(const Egg& e, V3 p, double v, const Palette& pal) {
     return c;
 }
 
-Rgb Fur(const Egg& e, V3 p, V3 n, const Palette& pal) {
-    const double grain = 0.88 + 0.24 * Fbm(p.x * 3.1, p.y * 3.1, p.z * 3.1, 7, 3);
-    Rgb light = pal.light;
-    // How much of the light underside shows: belly, throat, muzzle, chin, the paws.
-    double under = 0.0;
-    switch (e.part) {
-        case Part::Belly:
-            under = 1.0;
-            break;
+// How much of the light underside shows on a tabby: belly, throat, muzzle, chin, paws.
+double TabbyLight(Part part, V3 n) {
+    switch (part) {
         case Part::Muzzle:
         case Part::Jaw:
-            under = pal.tuxedo ? 1.0 : 0.75;
-            break;
+            return 0.75;
         case Part::Cheek:
-            under = pal.tuxedo ? 0.0 : 0.25 * Smooth(-n.y * 2.0 + 0.5);
-            break;
+            return 0.3 * Smooth(-n.y * 2.0 + 0.5);
         case Part::Paw:
-            under = pal.tuxedo ? 1.0 : 0.55;
-            break;
+            return 0.55;
         case Part::Leg:
-            under = pal.tuxedo ? Smooth((1.4 - p.y) * 2.0) : 0.0;
-            break;
+            return 0.25 * Smooth((-n.z - 0.2) * 2.0);
         default:
-            under = Smooth((-n.y - 0.45) * 3.0) * (pal.tuxedo ? 0.0 : 0.7);
+            return 0.8 * Smooth((-n.y - 0.15) * 2.5);
     }
-    if (pal.tuxedo && (e.part == Part::Body || e.part == Part::Neck) && p.z < -1.5)
-        under = std::max(under, Smooth((-n.y - 0.1) * 3.0) * Smooth((-n.z - 0.2) * 2.5 + 0.6));
-    if (pal.tuxedo && e.part == Part::Head && p.z < -5.2 && p.y < 6.1 && std::fabs(p.x) < 0.5)
-        under = std::max(under, 0.85);
+}
 
-    double stripe = 0.0;
-    if (pal.stripes > 0) {
-        const double wobble = 0.9 * (Fbm(p.x * 0.7, p.y * 0.7, p.z * 0.7, 11, 2) - 0.5);
-        switch (e.part) {
-            case Part::Body:
-            case Part::Neck:
-                stripe = Band(p.z * 0.62 + 0.25 * std::sin(p.y * 1.7) + wobble, 0.38) *
-                         Smooth((n.y + 0.35) * 2.5);
-                // A dark line along the spine.
-                stripe = std::max(stripe, Smooth((n.y - 0.93) * 20.0));
-                break;
-            case Part::Leg:
-            case Part::Paw:
-                stripe = Band(p.y * 0.85 + wobble * 0.5, 0.35) * 0.85;
-                break;
-            case Part::Tail:
-                stripe = Band(p.z * 0.55 + wobble * 0.3, 0.4);
-                break;
-            case Part::Head:
-                // The tabby's "M": fine dark lines over the forehead and stripes down the cheeks.
-                if (n.y > 0.2 && p.z > -5.6)
-                    stripe = Band(p.x * 2.6 + 0.5, 0.3) * Smooth((n.y - 0.2) * 4.0);
-                else
-                    stripe = Band(p.z * 1.4 + p.y * 0.8, 0.25) * Smooth((std::fabs(n.x) - 0.5) * 4);
-                break;
-            case Part::Cheek:
-                stripe = Band(p.y * 2.2 - p.z * 0.6, 0.25) * 0.7;
-                break;
-            case Part::Ear:
-                stripe = 0.0;
-                break;
-            default:
-                break;
+// The tuxedo's white: muzzle and chin, a blaze up the nose that shows from above, the bib and
+// the belly, and white socks.
+double TuxedoWhite(Part part, V3 p, V3 n) {
+    switch (part) {
+        case Part::Muzzle:
+        case Part::Jaw:
+        case Part::Paw:
+            return 1.0;
+        case Part::Leg:
+            return Smooth(((p.z < 0 ? 1.3 : 1.7) - p.y) * 3.0);
+        case Part::Head: {
+            // An inverted V from the forehead widening down to the muzzle.
+            const double reach = 0.1 + 0.3 * Smooth((-4.1 - p.z) * 2.5);
+            return p.z < -3.9 ? Smooth((reach - std::fabs(p.x)) * 12.0) : 0.0;
         }
-        stripe *= pal.stripes;
+        case Part::Body: {
+            const double bib = Smooth((-n.y + 0.1) * 3.0) * Smooth((-1.0 - p.z) * 2.0);
+            const double belly = Smooth((-n.y - 0.6) * 4.0);
+            return std::max(bib, belly);
+        }
+        default:
+            return 0.0;
     }
-    if (e.part == Part::Tail && pal.stripes > 0 && p.z > 12.5) stripe = 1.0;  // dark tail tip
-    Rgb c = MixRgb(pal.base, pal.stripe, stripe * 0.85);
-    c = MixRgb(c, light, under);
+}
+
+// A tabby's dark marks at a point of the body; `along` is the position along a tube (0..1).
+double TabbyMarks(Part part, V3 p, V3 n, double along, Pattern pattern) {
+    const double wobble = 0.5 * (Fbm(p.x * 0.9, p.y * 0.9, p.z * 0.9, 11, 2) - 0.5);
+    const double sides = Smooth((n.y + 0.35) * 2.5);  // the marks fade out under the body
+    switch (part) {
+        case Part::Body: {
+            const double spine = Smooth((0.16 - std::fabs(p.x)) * 14.0) * Smooth((n.y - 0.5) * 4.0);
+            if (pattern == Pattern::Mackerel) {
+                // Narrow stripes that run down the sides and sweep back towards the belly.
+                const double s = p.z * 1.35 + 0.35 * (4.9 - p.y) + wobble;
+                return std::max(spine, Band(s, 0.34) * sides);
+            }
+            // Classic: a bull's-eye round a point on each flank, three lines along the back.
+            const double ring = std::hypot(p.z - 1.0, (p.y - 4.0) * 1.2);
+            const double flank =
+                Band(ring * 1.1 + wobble * 0.6, 0.38) * Smooth((std::fabs(n.x) - 0.25) * 3.0);
+            const double lines = Band(p.x * 2.6 + wobble * 0.3, 0.42) * Smooth((n.y - 0.55) * 4.0);
+            const double neck = Band(p.z * 1.3 + wobble, 0.35) * Smooth((-1.6 - p.z) * 3.0);
+            return std::max({flank * sides, lines, neck * sides, spine});
+        }
+        case Part::Leg:
+        case Part::Paw:
+            return Band(p.y * 1.5 + wobble * 0.4, 0.36) * 0.9;
+        case Part::Tail:
+            // Rings along the tail and a dark tip.
+            return std::max(Band(along * 9.0 + 0.3 + wobble * 0.2, 0.42),
+                            Smooth((along - 0.9) * 20));
+        case Part::Head:
+            if (n.y > 0.2 && p.z > -4.6) {
+                // Lines over the crown that zig-zag into an "M" above the eyes.
+                const double zig = p.z < -3.9 ? 0.3 * std::fabs(std::sin((p.z + 3.9) * 6.0)) : 0.0;
+                return Band((std::fabs(p.x) + zig) * 3.3 + 0.5, 0.3) * Smooth((n.y - 0.2) * 4.0);
+            }
+            // A dark line back from the outer corner of each eye.
+            return Band((p.y - 5.5 + 0.35 * (p.z + 4.3)) * 3.0, 0.28) *
+                   Smooth((std::fabs(n.x) - 0.45) * 4.0);
+        case Part::Cheek:
+            return Band(p.y * 3.0 - p.z * 0.8, 0.25) * 0.7;
+        case Part::Ear:
+            return 0.45;  // the backs of the ears are darker
+        default:
+            return 0.0;
+    }
+}
+
+Rgb Fur(const Surface& e, V3 p, V3 n, double along, const Palette& pal) {
+    const double grain = 0.88 + 0.24 * Fbm(p.x * 3.1, p.y * 3.1, p.z * 3.1, 7, 3);
+    if (pal.tuxedo) return Scale(MixRgb(pal.base, pal.light, TuxedoWhite(e.part, p, n)), grain);
+    const double marks =
+        pal.pattern == Pattern::None ? 0.0 : TabbyMarks(e.part, p, n, along, pal.pattern);
+    Rgb c = MixRgb(pal.base, pal.stripe, marks * 0.85);
+    c = MixRgb(c, pal.light, TabbyLight(e.part, n) * (1.0 - 0.6 * marks));
     return Scale(c, grain);
 }
 
-Rgb Paint(const Egg& e, double u, double v, const Palette& pal) {
+Rgb Paint(const Surface& e, double u, double v, const Palette& pal) {
     const V3 p = e.Point(u, v), n = e.Normal(u, v);
     switch (e.part) {
         case Part::Eye:
-            return PaintEye(e, p, v, pal);
+            return PaintEye(dynamic_cast<const Egg&>(e), p, v, pal);
         case Part::Nose:
             return MixRgb(Hex(0xE08F98), Hex(0x9C5560), Smooth(-n.y * 2.0));
         case Part::Tongue:
             return Hex(0xD96A7A);
         case Part::Ear: {
             const double inner = Smooth((-n.z - 0.25) * 3.0) * (1.0 - Smooth((v - 0.8) * 8.0));
-            Rgb outside = Fur(e, p, n, pal);
+            Rgb outside = Fur(e, p, n, v, pal);
             return MixRgb(outside, Hex(0xE3A3A8), inner * 0.9);
         }
         case Part::Paw:
@@ -138,7 +170,7 @@ Rgb Paint(const Egg& e, double u, double v, const Palette& pal) {
         default:
             break;
     }
-    return Fur(e, p, n, pal);
+    return Fur(e, p, n, v, pal);
 }
 
 }  // namespace
@@ -149,7 +181,8 @@ Image PaintCoat(const CatModel& cat, Coat coat) {
     const int size = kSkinSize;
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) image.Set(x, y, pal.base);
-    for (const Egg& e : cat.parts) {
+    for (const Surface* part : cat.Surfaces()) {
+        const Surface& e = *part;
         const Chart& c = e.chart;
         // The margin round each chart repeats its edge, so filtering never reaches a neighbour.
         const int x0 = int(std::floor(c.s0 * size)) - 3, x1 = int(std::ceil(c.s1 * size)) + 3;

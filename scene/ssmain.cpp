@@ -168,6 +168,8 @@ void SSMAIN::RetrySetups() {
         }
         // The footprint picture reaches the cats by its name, which may have just come.
         dogControl->footprintTexture = TextureName(kFootprintTexture);
+        // A picture that came changes what is drawn with it, still prints included.
+        damage.Reset();
     }
     if (!catsReady && dogControl->boundsValid && catRetry_.Due(frameTime)) {
         dogControl->footprintTexture = TextureName(kFootprintTexture);

@@ -5,20 +5,23 @@
 
 #include <GL/gl.h>
 #include <GL/glext.h>
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
 
+#include "scene/ground.h"
 #include "scene/ssmain.h"
 #include "scene_fixture.h"
 
 namespace {
 
 // 36 s of scene: the overview with the banner coming in (from 5 s, brought forward), tiling
-// turned on and a new ground picture, then a shot following a cat (from 20 s), then a dimming
-// (from 24 s, brought forward) that soon covers the scene.
+// turned on and a new ground picture, then a shot following a cat (from 20 s), low enough for a
+// while that far tiles lie wholly in the fog, then a dimming (from 24 s, brought forward) that
+// soon covers the scene.
 constexpr double kStep = 0.1;
 constexpr int kFrames = 360;
 
@@ -98,7 +101,7 @@ Frames DrawRun(const std::string& packs, int chain, int width, int height) {
     settings.TILEBG = false;
     SSMAIN scene;
     InitialiseViewGL(width, height);
-    std::srand(5);  // the shot at 20 s follows a cat
+    std::srand(10);  // the shot at 20 s follows a cat
     EXPECT_TRUE(scene.Setup(false, width, height, &settings, packs.c_str()));
     const uint32_t first = PatternTexture(0);
     const uint32_t second = PatternTexture(0xFF);
@@ -163,6 +166,63 @@ TEST_F(DamageTest, RepairedFramesEqualWholeFramesOverOneAndThreeBackBuffers) {
         EXPECT_LT(repaired.repairedPixels, int64_t(repaired.partialFrames) * kW * kH / 4)
             << "chain " << chain;
     }
+}
+
+// The colour of every pixel (the window has no alpha).
+std::vector<uint8_t> ReadColour(int width, int height) {
+    std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+}
+
+TEST_F(DamageTest, TilesLeftOutInTheFogLookLikeTheClearedBackground) {
+    const VECTOR3D bounds{22.0f, 0.0f, 16.5f};
+    GroundFog fog;
+    fog.on = fog.hiddenIsClear = true;
+    fog.end = 5.5f * bounds.z;
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    glFogf(GL_FOG_START, 4.0f * bounds.z);
+    glFogf(GL_FOG_END, fog.end);
+    const GLfloat black[] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glFogfv(GL_FOG_COLOR, black);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    const uint32_t texture = PatternTexture(0);
+    glMatrixMode(GL_PROJECTION);
+    gluPerspective(45.0, double(kWidth) / kHeight, 0.5, 3000.0);
+    glMatrixMode(GL_MODELVIEW);
+    size_t leftOut = 0;
+    // Eyes and where they look: low over the ground, across it and along it with the near edge of
+    // a tile ahead a little before the fog's end (90.75), and high above it.
+    const double views[][6] = {{0.0, 6.0, 80.0, 0.0, 0.0, 0.0},
+                               {-105.0, 30.0, 0.0, 0.0, 0.0, 0.0},
+                               {0.0, 25.0, -70.0, 0.0, 0.0, 30.0},
+                               {0.0, 60.0, 10.0, 0.0, 0.0, 0.0}};
+    for (const auto& v : views) {
+        glLoadIdentity();
+        gluLookAt(v[0], v[1], v[2], v[3], v[4], v[5], 0.0, 1.0, 0.0);
+        float modelview[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+        const GroundPlan plan = PlanGround(bounds, true, modelview, fog);
+        leftOut += 25 - plan.drawn.size();
+        EXPECT_EQ(plan.allDrawn, plan.drawn.size() == 25);
+        std::vector<uint8_t> frames[2];
+        for (int planned = 0; planned < 2; ++planned) {
+            glClear(GL_COLOR_BUFFER_BIT);
+            glEnable(GL_FOG);
+            DrawGroundQuads(bounds, planned ? plan.drawn : GroundQuadCentres(bounds, true));
+            glDisable(GL_FOG);
+            frames[planned] = ReadColour(kWidth, kHeight);
+        }
+        // A ground that drew nothing would prove nothing.
+        EXPECT_NE(frames[0], std::vector<uint8_t>(frames[0].size(), 0));
+        EXPECT_EQ(frames[0], frames[1]) << "eye at " << v[0] << ", " << v[1] << ", " << v[2];
+    }
+    // Low views see tiles far beyond the fog's end: leaving them out must be tried.
+    EXPECT_GT(leftOut, 0u);
+    GLuint name = texture;
+    glDeleteTextures(1, &name);
 }
 
 bool Inside(const PixelRect& in, const PixelRect& out) {

@@ -157,6 +157,8 @@ TEST_F(DamageTest, RepairedFramesEqualWholeFramesOverOneAndThreeBackBuffers) {
         const Frames repaired = DrawRun(Packs(), chain, kW, kH);
         ASSERT_EQ(repaired.frames.size(), whole.frames.size());
         for (size_t i = 0; i < whole.frames.size(); ++i) {
+            // Most frames are equal to the bit: only the others are searched for the largest step.
+            if (repaired.frames[i] == whole.frames[i]) continue;
             ASSERT_LE(LargestDifference(repaired.frames[i], whole.frames[i]), 2)
                 << "chain " << chain << ", frame " << i;
         }

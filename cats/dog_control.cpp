@@ -246,12 +246,18 @@ void DOGCONTROL::Move(double dt, const char* resourcePath) {
 }
 
 void DOGCONTROL::Draw(double dt) {
+    FadeFootPrints(dt);
+    DrawObjects();
+}
+
+void DOGCONTROL::DrawObjects(const DrawSelection* only) const {
     for (int i = 0; dogs && i < numDogs; ++i) {
+        if (only && !only->cats[size_t(i)]) continue;
         // Unplaced cats, and cats placed this frame, are not drawn yet.
         if (dogs[i].action > 0) dogs[i].Draw();
     }
-    DrawFootPrints(dt);
-    if (toys) toys[0].Draw();
+    DrawFootPrintQuads(only);
+    if (toys && (!only || only->toy)) toys[0].Draw();
 }
 
 void DOGCONTROL::Cleanup() {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "assets/pack_problem.h"
 #include "math/matrix.h"
@@ -17,6 +18,7 @@ struct Texture;
 class ONEDOG;
 class ONETOY;
 class ANIMATIONTEMPLATE;
+class FrameDamage;
 
 // One print on the ground.
 struct FOOTPRINT {
@@ -33,6 +35,14 @@ struct DOGTEMPLATE {
     ~DOGTEMPLATE();
     DOGTEMPLATE(const DOGTEMPLATE&) = delete;
     DOGTEMPLATE& operator=(const DOGTEMPLATE&) = delete;
+};
+
+// The things a partial redraw draws: those whose screen box meets the part redrawn. A cat or
+// print is drawn when its entry is non-zero; the toy goes with its string.
+struct DrawSelection {
+    std::vector<char> cats;
+    std::vector<char> prints;
+    bool toy = true;
 };
 
 // What happened in the scene so far; the headless renderer prints it.
@@ -66,6 +76,10 @@ class DOGCONTROL {
     // Scene-pack slots that a pack with fewer lumps lacks count as texture name 0.
     int32_t numSceneTextures = 0;
 
+    // Told where prints are laid, overwritten and fade, when the scene tracks where its frames
+    // change; not owned, may be null.
+    FrameDamage* damage = nullptr;
+
     SCENESTATS stats;
     // Each pack's problem is reported once, however often its set-up is tried again.
     PackProblems problems;
@@ -88,11 +102,18 @@ class DOGCONTROL {
     // Moves cats and toy; creates the toy on the first call. Coats and a toy model that could not
     // be read are tried again here, after a growing pause.
     void Move(double dt, const char* resourcePath);
+    // Fades the prints by dt, then draws cats, prints and toy.
     void Draw(double dt);
+    // Draws cats, prints and toy as they are, all or only the selected: Draw without the fading,
+    // which a frame drawn in several parts does once before them.
+    void DrawObjects(const DrawSelection* only = nullptr) const;
     void Cleanup();
 
     void AddFootPrint(VECTOR3D p, const MATRIX& m);
+    // FadeFootPrints, then DrawFootPrintQuads.
     void DrawFootPrints(double dt);
+    void FadeFootPrints(double dt);
+    void DrawFootPrintQuads(const DrawSelection* only = nullptr) const;
 
     // The toy, or nullptr before the first Move.
     ONETOY* Toy() const { return toys; }

@@ -6,6 +6,7 @@
 #include "cats/dog_anims.h"
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
+#include "scene/damage.h"
 
 namespace {
 
@@ -54,6 +55,8 @@ void DOGCONTROL::AddFootPrint(VECTOR3D p, const MATRIX& m) {
 
     footprints[f].life -= kFadeNudge;
     FOOTPRINT& print = footprints[w];
+    // The print this one replaces may still show.
+    if (damage && print.life > 0.0f) damage->AddChangePoints(print.corners, 4);
     print.life = 1.0f;
     static const VECTOR3D kCorners[4] = {
         {-1.0f, 0.0f, 1.0f}, {1.0f, 0.0f, 1.0f}, {1.0f, 0.0f, -1.0f}, {-1.0f, 0.0f, -1.0f}};
@@ -62,10 +65,26 @@ void DOGCONTROL::AddFootPrint(VECTOR3D p, const MATRIX& m) {
         const VECTOR3D c = MatrixRotatePoint(m, kCorners[i]);
         print.corners[i] = VECTOR3D{c.x * half + p.x, 0.0f, c.z * half + p.z};
     }
+    if (damage) damage->AddChangePoints(print.corners, 4);
     ++stats.footprintsLaid;
 }
 
 void DOGCONTROL::DrawFootPrints(double dt) {
+    FadeFootPrints(dt);
+    DrawFootPrintQuads();
+}
+
+void DOGCONTROL::FadeFootPrints(double dt) {
+    for (int i = 0; footprints && i < numFootprints; ++i) {
+        FOOTPRINT& print = footprints[i];
+        // Prints at full strength keep it until the nudge starts their fading.
+        if (print.life <= 0.0f || print.life >= 1.0f) continue;
+        print.life = static_cast<float>(print.life - dt);
+        if (damage) damage->AddChangePoints(print.corners, 4);
+    }
+}
+
+void DOGCONTROL::DrawFootPrintQuads(const DrawSelection* only) const {
     if (!footprints) return;
     glBindTexture(GL_TEXTURE_2D, footprintTexture);
     glEnable(GL_BLEND);
@@ -74,10 +93,9 @@ void DOGCONTROL::DrawFootPrints(double dt) {
     glBegin(GL_QUADS);
     static const float kTexCoords[4][2] = {{0.0f, 1.0f}, {1.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 0.0f}};
     for (int i = 0; i < numFootprints; ++i) {
-        FOOTPRINT& print = footprints[i];
-        if (print.life <= 0.0f) continue;
-        // Prints at full strength keep it until the nudge starts their fading.
-        if (print.life < 1.0f) print.life = static_cast<float>(print.life - dt);
+        const FOOTPRINT& print = footprints[i];
+        // A print that faded out this frame would be drawn with no opacity: it is left out.
+        if (print.life <= 0.0f || (only && !only->prints[size_t(i)])) continue;
         glColor4f(0.0f, 0.0f, 0.0f, print.life * kAlphaScale);
         for (int c = 0; c < 4; ++c) {
             glTexCoord2fv(kTexCoords[c]);

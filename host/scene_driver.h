@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
+
+#include "scene/damage.h"
 
 struct SETTINGS;
 
@@ -16,6 +19,13 @@ class SceneDriver {
     virtual void SetSize(int width, int height) = 0;
     virtual void Update(double dt) = 0;
     virtual void Draw() = 0;
+    // The back buffer holds the frame presented `age` frames ago (1: the last), or 0 when its
+    // content is undefined. Called before each Draw; a scene that never hears it, or hears 0,
+    // draws whole frames.
+    virtual void SetBackBufferAge(int /*age*/) {}
+    // Where the last Draw changed the picture against the frame before: false when it may have
+    // changed anywhere, else the rectangles (none when nothing changed).
+    virtual bool ChangedRects(std::vector<PixelRect>* /*rects*/) const { return false; }
     // Frees every GL object of the scene, the ground texture included; safe to call twice.
     virtual void Cleanup() = 0;
     // Hands over the ground picture's GL name; the scene owns it from then on.

@@ -7,6 +7,7 @@
 #include <GL/glu.h>
 
 #include <cstdlib>
+#include <vector>
 
 VelmoraView::~VelmoraView() {
     Release();
@@ -95,11 +96,22 @@ void VelmoraView::AnimateOneFrame() {
     }
     if (dt > kShortestFrame) {
         animtime = now;
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        if (ssMain) ssMain->Update(dt);
+        // Over a back buffer that still holds an earlier frame the scene redraws only what
+        // changed since, and only that is presented.
+        const int age = ssMain ? environment_.surface->BackBufferAge() : 0;
+        if (age == 0) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        if (ssMain) {
+            ssMain->SetBackBufferAge(age);
+            ssMain->Update(dt);
+        }
         glReshape();
         if (ssMain) ssMain->Draw();
-        environment_.surface->Present();
+        std::vector<PixelRect> changed;
+        if (age > 0 && ssMain->ChangedRects(&changed)) {
+            environment_.surface->PresentRects(changed);
+        } else {
+            environment_.surface->Present();
+        }
     }
 }
 

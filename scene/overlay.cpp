@@ -89,7 +89,11 @@ void SSMAIN::DrawDimming() {
 
 void SSMAIN::DoOverlay() {
     UpdateBanner();
+    UpdateDimming();
+    DrawOverlay();
+}
 
+void SSMAIN::DrawOverlay() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
@@ -104,8 +108,6 @@ void SSMAIN::DoOverlay() {
     DrawBanner();
     glDisable(GL_BLEND);
     glScalef(width / 1024.0f, height / 768.0f, 1.0f);
-
-    UpdateDimming();
     if (fadeAlpha > 0.0f) DrawDimming();
 
     glEnable(GL_LIGHTING);

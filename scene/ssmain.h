@@ -1,7 +1,8 @@
 // The scene driver: one per view. It owns the scene's GL state, the textures of the scene pack,
 // the ground picture and the cat population, and renders one whole frame per Draw: projection,
 // lazy creation of the cats, camera, light, ground (one quad or 5 x 5 fogged tiles), cats with
-// their footprints and toy, and the overlay.
+// their footprints and toy, and the overlay. Over a back buffer that still holds an earlier frame
+// it redraws only where the picture changed since (see scene/damage.h).
 //
 // Every call needs the view's GL context current; the driver never makes a context current.
 #pragma once
@@ -13,9 +14,11 @@
 #include "assets/pack_layout.h"
 #include "assets/pack_problem.h"
 #include "math/vector3d.h"
-#include "scene/ground_cache.h"
+#include "scene/damage.h"
+#include "scene/ground.h"
 #include "scene/retry_pause.h"
 
+struct DrawSelection;
 struct SETTINGS;
 struct Texture;
 struct PackPictures;
@@ -48,8 +51,11 @@ class SSMAIN {
     bool catsReady = false;
     SETTINGS* settings = nullptr;  // the view's record; read every frame (TILEBG)
     uint32_t groundTexture = 0;    // owned once handed over
-    // The ground as last drawn, copied back while the view holds still.
-    GroundCache groundCache;
+    // Where each frame changed; the view presents only that when its surface allows.
+    FrameDamage damage;
+    // How many frames ago the back buffer's content was drawn when Draw starts: 1 for the last
+    // frame, 0 when it is undefined and the frame must be drawn whole (the default).
+    int backBufferAge = 0;
 
     SSMAIN() = default;
     ~SSMAIN();
@@ -77,6 +83,9 @@ class SSMAIN {
     uint32_t TextureName(int slot) const;
 
   private:
+    void ClearFrame();
+    // Decides, once a frame, which ground quads are drawn.
+    void PlanGround();
     void LoadScenePictures(const std::string& pack);
     void WidenToSceneSlots();
     void ReportMissingPictures(const std::string& pack, const PackPictures& outcome);
@@ -84,9 +93,32 @@ class SSMAIN {
     void DrawGround();
     void UpdateBanner();
     void UpdateDimming();
+    void DrawOverlay();
     void DrawBanner();
     void DrawDimming();
     void FreeTextures();
+    // Damage: what decides the whole picture, and the boxes of what moves (scene/scene_damage.cpp).
+    SceneLook Look() const;
+    void TrackMovingThings();
+    void TrackOverlay();
+    // Draws the frame where it must be redrawn: whole, or rectangle by rectangle.
+    void DrawFrame(bool withScene);
+    // The scene once, from the ground up, within the current scissor: of the population all, or
+    // only what meets the rectangle redrawn.
+    void DrawPass(const DrawSelection* only);
+    // What of the population meets `rect`; printRects holds each print's screen box.
+    DrawSelection Selection(const PixelRect& rect, const std::vector<PixelRect>& printRects) const;
+    std::vector<PixelRect> PrintRects() const;
+    // The ground as planned covers every pixel of the frame.
+    bool GroundCoversFrame() const;
+
+    float cameraMatrix_[16] = {};
+    GroundPlan ground_;
+    // Screen boxes of this frame's cats (empty for a cat not drawn) and of the toy with its string.
+    std::vector<PixelRect> catRects_;
+    PixelRect toyRect_;
+    float drawnDimming_ = 0.0f;  // the dimming's opacity as last drawn, and its caption
+    uint32_t drawnCaption_ = 0;
 
     // Slots of the scene pack still to be loaded (all of them while the pack cannot be opened),
     // and the pauses before the pictures and the cats are tried again.

@@ -21,6 +21,15 @@ float SpinRate(int r) {
     return static_cast<float>(r % 720 - 360);
 }
 
+float ModelRadius(const MS3D& model) {
+    float squared = 0.0f;
+    for (const MS3DVERTEX& v : model.vertices) {
+        const float* p = v.position;
+        squared = std::fmax(squared, p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+    }
+    return std::sqrt(squared);
+}
+
 VECTOR3D RandomSpin() {
     const int r1 = std::rand(), r2 = std::rand(), r3 = std::rand();
     return VECTOR3D{SpinRate(r3), SpinRate(r2), SpinRate(r1)};
@@ -66,6 +75,7 @@ bool ONETOY::BuildDisplayList(const char* resourcePath, DOGCONTROL* dc) {
     }
     dc->problems.Cleared(path);
     model.Scale(0.035f * dc->dogSize);
+    radius = ModelRadius(model);
     skinSlot = pack_layout::kFirstToySkinSlot + std::rand() % pack_layout::kToySkinCount;
     texID = dc->SceneTexture(skinSlot);
     pack.Close();
@@ -117,7 +127,7 @@ bool ONETOY::Setup(const char* resourcePath, int /*unused*/, DOGCONTROL* dc) {
                       static_cast<float>(a1 % 360)};
     spin = RandomSpin();
     HangRope();
-    glLineWidth(5.0f * dc->dogSize);
+    glLineWidth(LineWidth(dc->dogSize));
     return true;
 }
 

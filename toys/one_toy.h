@@ -23,6 +23,9 @@ class ONETOY {
     uint32_t texID = 0;  // borrowed from the scene's textures; bound by Draw
     int skinSlot = 0;    // the scene texture slot texID comes from
     float offscreenTime = 0.0f;
+    // The farthest point of the drawn model from its centre (0 without a model): the screen's
+    // damage tracking reckons the toy a ball of this radius.
+    float radius = 0.0f;
 
     ONETOY() = default;
     ~ONETOY();
@@ -40,6 +43,8 @@ class ONETOY {
 
     // Rope sub-steps for a frame of dt seconds: one per 0.002 s, at least one.
     static int RopeSteps(float dt);
+    // The string's width in pixels for cats of this size factor.
+    static float LineWidth(float dogSize) { return 5.0f * dogSize; }
 
   private:
     void Release();

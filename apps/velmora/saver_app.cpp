@@ -71,6 +71,11 @@ class CountingSurface : public GLSurface {
         inner_->Present();
         ++presented;
     }
+    int BackBufferAge() override { return inner_->BackBufferAge(); }
+    void PresentRects(const std::vector<PixelRect>& rects) override {
+        inner_->PresentRects(rects);
+        ++presented;
+    }
     int Width() const override { return inner_->Width(); }
     int Height() const override { return inner_->Height(); }
     ScreenRect Frame() const override { return inner_->Frame(); }
@@ -278,6 +283,11 @@ void SaverProgram::HandleEvent(const XEvent& event) {
                 }
             }
             break;
+        case Expose:
+            for (Target& target : targets_) {
+                if (target.window->XWindow() == event.xexpose.window) target.window->Exposed();
+            }
+            break;
         case KeyPress:
         case ButtonPress:
             if (run_.options.mode == SaverMode::Fullscreen) quit_ = true;
@@ -366,6 +376,11 @@ void SaverProgram::PrintStats(double seconds) const {
     const double rate = seconds > 0.0 ? double(frames) / seconds : 0.0;
     std::fprintf(stderr, "velmora: frames drawn: %ld in %.2f s, %.2f per second\n", frames, seconds,
                  rate);
+    for (const Target& target : targets_) {
+        std::fprintf(stderr, "velmora: window 0x%lx presented by %s\n",
+                     (unsigned long)target.window->XWindow(),
+                     PresentMethodName(target.window->Method()));
+    }
 }
 
 }  // namespace

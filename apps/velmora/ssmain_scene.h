@@ -15,6 +15,10 @@ class SsmainScene : public SceneDriver {
     void SetSize(int width, int height) override { main_.SetSize(width, height); }
     void Update(double dt) override { main_.Update(dt); }
     void Draw() override { main_.Draw(); }
+    void SetBackBufferAge(int age) override { main_.backBufferAge = age; }
+    bool ChangedRects(std::vector<PixelRect>* rects) const override {
+        return main_.damage.Changed(rects);
+    }
     void Cleanup() override { main_.Cleanup(); }
     void SetGroundTexture(uint32_t texture) override { main_.groundTexture = texture; }
 

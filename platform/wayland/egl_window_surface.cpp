@@ -80,6 +80,17 @@ void EglWindowSurface::PresentChanged(const std::vector<ScreenRect>& changed) {
     ++presented_;
 }
 
+void EglWindowSurface::PresentRects(const std::vector<PixelRect>& rects) {
+    // An unchanged frame still goes to the compositor, which paces the frames by it; one pixel
+    // reported, as it was, says that nothing else changed (no rectangles would mean everything).
+    std::vector<ScreenRect> changed;
+    for (const PixelRect& r : rects) {
+        if (!r.Empty()) changed.push_back({r.x, height_ - r.y - r.height, r.width, r.height});
+    }
+    if (changed.empty()) changed.push_back({0, 0, 1, 1});
+    PresentChanged(changed);
+}
+
 int EglWindowSurface::BufferAge() const {
     if (!egl_.HasBufferAge()) return 0;
     EGLint age = 0;

@@ -37,6 +37,9 @@ class EglWindowSurface : public GLSurface {
     void PresentChanged(const std::vector<ScreenRect>& changed);
     // How many frames ago the back buffer's contents were shown: 0 when unknown (draw it all).
     int BufferAge() const;
+    // The view's side of the same: frames drawn by damage over the back buffer EGL reports.
+    int BackBufferAge() override { return BufferAge(); }
+    void PresentRects(const std::vector<PixelRect>& rects) override;
 
     // Follows a new size of the window.
     void Resize();

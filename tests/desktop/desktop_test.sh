@@ -427,6 +427,32 @@ XML
     XDG_CURRENT_DESKTOP=i3 ground_hue root-pixmap 150
     ;;
 
+  uncovered_window_is_redrawn)
+    # Over a back buffer that keeps its pixels only what changed is presented; a window laid over
+    # ours and taken away must leave the scene there again, not the black the server fills in.
+    start_xvfb 1024x768
+    convert -size 300x200 xc:'#ff00ff' "$work/cover.png" || fail "cannot make the picture"
+    for method in copy-sub-buffer whole; do
+      export VELMORA_PRESENT=$method
+      start_velmora --window --background desktop --stats
+      display -geometry +300+250 "$work/cover.png" &
+      cover=$!
+      pids+=($cover)
+      sleep 2
+      shot covered
+      probe magenta "$work/covered.png" 300 250 300 200 0.9 >/dev/null || fail "no cover over the window"
+      kill "$cover"; wait "$cover" 2>/dev/null
+      sleep 1
+      shot uncovered
+      probe lit "$work/uncovered.png" 300 250 300 200 0.9 ||
+        fail "$method: the uncovered part of the window stays black"
+      probe magenta "$work/uncovered.png" 300 250 300 200 0.01 &&
+        fail "$method: the cover is still shown"
+      kill -TERM "$velmora_pid"; wait "$velmora_pid" 2>/dev/null
+      grep -q "presented by $method" "$work/velmora.log" || fail "not presented by $method"
+    done
+    ;;
+
   *)
     echo "unknown test $case_name"; exit 2 ;;
 esac

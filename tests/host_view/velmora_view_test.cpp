@@ -138,7 +138,7 @@ class ViewTest : public ::testing::Test, public Screens, public Clock {
     bool sceneAvailable_ = true;
 };
 
-TEST_F(ViewTest, LifeCycleFromCreationToRelease) {
+TEST_F(ViewTest, LifeCycleFromCreationThroughResizeToRelease) {
     FakeSurface surface(gl_, {10, 10, 64, 48});
     {
         VelmoraView view;
@@ -175,6 +175,24 @@ TEST_F(ViewTest, LifeCycleFromCreationToRelease) {
         view.StartAnimation();
         view.AnimateOneFrame();
         EXPECT_EQ(Counts(surface), "setups=1 updates=2 draws=2 presented=4");
+
+        // A resize sets GL up again at the next frame, and the scene adopts the size.
+        surface.width = 32;
+        surface.height = 24;
+        view.SetFrameSize();
+        Advance(view, 0.03);
+        EXPECT_EQ(log_.sizes, (std::vector<std::pair<int, int>>{{32, 24}}));
+        GLint viewport[4] = {};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(viewport[2], 32);
+
+        // A window shrunk to no height still gets a finite projection.
+        surface.height = 0;
+        view.SetFrameSize();
+        Advance(view, 0.03);
+        GLfloat projection[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        for (float value : projection) EXPECT_TRUE(std::isfinite(value));
     }
     EXPECT_EQ(log_.cleanups, 1) << "destruction releases the scene once";
 }
@@ -229,29 +247,6 @@ TEST_F(ViewTest, MainMonitorOnlyKeepsSecondaryScreensBlack) {
     VelmoraView preview;
     ASSERT_TRUE(Start(preview, previewOnFirst, true, true));
     EXPECT_FALSE(preview.ThisScreenIsOn);
-}
-
-TEST_F(ViewTest, ResizeReinitialisesGLAndTheSceneAdoptsTheSize) {
-    FakeSurface surface(gl_, {0, 0, 64, 48});
-    VelmoraView view;
-    ASSERT_TRUE(Start(view, surface, false, false));
-    view.AnimateOneFrame();
-    surface.width = 32;
-    surface.height = 24;
-    view.SetFrameSize();
-    Advance(view, 0.03);
-    EXPECT_EQ(log_.sizes, (std::vector<std::pair<int, int>>{{32, 24}}));
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 32);
-
-    // A window shrunk to no height still gets a finite projection.
-    surface.height = 0;
-    view.SetFrameSize();
-    Advance(view, 0.03);
-    GLfloat projection[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, projection);
-    for (float value : projection) EXPECT_TRUE(std::isfinite(value));
 }
 
 TEST_F(ViewTest, CapturedScreenBecomesTheGroundOrGivesWayToTheDesktopPicture) {

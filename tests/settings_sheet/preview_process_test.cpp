@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <fstream>
+#include <functional>
 #include <string>
 
 namespace {
@@ -15,13 +16,21 @@ bool Reaped(pid_t pid) {
     return kill(pid, 0) != 0 && errno == ESRCH;
 }
 
+// Waits up to five seconds for `done`.
+bool Eventually(const std::function<bool()>& done) {
+    for (int i = 0; i < 500 && !done(); ++i) usleep(10 * 1000);
+    return done();
+}
+
 // Waits until `path` exists, so the child is known to have started its script.
 bool Appears(const std::string& path) {
-    for (int i = 0; i < 500; ++i) {
-        if (access(path.c_str(), F_OK) == 0) return true;
-        usleep(10 * 1000);
-    }
-    return false;
+    return Eventually([&] { return access(path.c_str(), F_OK) == 0; });
+}
+
+// A script that writes its first argument into `marker` (whole, by renaming), then waits.
+std::string Writes(const std::string& marker, const std::string& what = "\"$0\"") {
+    return "printf '%s' " + what + " > " + marker + ".tmp; mv " + marker + ".tmp " + marker +
+           "; exec sleep 600";
 }
 
 }  // namespace
@@ -34,63 +43,28 @@ TEST(PreviewProcess, AMissingSaverIsReportedNotRun) {
     EXPECT_EQ(preview.Pid(), -1);
 }
 
-TEST(PreviewProcess, EachRestartEndsAndReapsThePreviousChild) {
+TEST(PreviewProcess, EachRestartEndsAndReapsThePreviousChildEvenOneIgnoringTermination) {
     const std::string marker = "/tmp/velmora-preview-test-" + std::to_string(getpid());
     PreviewProcess preview("/bin/sh");
     ASSERT_TRUE(preview.Available());
     // The options arrive unchanged, one argument each (no shell splits them).
-    ASSERT_TRUE(preview.Restart({"-c",
-                                 "printf '%s' \"$0\" > " + marker + "1.tmp; mv " + marker +
-                                     "1.tmp " + marker + "1; exec sleep 600",
-                                 "a folder/with spaces"}));
+    ASSERT_TRUE(preview.Restart({"-c", "trap '' TERM; " + Writes(marker), "a folder/with spaces"}));
     const pid_t first = preview.Pid();
-    ASSERT_TRUE(Appears(marker + "1"));
+    ASSERT_TRUE(Appears(marker));
     std::string written;
-    std::getline(std::ifstream(marker + "1"), written);
+    std::getline(std::ifstream(marker), written);
     EXPECT_EQ(written, "a folder/with spaces");
+    unlink(marker.c_str());
 
-    ASSERT_TRUE(preview.Restart({"-c", "touch " + marker + "2; exec sleep 600"}));
+    ASSERT_TRUE(preview.Restart({"-c", "exec sleep 600"}));
     const pid_t second = preview.Pid();
-    EXPECT_NE(second, first);
     EXPECT_TRUE(Reaped(first));
-    ASSERT_TRUE(Appears(marker + "2"));
-    EXPECT_EQ(kill(second, 0), 0);
-
+    EXPECT_TRUE(preview.Running());
+    EXPECT_EQ(preview.ExitStatus(), "");
     preview.Stop();
     EXPECT_TRUE(Reaped(second));
     EXPECT_EQ(preview.Pid(), -1);
-    unlink((marker + "1").c_str());
-    unlink((marker + "2").c_str());
 }
-
-TEST(PreviewProcess, AChildThatIgnoresTerminationIsStillEnded) {
-    const std::string marker = "/tmp/velmora-preview-stubborn-" + std::to_string(getpid());
-    pid_t child = -1;
-    {
-        PreviewProcess preview("/bin/sh");
-        ASSERT_TRUE(preview.Restart(
-            {"-c", "trap '' TERM; touch " + marker + "; while :; do sleep 1; done"}));
-        child = preview.Pid();
-        ASSERT_TRUE(Appears(marker));
-    }  // leaving scope stops the preview
-    EXPECT_TRUE(Reaped(child));
-    unlink(marker.c_str());
-}
-
-namespace {
-
-// True once `pid` has ended: gone, or a zombie waiting for whoever adopted it.
-bool Ended(pid_t pid) {
-    for (int i = 0; i < 500; ++i) {
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string pidField, name, state;
-        if (!(stat >> pidField >> name >> state) || state == "Z") return true;
-        usleep(10 * 1000);
-    }
-    return false;
-}
-
-}  // namespace
 
 TEST(PreviewProcess, APreviewDoesNotOutliveAKilledDialog) {
     const std::string marker = "/tmp/velmora-preview-orphan-" + std::to_string(getpid());
@@ -98,35 +72,34 @@ TEST(PreviewProcess, APreviewDoesNotOutliveAKilledDialog) {
     ASSERT_GE(dialog, 0);
     if (dialog == 0) {
         PreviewProcess preview("/bin/sh");
-        preview.Restart({"-c", "echo $$ > " + marker + ".tmp; mv " + marker + ".tmp " + marker +
-                                   "; exec sleep 600"});
+        preview.Restart({"-c", Writes(marker, "$$")});
         Appears(marker);
         raise(SIGKILL);  // no destructor runs, as when the dialog is killed
     }
-    int status = 0;
-    waitpid(dialog, &status, 0);
+    waitpid(dialog, nullptr, 0);
     ASSERT_TRUE(Appears(marker));
     pid_t child = -1;
     std::ifstream(marker) >> child;
+    unlink(marker.c_str());
     ASSERT_GT(child, 0);
-    const bool ended = Ended(child);
+    // Ended: gone, or a zombie waiting for whoever adopted it.
+    const bool ended = Eventually([child] {
+        std::ifstream stat("/proc/" + std::to_string(child) + "/stat");
+        std::string pidField, name, state;
+        return !(stat >> pidField >> name >> state) || state == "Z";
+    });
     EXPECT_TRUE(ended);
     if (!ended) kill(child, SIGKILL);  // not left running after a failure
-    unlink(marker.c_str());
 }
 
 TEST(PreviewProcess, ASaverThatEndsByItselfIsReapedAndItsEndTold) {
     PreviewProcess preview("/bin/sh");
     ASSERT_TRUE(preview.Restart({"-c", "exit 3"}));
     const pid_t child = preview.Pid();
-    for (int i = 0; i < 500 && preview.Running(); ++i) usleep(10 * 1000);
-    EXPECT_FALSE(preview.Running());
+    EXPECT_TRUE(Eventually([&] { return !preview.Running(); }));
     EXPECT_EQ(preview.ExitStatus(), "exit status 3");
     EXPECT_TRUE(Reaped(child));
     ASSERT_TRUE(preview.Restart({"-c", "kill -9 $$"}));
-    for (int i = 0; i < 500 && preview.Running(); ++i) usleep(10 * 1000);
+    EXPECT_TRUE(Eventually([&] { return !preview.Running(); }));
     EXPECT_NE(preview.ExitStatus().find("signal"), std::string::npos) << preview.ExitStatus();
-    ASSERT_TRUE(preview.Restart({"-c", "exec sleep 600"}));
-    EXPECT_TRUE(preview.Running());
-    EXPECT_EQ(preview.ExitStatus(), "");
 }

@@ -18,72 +18,49 @@ struct View {
         sheet.configureSheet();
     }
     std::string Settings() const { return SettingsText(settings); }
+    // Every control of the sheet on one line, with which of folder and resolution are enabled.
+    std::string Controls() const {
+        return SettingsText(sheet.shown) +
+               " enabled=" + std::to_string(sheet.Enabled(PreferenceFor("BGPath"))) +
+               std::to_string(sheet.Enabled(PreferenceFor("BGRes")));
+    }
     RecordingStore& store;
     SETTINGS settings;
     SettingsSheet sheet{settings, store};
 };
 
-// Every control of the sheet on one line.
-std::string Controls(const SettingsSheet& s) {
-    const SETTINGS& o = s.shown;
-    return "main=" + std::to_string(o.MAIN_MONITOR_ONLY) + " size=" + std::to_string(o.LDOGSIZE) +
-           " dogs=" + std::to_string(o.NUM_DOGS) + " prints=" + std::to_string(o.NUM_FOOTPRINTS) +
-           " tile=" + std::to_string(o.TILEBG) + " type=" + std::to_string(o.BGTYPE) +
-           " res=" + std::to_string(o.BGRES) + " path=" + o.BGPath +
-           " enabled=" + std::to_string(s.Enabled(PreferenceFor("BGPath"))) +
-           std::to_string(s.Enabled(PreferenceFor("BGRes")));
-}
-
-// Sets the controls a user changes by hand.
-void Change(SettingsSheet& s, bool mainOnly, int size, int dogs, int prints, bool tile, int type,
+// Sets the values a user changes by hand.
+void Change(SETTINGS& o, bool mainOnly, int size, int dogs, int prints, bool tile, int type,
             int res) {
-    SETTINGS& o = s.shown;
     o.MAIN_MONITOR_ONLY = mainOnly, o.LDOGSIZE = size, o.NUM_DOGS = dogs;
     o.NUM_FOOTPRINTS = prints, o.TILEBG = tile, o.BGTYPE = type, o.BGRES = res;
 }
-
-const std::string kDefaultControls =
-    "main=0 size=100 dogs=3 prints=1000 tile=1 type=0 res=1 path=/usr/share/backgrounds/ "
-    "enabled=01";
 
 }  // namespace
 
 TEST(SettingsSheet, ShowsTheViewsCurrentSettingsOrTheFirstRunDefaults) {
     RecordingStore store;
-    View first(store);
-    EXPECT_TRUE(first.sheet.IsOpen());
-    EXPECT_EQ(Controls(first.sheet), kDefaultControls);
-
     View view(store);
-    view.settings.MAIN_MONITOR_ONLY = true;
-    view.settings.LDOGSIZE = 75;
-    view.settings.NUM_DOGS = 1;
-    view.settings.NUM_FOOTPRINTS = 20;
-    view.settings.TILEBG = false;
-    view.settings.BGTYPE = 2;
-    view.settings.BGRES = 2;
+    EXPECT_TRUE(view.sheet.IsOpen());
+    EXPECT_EQ(view.Controls(),
+              "dogs=3 size=100/100 prints=1000 tile=1 type=0 res=1 path=/usr/share/backgrounds/ "
+              "main=0 enabled=01");
+    Change(view.settings, true, 75, 1, 20, false, 2, 2);
     SetBackgroundFolder(view.settings, "/srv/cats");
     view.sheet.configureSheet();
-    EXPECT_EQ(Controls(view.sheet),
-              "main=1 size=75 dogs=1 prints=20 tile=0 type=2 res=2 path=/srv/cats enabled=10");
-
+    EXPECT_EQ(view.Controls(),
+              "dogs=1 size=75/100 prints=20 tile=0 type=2 res=2 path=/srv/cats main=1 enabled=10");
     // The folder goes with the folder source, the resolution with the captured screen.
-    const struct {
-        int source;
-        bool folder, resolution;
-    } cases[] = {{2, true, false}, {1, false, false}, {0, false, true}, {2, true, false}};
-    for (const auto& c : cases) {
-        view.sheet.shown.BGTYPE = c.source;
-        EXPECT_EQ(view.sheet.Enabled(PreferenceFor("BGPath")), c.folder) << c.source;
-        EXPECT_EQ(view.sheet.Enabled(PreferenceFor("BGRes")), c.resolution) << c.source;
-    }
+    view.sheet.shown.BGTYPE = 1;
+    EXPECT_FALSE(view.sheet.Enabled(PreferenceFor("BGPath")) ||
+                 view.sheet.Enabled(PreferenceFor("BGRes")));
     EXPECT_TRUE(store.writes.empty());
 }
 
 TEST(SettingsSheet, SaveCopiesTheControlsIntoTheSettingsAndTheStoreInOrder) {
     RecordingStore store;
     View view(store);
-    Change(view.sheet, true, 250, 2, 77, false, 2, 0);
+    Change(view.sheet.shown, true, 250, 2, 77, false, 2, 0);
     ASSERT_TRUE(view.sheet.configureSheet_bgpath("/home/me/Cats"));
     // A failed flush is reported and keeps the sheet open with the user's changes to retry.
     store.syncSucceeds = false;
@@ -94,11 +71,9 @@ TEST(SettingsSheet, SaveCopiesTheControlsIntoTheSettingsAndTheStoreInOrder) {
     store.writes.clear();
     ASSERT_TRUE(view.sheet.configureSheet_save());
     EXPECT_FALSE(view.sheet.IsOpen());
-
     EXPECT_EQ(store.writes,
               (std::vector<std::string>{"MainMonitorOnly", "DogSize", "NumDogs", "NumFootprints",
                                         "TileBG", "BGType", "BGRes", "BGPath", "<sync>"}));
-    EXPECT_EQ(store.values["DogSize"], "250");
     EXPECT_EQ(store.values["MainMonitorOnly"], "true");
     // The size factor follows only at the next loading, when a new view is made.
     EXPECT_EQ(view.Settings(),
@@ -110,16 +85,20 @@ TEST(SettingsSheet, SaveCopiesTheControlsIntoTheSettingsAndTheStoreInOrder) {
 TEST(SettingsSheet, DefaultsOrAChosenFolderThenCancelStoreNothing) {
     RecordingStore store;
     View view(store);
+    // A folder too long to keep whole is refused; the longest that fits is kept.
+    EXPECT_FALSE(view.sheet.configureSheet_bgpath("/" + std::string(1100, 'd')));
+    EXPECT_STREQ(view.settings.BGPath, "/usr/share/backgrounds/");
+    EXPECT_TRUE(view.sheet.configureSheet_bgpath("/" + std::string(1022, 'd')));
     ASSERT_TRUE(view.sheet.configureSheet_bgpath("/data/pictures"));
-    Change(view.sheet, true, 300, 1, 5, false, 2, 2);
+    Change(view.sheet.shown, true, 300, 1, 5, false, 2, 2);
     const auto storedBefore = store.values;
     store.writes.clear();
 
     // Defaults reset every control but the folder, which only the folder button changes.
     view.sheet.configureSheet_defaults();
-    EXPECT_EQ(Controls(view.sheet),
-              "main=0 size=100 dogs=3 prints=1000 tile=1 type=0 res=1 path=/data/pictures "
-              "enabled=01");
+    EXPECT_EQ(view.Controls(),
+              "dogs=3 size=100/100 prints=1000 tile=1 type=0 res=1 "
+              "path=/data/pictures main=0 enabled=01");
     view.sheet.configureSheet_cancel();
     EXPECT_FALSE(view.sheet.IsOpen());
     EXPECT_TRUE(store.writes.empty());
@@ -128,19 +107,6 @@ TEST(SettingsSheet, DefaultsOrAChosenFolderThenCancelStoreNothing) {
     // did.
     EXPECT_EQ(view.Settings(),
               "dogs=3 size=100/100 prints=1000 tile=1 type=0 res=1 path=/data/pictures main=0");
-    view.sheet.configureSheet();
-    EXPECT_STREQ(view.sheet.shown.BGPath, "/data/pictures");
-}
-
-TEST(SettingsSheet, AFolderPathTooLongToKeepWholeIsRefused) {
-    RecordingStore store;
-    View view(store);
-    EXPECT_FALSE(view.sheet.configureSheet_bgpath("/" + std::string(1100, 'd')));
-    EXPECT_EQ(Controls(view.sheet), kDefaultControls);
-    EXPECT_STREQ(view.settings.BGPath, "/usr/share/backgrounds/");
-    const std::string longest = "/" + std::string(1022, 'd');
-    EXPECT_TRUE(view.sheet.configureSheet_bgpath(longest));
-    EXPECT_EQ(view.sheet.shown.BGPath, longest);
 }
 
 TEST(SettingsSheet, PreviewArgumentsShowTheControlsWithoutSaving) {
@@ -155,7 +121,7 @@ TEST(SettingsSheet, PreviewArgumentsShowTheControlsWithoutSaving) {
               "--preview|--window-id|4194311|--cats|3|--cat-size|100|--footprints|1000|"
               "--background|screen|--resolution|1|--folder|/usr/share/backgrounds/|--tile|"
               "--all-monitors|");
-    Change(view.sheet, true, 480, 0, 12, false, 2, 2);
+    Change(view.sheet.shown, true, 480, 0, 12, false, 2, 2);
     ASSERT_TRUE(view.sheet.configureSheet_bgpath("/a folder/with spaces"));
     EXPECT_EQ(joined(7),
               "--preview|--window-id|7|--cats|0|--cat-size|480|--footprints|12|--background|"
@@ -163,6 +129,5 @@ TEST(SettingsSheet, PreviewArgumentsShowTheControlsWithoutSaving) {
               "--main-monitor-only|");
     view.sheet.shown.BGTYPE = 1;
     EXPECT_EQ(view.sheet.PreviewArguments(7)[10], "desktop");
-    // Only the chosen folder reached the view; the store saw nothing.
     EXPECT_TRUE(store.writes.empty());
 }

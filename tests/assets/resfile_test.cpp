@@ -83,11 +83,8 @@ TEST(Resfile, DamagedPacksAreRefusedWithTheirReason) {
     std::filesystem::create_symlink(folder / "nowhere", folder / "dangling.vlm");
     test_files::WriteText(folder / "huge.vlm", "VLMA");  // sparse: costs no disk
     ASSERT_EQ(truncate((folder / "huge.vlm").c_str(), kMaxPackSize + 1), 0);
-    const std::string length_differs =
-        "is damaged: its length differs from the one its header gives";
     const std::string no_directory = "is damaged: its directory lies outside the file";
     const std::string outside = "is damaged: its lump 2 lies outside the file";
-    const std::string too_short = "is not a valid resource pack (too short for its header)";
     const struct {
         std::string path;
         std::string reason;  // empty: opens, and lump 2 reads
@@ -104,19 +101,15 @@ TEST(Resfile, DamagedPacksAreRefusedWithTheirReason) {
         {folder / "dangling.vlm", "does not exist"},
         {folder / "huge.vlm", "is larger than 256 MB"},
         {WriteTempFile("magic.vlm", magic), "is not a valid resource pack"},
-        {WriteTempFile("extended.vlm", extended), length_differs},
-        {WriteTempFile("cut.vlm", std::vector<uint8_t>(good.begin(), good.end() - 1)),
-         length_differs},
+        {WriteTempFile("extended.vlm", extended),
+         "is damaged: its length differs from the one its header gives"},
         {WriteTempFile("short.vlm", std::vector<uint8_t>(good.begin(), good.begin() + 23)),
-         too_short},
-        {WriteTempFile("nothing.vlm", {}), too_short},
-        // Counts far too large, including one whose 28-byte entries wrap 32 bits to 4 bytes.
-        {WriteTempFile("count.vlm", Patched(good, {4}, 12)), no_directory},
+         "is not a valid resource pack (too short for its header)"},
+        // A count whose 28-byte entries wrap 32 bits to 4 bytes.
         {WriteTempFile("wrap.vlm", Patched(good, {0x24924925u}, 12)), no_directory},
         {WriteTempFile("at-end.vlm", Patched(good, {length}, 20)), no_directory},
         {WriteTempFile("far.vlm", Patched(good, {0xfffffff0u}, 20)), no_directory},
         {WriteTempFile("long.vlm", Patched(good, {4, length - 3}, last)), outside},
-        {WriteTempFile("past.vlm", Patched(good, {1, length}, last)), outside},
         {WriteTempFile("wraps.vlm", Patched(good, {0x20, 0xfffffff0u}, last)), outside},
         {WriteTempFile("huge.vlm", Patched(good, {0xffffffffu, 1}, last)), outside},
     };

@@ -44,6 +44,7 @@ TEST_F(StbDecoder, PicturesDecodeTopRowFirstAsEightBitColour) {
         'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0,    255,  255,  255,  0,
         0,   0,   ',', 0,   0,   0,   0, 1, 0, 1, 0,    0, 2,    2,    0x44, 0x01, 0,
         ',', 0,   0,   0,   0,   1,   0, 1, 0, 0, 2,    2, 0x4c, 0x01, 0,    ';'};
+    const std::vector<uint8_t> grey = {0, 128, 255}, greyAlpha = {40, 200, 90, 7};
     const struct {
         std::vector<uint8_t> bytes;
         int width, channels;
@@ -51,10 +52,8 @@ TEST_F(StbDecoder, PicturesDecodeTopRowFirstAsEightBitColour) {
     } cases[] = {
         {EncodePng(PatternPixels(5, 4, 3).data(), 5, 4, 3), 5, 3, PatternPixels(5, 4, 3)},
         {EncodePng(PatternPixels(5, 4, 4).data(), 5, 4, 4), 5, 4, PatternPixels(5, 4, 4)},
-        {EncodePng(std::vector<uint8_t>{0, 128, 255}.data(), 3, 1, 1),
-         3,
-         3,
-         {0, 0, 0, 128, 128, 128, 255, 255, 255}},
+        {EncodePng(grey.data(), 3, 1, 1), 3, 3, {0, 0, 0, 128, 128, 128, 255, 255, 255}},
+        {EncodePng(greyAlpha.data(), 2, 1, 2), 2, 4, {40, 40, 40, 200, 90, 90, 90, 7}},
         {gif, 1, 4, {255, 255, 255, 255}},
     };
     for (const auto& c : cases) {

@@ -96,6 +96,7 @@ TEST_F(Textures, DecodedPicturesAreFlippedWidenedOrRefused) {
         // Rows further apart than their pixels are packed.
         {1, 2, 4, 8, {1, 2, 3, 4, 0, 0, 0, 0, 5, 6, 7, 8, 0, 0, 0, 0}, {5, 6, 7, 8, 1, 2, 3, 4}},
         {2, 1, 1, 2, {10, 200}, {10, 10, 10, 255, 200, 200, 200, 255}},
+        {1, 1, 2, 2, {60, 70}, {60, 60, 60, 70}},
         {1, 1, 5, 5, {1, 2, 3, 4, 5}, {}},
         {2, 2, 3, 6, {1, 2, 3, 4, 5}, {}},  // fewer pixels than the size says
     };

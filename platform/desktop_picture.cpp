@@ -76,9 +76,7 @@ DesktopSession DesktopSession::FromEnvironment() {
     session.configHome =
         configHome && configHome[0] == '/' ? std::string(configHome) : session.home + "/.config";
     const char* configDirs = std::getenv("XDG_CONFIG_DIRS");
-    for (const std::string& dir :
-         Split(configDirs && *configDirs ? configDirs : "/etc/xdg", ':', false))
-        session.configDirs.push_back(dir);
+    session.configDirs = Split(configDirs && *configDirs ? configDirs : "/etc/xdg", ':', false);
     const char* current = std::getenv("XDG_CURRENT_DESKTOP");
     session.desktops =
         Split(current && *current ? current : std::getenv("DESKTOP_SESSION"), ':', true);

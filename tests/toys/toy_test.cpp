@@ -108,6 +108,34 @@ TEST_F(SceneTest, TheToyIsThrownBackAfterBeingOutOfViewForAWhile) {
     }
 }
 
+TEST_F(SceneTest, TheToyIsDrawnWhereItIs) {
+    DOGCONTROL dc;
+    Overview(dc);  // from above: +x is to the right
+    std::srand(1);
+    ONETOY toy;
+    toy.Setup(Packs().c_str(), 0, &dc);
+    glDisable(GL_LIGHTING);
+    for (const float x : {-8.0f, 8.0f}) {
+        toy.position = VECTOR3D{x, 0.7f, 0.0f};
+        for (int i = 0; i < toy.rope->massCount; ++i) toy.rope->masses[i]->position = toy.position;
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        toy.Draw();
+        gl.Finish();
+        const auto pixels = gl.ReadPixels();
+        long columns = 0, drawn = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int c = 0; c < kWidth; ++c) {
+                const Pixel p = PixelAt(pixels, kWidth, c, y);
+                if (p.r + p.g + p.b == 0) continue;
+                columns += c;
+                ++drawn;
+            }
+        ASSERT_GT(drawn, 0) << x;
+        EXPECT_EQ(columns / drawn > kWidth / 2, x > 0.0f) << x;
+    }
+}
+
 TEST(ToyRope, StepsOnceEveryTwoThousandthsOfASecond) {
     const std::pair<float, int> cases[] = {{0.01f, 5}, {1.0f / 60.0f, 9}, {0.001f, 1},
                                            {0.0f, 1},  {-1.0f, 1},        {std::nanf(""), 1}};

@@ -34,6 +34,9 @@ TEST(Camera, StaysInTheOverviewForTwentySecondsThenAlternatesShots) {
             if (camera.shotsEntered == seen) continue;
             seen = camera.shotsEntered;
             shots.push_back(camera.mode);
+            if (camera.mode == CAMERA::kOrbit) {
+                EXPECT_LE(std::fabs(camera.spin.y), 20.0f);  // turning either way, gently
+            }
         }
         ASSERT_GT(shots.size(), 60u);
         for (size_t i = 0; i + 1 < shots.size(); ++i)

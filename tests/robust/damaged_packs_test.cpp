@@ -17,15 +17,10 @@ namespace {
 
 class DamagedPacks : public ShippedSceneTest {
   protected:
-    // The shipped packs, copied into a folder of this test.
+    // The shipped resources, copied into a folder of this test.
     std::string CopyOfPacks() {
         const std::string folder = scratch_.Path() + "/packs" + std::to_string(copies_++) + "/";
-        std::filesystem::create_directory(folder);
-        for (const char* pack : {pack_layout::kScenePack, pack_layout::kCatPack,
-                                 pack_layout::kSkinPack, pack_layout::kToyPack}) {
-            std::filesystem::copy_file(std::string(VELMORA_RESOURCE_DIR) + "/" + pack,
-                                       folder + pack);
-        }
+        std::filesystem::copy(VELMORA_RESOURCE_DIR, folder);
         return folder;
     }
 
@@ -79,8 +74,6 @@ TEST_F(DamagedPacks, OneBrokenPartCostsThatPartOnly) {
         // No cats, and no toy without them; named once over all the retries.
         {pack_layout::kCatPack, 0, "its model is not valid",
          "cats 0, coats ---, no toy, prints not laid"},
-        {pack_layout::kScenePack, -1, "it is not a regular file",
-         "cats 3, coats +++, toy, blank prints laid"},
         {pack_layout::kSkinPack, -1, "it is not a regular file",
          "cats 3, coats ---, toy, prints laid"},
     };

@@ -4,42 +4,27 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
+
+#include "tests/support/test_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-namespace {
-
-bool ReplayFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "cannot read %s\n", path.c_str());
-        return false;
-    }
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
-    LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-    return true;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-    int replayed = 0;
+    std::vector<std::filesystem::path> inputs;
     for (int i = 1; i < argc; ++i) {
-        const std::filesystem::path arg(argv[i]);
-        if (std::filesystem::is_directory(arg)) {
-            for (const auto& entry : std::filesystem::recursive_directory_iterator(arg)) {
-                if (entry.is_regular_file() && !ReplayFile(entry.path())) return 1;
-                if (entry.is_regular_file()) ++replayed;
-            }
-        } else {
-            if (!ReplayFile(arg)) return 1;
-            ++replayed;
+        if (!std::filesystem::exists(argv[i])) return std::fprintf(stderr, "no %s\n", argv[i]), 1;
+        if (!std::filesystem::is_directory(argv[i])) {
+            inputs.emplace_back(argv[i]);
+            continue;
         }
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[i]))
+            if (entry.is_regular_file()) inputs.push_back(entry.path());
     }
-    std::printf("replayed %d inputs\n", replayed);
-    return replayed > 0 ? 0 : 1;
+    for (const auto& input : inputs) {
+        std::vector<uint8_t> bytes = test_files::ReadBytes(input);
+        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+    }
+    std::printf("replayed %zu inputs\n", inputs.size());
+    return inputs.empty() ? 1 : 0;
 }

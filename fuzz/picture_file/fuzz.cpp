@@ -2,16 +2,14 @@
 // desktop's decoder and our 512 x 512 resampling into a texture, exactly as the saver loads a
 // picture, and must never crash, read outside a buffer or allocate without bound.
 // Input: the whole picture file.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "assets/background_pictures.h"
 #include "platform/headless_gl.h"
 #include "platform/pixbuf_picture_decoder.h"
+#include "tests/support/test_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static HeadlessGL gl;
@@ -19,10 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!ready) std::abort();
     static PixbufPictureDecoder decoder;
     SetImageDecoder(&decoder);
-    static const std::string path =
-        "/tmp/velmora-picture-fuzz-" + std::to_string(getpid()) + ".jpg";
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    static const test_files::ScratchFolder folder;  // one per process, for parallel fuzzing jobs
+    const std::string path = folder / "picture.jpg";
+    test_files::WriteText(path, std::string(reinterpret_cast<const char*>(data), size));
     Texture tex;
     // A loaded picture is a texture made of a picture decoded no larger than the ground needs.
     const uint32_t most = PixbufPictureDecoder::kMaxDecodedSide;

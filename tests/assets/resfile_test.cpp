@@ -48,9 +48,7 @@ TEST(Resfile, AWrittenPackReadsBackLumpByLumpAndRefusesLumpsItHasNot) {
     EXPECT_FALSE(pack.SeekLump(3));
     EXPECT_FALSE(pack.SeekLump(-1));
     EXPECT_EQ(pack.stream.get(), 2);
-    void* data = nullptr;
-    EXPECT_FALSE(pack.LoadData(3, &data));
-    EXPECT_EQ(data, nullptr);
+    EXPECT_FALSE(LoadedLump(pack, 3));
     pack.Close();
     pack.Close();
     EXPECT_FALSE(pack.SeekLump(0));

@@ -38,12 +38,9 @@ class StbDecoder : public testing::Test {
     std::string error;
 };
 
-// PNGs decode exactly, top row first; grey becomes colour; a GIF gives its first frame (white).
+// PNGs decode exactly, top row first; grey becomes colour. (JPEG decodes in the refusal test's
+// sound files and in every shipped coat.)
 TEST_F(StbDecoder, PicturesDecodeTopRowFirstAsEightBitColour) {
-    const std::vector<uint8_t> gif = {
-        'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0,    255,  255,  255,  0,
-        0,   0,   ',', 0,   0,   0,   0, 1, 0, 1, 0,    0, 2,    2,    0x44, 0x01, 0,
-        ',', 0,   0,   0,   0,   1,   0, 1, 0, 0, 2,    2, 0x4c, 0x01, 0,    ';'};
     const std::vector<uint8_t> grey = {0, 128, 255}, greyAlpha = {40, 200, 90, 7};
     const struct {
         std::vector<uint8_t> bytes;
@@ -54,7 +51,6 @@ TEST_F(StbDecoder, PicturesDecodeTopRowFirstAsEightBitColour) {
         {EncodePng(PatternPixels(5, 4, 4).data(), 5, 4, 4), 5, 4, PatternPixels(5, 4, 4)},
         {EncodePng(grey.data(), 3, 1, 1), 3, 3, {0, 0, 0, 128, 128, 128, 255, 255, 255}},
         {EncodePng(greyAlpha.data(), 2, 1, 2), 2, 4, {40, 40, 40, 200, 90, 90, 90, 7}},
-        {gif, 1, 4, {255, 255, 255, 255}},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(Decode(c.bytes)) << error;
@@ -63,12 +59,6 @@ TEST_F(StbDecoder, PicturesDecodeTopRowFirstAsEightBitColour) {
         EXPECT_EQ(image.bytesPerRow, c.width * c.channels);
         EXPECT_EQ(image.pixels, c.pixels);
     }
-    // JPEG is lossy: a flat colour comes back close to itself.
-    std::vector<uint8_t> flat;
-    for (int i = 0; i < 16 * 16; ++i) flat.insert(flat.end(), {200, 40, 90});
-    ASSERT_TRUE(Decode(EncodeJpeg(flat.data(), 16, 16, 3, 100))) << error;
-    ASSERT_EQ(image.pixels.size(), flat.size());
-    for (size_t i = 0; i < flat.size(); ++i) ASSERT_NEAR(image.pixels[i], flat[i], 4) << i;
 }
 
 TEST_F(StbDecoder, DamagedOrHugePicturesAreRefusedWithAReason) {

@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,29 +20,18 @@
 // Records the alerts raised during each test.
 class AlertTest : public testing::Test {
   protected:
-    // The one alert raised, or a note on how many there were.
-    std::string OnlyAlert() const {
-        if (alerts.lines.size() != 1) return std::to_string(alerts.lines.size()) + " alerts";
-        return alerts.lines[0];
-    }
     RecordingAlert alerts;
 };
 
 // One headless context shared by every GL test of the program.
 class GLTest : public AlertTest {
   protected:
-    static void SetUpTestSuite() {
-        if (gl == nullptr) {
-            gl = new HeadlessGL;
-            created = gl->Create(16, 16);
-        }
-    }
     void SetUp() override {
+        static HeadlessGL* gl = new HeadlessGL;
+        static const bool created = gl->Create(16, 16);
         ASSERT_TRUE(created) << gl->Error();
         ASSERT_TRUE(gl->MakeCurrent());
     }
-    static inline HeadlessGL* gl = nullptr;
-    static inline bool created = false;
 };
 
 // Level 0 of texture `texID` as RGBA bytes, read back from GL.
@@ -75,10 +63,6 @@ inline std::vector<uint8_t> WithAlpha(const std::vector<uint8_t>& rgb,
         out.push_back(alpha[i]);
     }
     return out;
-}
-
-inline std::istringstream StreamOf(const std::vector<uint8_t>& bytes) {
-    return std::istringstream(std::string(bytes.begin(), bytes.end()), std::ios::binary);
 }
 
 inline std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes) {

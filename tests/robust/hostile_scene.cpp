@@ -4,46 +4,42 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 
-#include "assets/pack_layout.h"
 #include "cats/dog_control.h"
 #include "cats/one_dog.h"
 #include "host/gl_state.h"
-#include "platform/headless_gl.h"
-#include "platform/keyfile_store.h"
 #include "scene/ssmain.h"
 #include "soak_checks.h"
+#include "tests/support/recording_alert.h"
+#include "toys/one_toy.h"
 
-SETTINGS LoadStoredValues(const std::string& file,
-                          const std::vector<std::pair<std::string, std::string>>& values) {
-    {
-        std::ofstream out(file, std::ios::trunc);
-        out << "[VelmoraSaver]\nversion=" << kSettingsVersion << "\n";
-        for (const auto& [key, value] : values) out << key << "=" << value << "\n";
+namespace {
+
+std::string Shown(const DOGCONTROL& dc) {
+    std::string shown = "cats " + std::to_string(dc.stats.catsPlaced) + ", coats ";
+    for (int i = 0; i < 3; ++i) {
+        const bool coat = dc.dogs && i < dc.numDogs && dc.dogs[i].materialCount > 0 &&
+                          dc.dogs[i].materials[0].texID != 0;
+        shown += coat ? "+" : "-";
     }
-    KeyFileStore store(file);
-    SETTINGS settings;
-    LoadSettings(store, settings);
-    return settings;
+    shown += dc.toys && dc.toys[0].displayList != 0 ? ", toy" : ", no toy";
+    shown += dc.footprintTexture != 0 ? ", prints" : ", blank prints";
+    return shown + (dc.stats.footprintsLaid > 0 ? " laid" : " not laid");
 }
 
-std::string FallbackPicture() {
-    return std::string(VELMORA_RESOURCE_DIR) + "/" + pack_layout::kFallbackPicture;
-}
+}  // namespace
 
-SceneRun RunScene(SETTINGS settings, unsigned ground, int frames) {
+SceneRun RunScene(SETTINGS settings, unsigned ground, int frames, std::string packs) {
     constexpr int kWidth = 64, kHeight = 48;
+    if (packs.empty()) packs = std::string(VELMORA_RESOURCE_DIR) + "/";
     SceneRun run;
+    std::vector<std::string> problems;
+    RecordingAlert alerts;
     InitialiseViewGL(kWidth, kHeight);
     std::srand(11);
     SSMAIN scene;
-    const std::string resources = std::string(VELMORA_RESOURCE_DIR) + "/";
-    run.setUp = scene.Setup(false, kWidth, kHeight, &settings, resources.c_str());
+    EXPECT_TRUE(scene.Setup(false, kWidth, kHeight, &settings, packs.c_str()));
     scene.groundTexture = ground;
-    run.groundTexture = ground;
     run.groundIsTexture = ground != 0 && glIsTexture(ground) == GL_TRUE;
     float bodyLength = 0.0f;
     for (int frame = 1; frame <= frames; ++frame) {
@@ -55,17 +51,23 @@ SceneRun RunScene(SETTINGS settings, unsigned ground, int frames) {
             if (dc->dogs[i].action > 0) bodyLength = std::max(bodyLength, BodyLength(dc->dogs[i]));
         }
         // Until a cat has been placed and posed there is no body length to measure by.
-        if (bodyLength > 0.0f) CheckFrame(*dc, bodyLength, SoakLimits{}, run.problems);
-        if (run.problems.size() > 5) break;
+        if (bodyLength > 0.0f) CheckFrame(*dc, bodyLength, SoakLimits{}, problems);
+        if (problems.size() > 5) break;
     }
+    uint8_t corner[4] = {0, 0, 0, 0};
+    glReadPixels(1, 1, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, corner);
+    run.cornerRed = corner[0];
     if (DOGCONTROL* dc = scene.dogControl) {
         run.cats = dc->numDogs;
         run.catsPlaced = static_cast<int>(dc->stats.catsPlaced);
         run.footprintRing = dc->numFootprints;
         run.footprintsLaid = static_cast<long>(dc->stats.footprintsLaid);
         run.dogSize = dc->dogSize;
-        CheckMeshes(*dc, SoakLimits{}, run.problems);
+        run.shown = Shown(*dc);
+        CheckMeshes(*dc, SoakLimits{}, problems);
     }
+    for (const std::string& problem : problems) ADD_FAILURE() << problem;
+    run.messages = alerts.lines;
     scene.Cleanup();
     return run;
 }

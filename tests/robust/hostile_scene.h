@@ -1,13 +1,10 @@
-// Helpers of the hostile-settings and hostile-picture tests: a preferences file written as a user
-// (or a damaged disk) might leave it, loaded through the real store and loader, and the shipped
-// scene set up from the loaded record and run for some frames in the headless context.
+// Helpers of the robustness tests: the shipped scene set up from a settings record (and a folder
+// of packs) and run for some frames in the headless context, with what it showed.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "host/settings.h"
@@ -17,44 +14,33 @@
 
 using test_files::ScratchFolder;
 
-// Writes a preferences file of the current version holding `values` (key, raw text), then loads
-// it with KeyFileStore and LoadSettings.
-SETTINGS LoadStoredValues(const std::string& file,
-                          const std::vector<std::pair<std::string, std::string>>& values);
-
 // What a run of the scene showed.
 struct SceneRun {
-    bool setUp = false;
     int cats = 0;           // cats the population made
     int catsPlaced = 0;     // cats that entered the ground
     int footprintRing = 0;  // prints the ring keeps
     long footprintsLaid = 0;
     float dogSize = 0.0f;
-    unsigned groundTexture = 0;
-    bool groundIsTexture = false;       // the ground's name is a live GL texture
-    std::vector<std::string> problems;  // anything non-finite or out of place, one line each
+    bool groundIsTexture = false;  // the ground's name is a live GL texture
+    int cornerRed = 0;             // the red at a corner of the last frame
+    std::string shown;  // cats placed, which wear a coat, whether the toy and prints show
+    std::vector<std::string> messages;  // what the user was told
 };
 
-// Sets the shipped scene up (packs from the build's resources) with `settings` and `ground` as
-// its ground texture (0 for none), and runs `frames` frames of 1/35 s at 64 x 48.
-SceneRun RunScene(SETTINGS settings, unsigned ground, int frames);
+// Sets the scene up with `settings`, the packs in `packs` (the build's resources when empty) and
+// `ground` as its ground texture (0 for none), and runs `frames` frames of 1/35 s at 64 x 48. A
+// scene that cannot be set up, or anything non-finite or out of place on the way, fails the test.
+SceneRun RunScene(SETTINGS settings, unsigned ground, int frames, std::string packs = "");
 
-// The shipped fallback picture.
-std::string FallbackPicture();
-
-// Tests of the shipped scene: one headless context of 64 x 48 and the picture decoder (the scene
-// pack's pictures are JPEG) for the whole suite.
+// Tests of the shipped scene: one headless context of 64 x 48 for the whole program, and the
+// picture decoder (the scene pack's pictures are JPEG).
 class ShippedSceneTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        gl_ = std::make_unique<HeadlessGL>();
-        ASSERT_TRUE(gl_->Create(64, 48)) << gl_->Error();
+        static HeadlessGL gl;
+        static const bool created = gl.Create(64, 48);
+        ASSERT_TRUE(created) << gl.Error();
         SetImageDecoder(&decoder_);
     }
-    static void TearDownTestSuite() {
-        SetImageDecoder(nullptr);
-        gl_.reset();
-    }
-    static inline std::unique_ptr<HeadlessGL> gl_;
     static inline StbImageDecoder decoder_;
 };

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/desktop_picture.h"
@@ -95,11 +96,8 @@ TEST_F(DesktopSettings, EachDesktopsOwnSettingsNameThePicturePerMonitor) {
           "'/p/it'\\''s.png' \n");
     Write(".config/nitrogen/bg-saved.cfg",
           "[xin_0]\nfile=/p/nitro-0.jpg\nmode=4\n\n[xin_1]\nfile=/p/nitro-1.jpg\n");
-    const struct {
-        const char* desktops;
-        int workspace, screen;
-        const char* expected;
-    } cases[] = {
+    // {$XDG_CURRENT_DESKTOP, workspace, screen, picture}
+    const std::tuple<const char*, int, int, const char*> cases[] = {
         {"XFCE", 1, 1, "/p/xfce-hdmi-second.jpg"},
         {"XFCE", 1, 0, "/p/xfce-dp1.png"},  // no picture on this workspace: workspace 0's
         {"KDE", 0, 0, "/p/plasma first.jpg"},
@@ -110,11 +108,11 @@ TEST_F(DesktopSettings, EachDesktopsOwnSettingsNameThePicturePerMonitor) {
         {"i3", 0, 0, "/p/feh one.jpg"},
         {"i3", 0, 1, "/p/it's.png"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.desktops) + " screen " + std::to_string(c.screen));
-        DesktopSession session = Session(c.desktops);
-        session.workspace = c.workspace;
-        EXPECT_EQ(Find(session, c.screen), c.expected);
+    for (const auto& [desktops, workspace, screen, expected] : cases) {
+        SCOPED_TRACE(std::string(desktops) + " screen " + std::to_string(screen));
+        DesktopSession session = Session(desktops);
+        session.workspace = workspace;
+        EXPECT_EQ(Find(session, screen), expected);
     }
     fs::remove(home_ / ".fehbg");
     EXPECT_EQ(Find(Session(""), 1), "/p/nitro-1.jpg");
@@ -217,12 +215,9 @@ TEST_F(DesktopSettings, GSettingsDesktopsAndTheDarkPictureOfGnome) {
 // What XScreenSaver lets its hacks show, as xscreensaver-getimage reads it: ~/.xscreensaver over
 // the application defaults.
 TEST_F(DesktopSettings, XScreenSaverPreferencesSayWhetherTheScreenMayBeShown) {
-    const std::string defaults = home_ / "XScreenSaver";
-    const struct {
-        const char* user;      // ~/.xscreensaver, nullptr for none
-        const char* defaults;  // the application defaults
-        bool picture;
-    } cases[] = {
+    const std::string defaultsFile = home_ / "XScreenSaver";
+    // {~/.xscreensaver (nullptr for none), the application defaults, a picture may be shown}
+    const std::tuple<const char*, const char*, bool> cases[] = {
         {nullptr, "*grabDesktopImages:\tFalse\n*chooseRandomImages:\tFalse\n", false},
         {"mode:\t\tone\ngrabDesktopImages:\tFalse\n", "*grabDesktopImages:\tTrue\n", false},
         {"grabDesktopImages:\tTrue\n", "*grabDesktopImages:\tFalse\n", true},
@@ -230,12 +225,13 @@ TEST_F(DesktopSettings, XScreenSaverPreferencesSayWhetherTheScreenMayBeShown) {
          "*grabDesktopImages:\tFalse\n", true},
         {"chooseRandomImages:\tTrue\nimageDirectory:\t\n", "*grabDesktopImages:\tFalse\n", false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.user ? c.user : "no ~/.xscreensaver");
+    for (const auto& [user, defaults, picture] : cases) {
+        SCOPED_TRACE(user ? user : "no ~/.xscreensaver");
         fs::remove(home_ / ".xscreensaver");
-        if (c.user) WriteText(home_ / ".xscreensaver", c.user);
-        WriteText(defaults, c.defaults);
-        EXPECT_EQ(ReadXScreenSaverImagePrefs(home_.Path(), {defaults}).GivesAPicture(), c.picture);
+        if (user) WriteText(home_ / ".xscreensaver", user);
+        WriteText(defaultsFile, defaults);
+        EXPECT_EQ(ReadXScreenSaverImagePrefs(home_.Path(), {defaultsFile}).GivesAPicture(),
+                  picture);
     }
 }
 

@@ -13,12 +13,6 @@
 // told to fail, and remembers the paths asked for.
 class FakeDecoder : public ImageDecoder {
   public:
-    FakeDecoder() {
-        image.width = image.height = 4;
-        image.channels = 3;
-        image.bytesPerRow = 12;
-        for (int i = 0; i < 16; ++i) image.pixels.insert(image.pixels.end(), {255, 128, 0});
-    }
     bool DecodeFile(const char* path, DecodedImage& out, std::string& error) override {
         paths.emplace_back(path);
         const bool known =
@@ -32,7 +26,7 @@ class FakeDecoder : public ImageDecoder {
     }
     bool DecodeMemory(const void*, size_t, DecodedImage&, std::string&) override { return false; }
     bool Interrupted() const override { return interrupt; }
-    DecodedImage image;  // a small orange picture unless a test sets another
+    DecodedImage image{4, 4, 3, 12, std::vector<uint8_t>(48, 160)};  // a small grey picture
     bool succeed = true;
     bool interrupt = false;  // as when the program is asked to end
     std::vector<std::string> readable;
@@ -67,10 +61,7 @@ class FakeCapture : public ScreenCapture {
 };
 
 inline CapturedImage SolidImage(int width, int height, uint8_t red, uint8_t green, uint8_t blue) {
-    CapturedImage image;
-    image.width = width;
-    image.height = height;
-    image.rgba.reserve(std::size_t(width) * height * 4);
+    CapturedImage image{width, height, {}};
     for (int i = 0; i < width * height; ++i)
         image.rgba.insert(image.rgba.end(), {red, green, blue, 255});
     return image;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/saver_options.h"
@@ -27,11 +29,8 @@ std::string Placement(const SaverOptions& o) {
 
 TEST(SaverOptions, WhereToDraw) {
     const char* const kEnv = "0x2000005";  // XScreenSaver's window from the environment
-    const struct {
-        std::vector<const char*> args;
-        const char* env;
-        const char* placement;
-    } cases[] = {
+    // {arguments, $XSCREENSAVER_WINDOW, where the saver draws}
+    const std::tuple<std::vector<const char*>, const char*, const char*> cases[] = {
         {{}, nullptr, "window"},
         {{"--fullscreen"}, nullptr, "fullscreen"},
         {{"--window-id", "4194311", "--preview"}, nullptr, "id=4194311 preview"},
@@ -49,11 +48,11 @@ TEST(SaverOptions, WhereToDraw) {
         {{"--wayland", "--fullscreen"}, nullptr, "fullscreen"},
         {{}, "", "window"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [args, env, placement] : cases) {
         SaverOptions options;
         std::string error;
-        ASSERT_TRUE(Parse(c.args, options, error, c.env)) << error;
-        EXPECT_EQ(Placement(options), c.placement) << testing::PrintToString(c.args);
+        ASSERT_TRUE(Parse(args, options, error, env)) << error;
+        EXPECT_EQ(Placement(options), placement) << testing::PrintToString(args);
     }
 
     SaverOptions options;
@@ -118,28 +117,12 @@ TEST(SaverOptions, HelpNamesEveryOption) {
     std::string error;
     ASSERT_TRUE(Parse({"--help"}, options, error));
     EXPECT_TRUE(options.help);
-    for (const char* name : {"--window",
-                             "--fullscreen",
-                             "--root",
-                             "--window-id",
-                             "--preview",
-                             "--resources",
-                             "--cats",
-                             "--size",
-                             "--footprints",
-                             "--background",
-                             "--folder",
-                             "--tile",
-                             "--no-tile",
-                             "--resolution",
-                             "--main-monitor-only",
-                             "--all-monitors",
-                             "--stats",
-                             "--wayland",
-                             "XSCREENSAVER_WINDOW",
-                             "WAYLAND_DISPLAY"}) {
+    std::istringstream names(
+        "--window --fullscreen --root --window-id --preview --resources --cats --size --footprints "
+        "--background --folder --tile --no-tile --resolution --main-monitor-only --all-monitors "
+        "--stats --wayland XSCREENSAVER_WINDOW WAYLAND_DISPLAY");
+    for (std::string name; names >> name;)
         EXPECT_NE(SaverUsage().find(name), std::string::npos) << name;
-    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/image_decoder.h"
@@ -202,19 +203,17 @@ TEST_F(ViewTest, FrameTimingDropsLongGapsAndSkipsShortCalls) {
     VelmoraView view;
     ASSERT_TRUE(Start(view, surface, false, false));
     view.AnimateOneFrame();  // set-up; the frame clock starts now
-    const struct {
-        double dt;
-        size_t updates;
-        double last;              // the last update's dt
-    } steps[] = {{0.0166, 0, 0},  // under a sixtieth of a second: nothing, the time keeps running
-                 {0.001, 1, 0.0176},  // measured since the last drawn frame
-                 {2.5, 1, 0.0176},    // a gap of more than 2 s is dropped
-                 {0.03, 2, 0.03},     // and the next call measures from the end of the gap
-                 {2.0, 3, 2.0}};      // exactly 2 s is not a long gap
-    for (const auto& step : steps) {
-        Advance(view, step.dt);
-        ASSERT_EQ(log_.updates.size(), step.updates) << step.dt;
-        EXPECT_NEAR(step.updates ? log_.updates.back() : 0.0, step.last, 1e-9);
+    // {seconds since the last call, updates so far, the last update's seconds}
+    const std::tuple<double, size_t, double> steps[] = {
+        {0.0166, 0, 0},      // under a sixtieth of a second: nothing, the time keeps running
+        {0.001, 1, 0.0176},  // measured since the last drawn frame
+        {2.5, 1, 0.0176},    // a gap of more than 2 s is dropped
+        {0.03, 2, 0.03},     // and the next call measures from the end of the gap
+        {2.0, 3, 2.0}};      // exactly 2 s is not a long gap
+    for (const auto& [dt, updates, last] : steps) {
+        Advance(view, dt);
+        ASSERT_EQ(log_.updates.size(), updates) << dt;
+        EXPECT_NEAR(updates ? log_.updates.back() : 0.0, last, 1e-9);
         EXPECT_EQ(surface.presented, 1 + log_.draws);  // nothing presented without a draw
     }
     // At the requested 35 calls a second, every call draws.

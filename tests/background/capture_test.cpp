@@ -33,42 +33,26 @@ TEST(CaptureSize, PowersOfTwoNearestInLogarithmLimitedByDetail) {
         EXPECT_EQ(NearestPowerOfTwo(n), power) << n;
 }
 
-CapturedImage HalfRedHalfGreen(int width, int height) {
-    CapturedImage image;
-    image.width = width;
-    image.height = height;
-    image.rgba.resize(std::size_t(width) * height * 4);
-    for (int row = 0; row < height; ++row)
-        for (int column = 0; column < width; ++column) {
-            uint8_t* p = &image.rgba[(std::size_t(row) * width + column) * 4];
-            p[column < width / 2 ? 0 : 1] = p[3] = 255;
-        }
-    return image;
-}
-
 TEST(CaptureTexture, ResampledUploadOrDeletionForBlackScreens) {
     HeadlessGL gl;
     ASSERT_TRUE(gl.Create(16, 16)) << gl.Error();
 
     uint32_t name = 0;
-    MakeCaptureTexture(HalfRedHalfGreen(600, 300), 1, &name);
+    CapturedImage halves = SolidImage(600, 300, 255, 0, 0);  // red, the right half green
+    for (std::size_t i = 0; i < halves.rgba.size(); i += 4)
+        if (i / 4 % 600 >= 300) halves.rgba[i] = 0, halves.rgba[i + 1] = 255;
+    MakeCaptureTexture(halves, 1, &name);
     ASSERT_NE(name, 0u);
-    glBindTexture(GL_TEXTURE_2D, name);
-    GLint width = 0, height = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    std::vector<uint8_t> texels;
     // 600 is nearer 512 than 1024 in the logarithm, 300 nearer 256.
-    EXPECT_EQ(std::make_pair(width, height), std::make_pair(512, 256));
-    std::vector<uint8_t> texels(std::size_t(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    const uint8_t* left = &texels[(100 * std::size_t(width) + 10) * 4];
-    const uint8_t* right = &texels[(100 * std::size_t(width) + width - 10) * 4];
+    ASSERT_EQ(TextureSize(name, &texels), std::make_pair(512, 256));
+    const uint8_t* left = &texels[(100 * 512 + 10) * 4];
+    const uint8_t* right = &texels[(100 * 512 + 502) * 4];
     EXPECT_TRUE(left[0] == 255 && left[1] == 0 && right[0] == 0 && right[1] == 255);
 
     // The same name is reused when one is given.
     const uint32_t given = name;
-    MakeCaptureTexture(HalfRedHalfGreen(64, 64), 0, &name);
+    MakeCaptureTexture(SolidImage(64, 64, 9, 9, 9), 0, &name);
     EXPECT_EQ(name, given);
 
     // A black screen (or one that could not be read) deletes the texture and reports 0; black is
@@ -77,7 +61,7 @@ TEST(CaptureTexture, ResampledUploadOrDeletionForBlackScreens) {
     EXPECT_EQ(name, 0u);
     EXPECT_FALSE(glIsTexture(given));
 
-    CapturedImage truncated = HalfRedHalfGreen(64, 64);
+    CapturedImage truncated = SolidImage(64, 64, 9, 9, 9);
     truncated.rgba.resize(100);
     MakeCaptureTexture(truncated, 1, &name);
     EXPECT_EQ(name, 0u);
@@ -102,15 +86,11 @@ class GroundPicture : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(gl_.Create(16, 16)) << gl_.Error();
         SetImageDecoder(&decoder_);
-        for (const char* name : {"a.jpg", "b.png", "c.gif", "d.png"}) {
+        for (const char* name : {"a.jpg", "b.png", "c.gif", "d.png"})
             test_files::WriteText(folder_ / name, "x");
-        }
         sources_.desktop = &desktop_;
         sources_.backdrop = &backdrop_;
-        sources_.screenNumber = 1;
-        sources_.frame = {0, 0, 640, 480};
         sources_.fallbackPath = "/res/fallback.jpg";
-        backdrop_.succeed = false;
     }
     void TearDown() override { SetImageDecoder(nullptr); }
 

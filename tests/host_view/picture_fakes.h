@@ -1,9 +1,13 @@
 // Stand-ins for the picture decoder, the desktop-picture lookup and screen captures, shared by the
-// view and background tests: all record what they were asked for.
+// view and background tests: all record what they were asked for. Also a reader of the textures
+// made from their pictures.
 #pragma once
+
+#include <GL/gl.h>
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/image_decoder.h"
@@ -65,4 +69,17 @@ inline CapturedImage SolidImage(int width, int height, uint8_t red, uint8_t gree
     for (int i = 0; i < width * height; ++i)
         image.rgba.insert(image.rgba.end(), {red, green, blue, 255});
     return image;
+}
+
+// The size of texture `name`; its texels as RGBA into `texels` when given.
+inline std::pair<int, int> TextureSize(uint32_t name, std::vector<uint8_t>* texels = nullptr) {
+    GLint width = 0, height = 0;
+    glBindTexture(GL_TEXTURE_2D, name);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    if (texels == nullptr) return {width, height};
+    texels->assign(std::size_t(width) * std::size_t(height) * 4, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels->data());
+    return {width, height};
 }

@@ -32,12 +32,6 @@ std::vector<uint8_t> Halves(int width, int height, std::vector<uint8_t> left,
     return pixels;
 }
 
-std::string Svg(int width, int height) {
-    return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(width) +
-           "\" height=\"" + std::to_string(height) +
-           "\"><rect width=\"100%\" height=\"100%\" fill=\"#20c040\"/></svg>\n";
-}
-
 // A small PNG whose header claims width x height pixels.
 std::vector<uint8_t> PngClaiming(uint32_t width, uint32_t height) {
     std::vector<uint8_t> png = EncodePng(Halves(2, 2, {1, 2, 3}, {1, 2, 3}).data(), 2, 2, 3);
@@ -68,7 +62,9 @@ class PictureDecoder : public ::testing::Test {
 TEST_F(PictureDecoder, WallpaperFormatsDecodeUprightAndNoLargerThanTheGroundNeeds) {
     const std::vector<uint8_t> orange = Halves(2400, 600, {250, 140, 10}, {250, 140, 10});
     WriteBytes(scratch_ / "wide.png", EncodePng(orange.data(), 2400, 600, 3));
-    WriteText(scratch_ / "vast.svg", Svg(100000, 50000));
+    WriteText(scratch_ / "vast.svg",
+              "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100000\" height=\"50000\">"
+              "<rect width=\"100%\" height=\"100%\" fill=\"#20c040\"/></svg>\n");
     // A JPEG whose EXIF data says to turn it a quarter clockwise: red left becomes red on top.
     std::vector<uint8_t> sideways = Halves(80, 40, {220, 20, 20}, {20, 20, 220});
     sideways = EncodeJpeg(sideways.data(), 80, 40, 3, 90);

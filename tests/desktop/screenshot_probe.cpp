@@ -51,9 +51,8 @@ bool ParseRect(char** args, const Picture& picture, Rect& rect) {
 
 double Fraction(const Rect& rect, const std::function<bool(int, int)>& test) {
     long count = 0;
-    for (int y = rect.y; y < rect.y + rect.h; ++y) {
+    for (int y = rect.y; y < rect.y + rect.h; ++y)
         for (int x = rect.x; x < rect.x + rect.w; ++x) count += test(x, y) ? 1 : 0;
-    }
     return double(count) / (double(rect.w) * rect.h);
 }
 

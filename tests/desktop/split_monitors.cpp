@@ -29,11 +29,9 @@ int main(int argc, char** argv) {
         XRRMonitorInfo* monitor = XRRAllocateMonitor(display, i == 0 ? 1 : 0);
         monitor->name = XInternAtom(display, names[i], False);
         monitor->x = i * (width / 2);
-        monitor->y = 0;
         monitor->width = width / 2;
         monitor->height = height;
-        monitor->mwidth = 300;
-        monitor->mheight = 300;
+        monitor->mwidth = monitor->mheight = 300;
         monitor->primary = (i == 1) == secondPrimary;
         if (i == 0) monitor->outputs[0] = resources->outputs[0];
         XRRSetMonitor(display, root, monitor);

@@ -49,18 +49,16 @@ class FakeDesktop : public DesktopPictureLookup {
     std::vector<int> asked;
 };
 
-// Captures report a fixed image.
+// Captures report a fixed image and remember the rectangle asked for.
 class FakeCapture : public ScreenCapture {
   public:
     bool Capture(const ScreenRect& frame, CapturedImage& out) override {
-        ++calls;
         requested = frame;
         out = image;
         return succeed;
     }
     CapturedImage image;
     bool succeed = true;
-    int calls = 0;
     ScreenRect requested;
 };
 

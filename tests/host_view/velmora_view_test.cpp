@@ -121,7 +121,7 @@ TEST_F(ViewTest, LifeCycleFromCreationThroughResizeToRelease) {
         EXPECT_FALSE(view.InitWithFrame(ViewEnvironment{}, false, settings_));
         ASSERT_TRUE(view.InitWithFrame(Environment(surface), false, settings_));
         EXPECT_TRUE(view.viewAllocated && !view.glReady && !view.initialized);
-        EXPECT_EQ(capture_.calls, 0) << "only the screen source captures";
+        EXPECT_EQ(capture_.requested.width, 0) << "only the screen source captures";
 
         // Start presents one black frame and sets nothing up yet.
         glClearColor(1.0f, 1.0f, 1.0f, 1.0f);

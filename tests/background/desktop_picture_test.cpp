@@ -216,9 +216,8 @@ TEST_F(DesktopSettings, XScreenSaverPreferencesSayWhetherTheScreenMayBeShown) {
     const std::string defaultsFile = home_ / "XScreenSaver";
     // {~/.xscreensaver (nullptr for none), the application defaults, a picture may be shown}
     const std::tuple<const char*, const char*, bool> cases[] = {
-        {nullptr, "*grabDesktopImages:\tFalse\n*chooseRandomImages:\tFalse\n", false},
+        {nullptr, "*grabDesktopImages:\tTrue\n*chooseRandomImages:\tFalse\n", true},
         {"mode:\t\tone\ngrabDesktopImages:\tFalse\n", "*grabDesktopImages:\tTrue\n", false},
-        {"grabDesktopImages:\tTrue\n", "*grabDesktopImages:\tFalse\n", true},
         {"chooseRandomImages:\tTrue\nimageDirectory:\t/home/u/Pictures\n",
          "*grabDesktopImages:\tFalse\n", true},
         {"chooseRandomImages:\tTrue\nimageDirectory:\t\n", "*grabDesktopImages:\tFalse\n", false},

@@ -11,14 +11,10 @@
 int main(int argc, char** argv) {
     const bool secondPrimary = argc > 1 && std::strcmp(argv[1], "second") == 0;
     Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        std::fprintf(stderr, "split_monitors: no display\n");
-        return 1;
-    }
-    const Window root = DefaultRootWindow(display);
-    XRRScreenResources* resources = XRRGetScreenResources(display, root);
+    const Window root = display ? DefaultRootWindow(display) : 0;
+    XRRScreenResources* resources = display ? XRRGetScreenResources(display, root) : nullptr;
     if (resources == nullptr || resources->noutput < 1) {
-        std::fprintf(stderr, "split_monitors: no RandR output\n");
+        std::fprintf(stderr, "split_monitors: no display or no RandR output\n");
         return 1;
     }
     const int width = DisplayWidth(display, DefaultScreen(display));

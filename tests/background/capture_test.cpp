@@ -132,7 +132,6 @@ TEST_F(GroundPicture, AFolderGivesOtherPicturesATryThenTheDesktopsThenTheShipped
     for (const auto& [source, from, readable, backdrop, asked, said, lastSaid] : cases) {
         SCOPED_TRACE(lastSaid);
         decoder_.readable = {readable};
-        decoder_.succeed = !readable.empty();
         backdrop_.succeed = backdrop;
         EXPECT_EQ(Load(source, from), !readable.empty() || backdrop);
         ASSERT_EQ(decoder_.paths.size(), asked);
@@ -144,7 +143,6 @@ TEST_F(GroundPicture, AFolderGivesOtherPicturesATryThenTheDesktopsThenTheShipped
     }
 
     // Asked to end while loading: nothing more is tried and nothing said.
-    decoder_.succeed = true;
     decoder_.readable.clear();
     decoder_.interrupt = true;
     EXPECT_FALSE(Load(2, folder));

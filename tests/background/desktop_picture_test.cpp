@@ -122,8 +122,7 @@ TEST_F(DesktopSettings, EachDesktopsOwnSettingsNameThePicturePerMonitor) {
 
 TEST_F(DesktopSettings, SlideShowsGiveTodaysPictureAndWallpaperFoldersTheNearestSize) {
     std::tm start{};
-    start.tm_year = 2011 - 1900, start.tm_mon = 10, start.tm_mday = 24, start.tm_hour = 7;
-    start.tm_min = 1;
+    strptime("2011-11-24 07:01:00", "%Y-%m-%d %H:%M:%S", &start);
     start.tm_isdst = -1;
     const std::time_t started = std::mktime(&start);
     Write("show.xml",

@@ -13,15 +13,15 @@
 #include "core/image_decoder.h"
 #include "host/background_source.h"
 
-// Hands out `image` for every file (only for the paths in `readable` when it names any) unless
-// told to fail, and remembers the paths asked for.
+// Hands out `image` for every file (only for the paths in `readable` when it names any), and
+// remembers the paths asked for.
 class FakeDecoder : public ImageDecoder {
   public:
     bool DecodeFile(const char* path, DecodedImage& out, std::string& error) override {
         paths.emplace_back(path);
         const bool known =
             readable.empty() || std::find(readable.begin(), readable.end(), path) != readable.end();
-        if (!succeed || !known || interrupt) {
+        if (!known || interrupt) {
             error = interrupt ? "the program is ending" : "not a picture";
             return false;
         }
@@ -31,7 +31,6 @@ class FakeDecoder : public ImageDecoder {
     bool DecodeMemory(const void*, size_t, DecodedImage&, std::string&) override { return false; }
     bool Interrupted() const override { return interrupt; }
     DecodedImage image{4, 4, 3, 12, std::vector<uint8_t>(48, 160)};  // a small grey picture
-    bool succeed = true;
     bool interrupt = false;  // as when the program is asked to end
     std::vector<std::string> readable;
     std::vector<std::string> paths;

@@ -98,14 +98,13 @@ TEST(SaverOptions, RunSettingsOverrideTheStoredOnesWithinRange) {
               "main=0");
 
     // Values out of range or malformed are refused with a message naming the option.
-    for (std::vector<const char*> bad : {std::vector<const char*>{"--cats", "4"},
-                                         {"--size", "100x"},
-                                         {"--footprints", "0"},
-                                         {"--resolution", "3"},
-                                         {"--background", "wallpaper"},
-                                         {"--resources", ""}}) {
-        EXPECT_FALSE(Parse(bad, options, error)) << bad[0] << " " << bad[1];
-        EXPECT_NE(error.find(bad[0] + 2), std::string::npos) << error;
+    const char* const refused[] = {
+        "--cats",       "4",         "--size",       "100x",
+        "--footprints", "0",         "--resolution", "3",
+        "--background", "wallpaper", "--resources",  ""};  // option, value; option, value; ...
+    for (std::size_t i = 0; i < std::size(refused); i += 2) {
+        EXPECT_FALSE(Parse({refused[i], refused[i + 1]}, options, error)) << refused[i];
+        EXPECT_NE(error.find(refused[i] + 2), std::string::npos) << error;
     }
 
     // A folder too long for the record is refused rather than cut to another folder's name.

@@ -91,8 +91,7 @@ class GroundPicture : public ::testing::Test {
         SETTINGS settings = DefaultSettings();
         settings.BGTYPE = source;
         EXPECT_TRUE(SetBackgroundFolder(settings, folder));
-        decoder_.paths.clear();
-        alert_.lines.clear();
+        decoder_.paths.clear(), alert_.lines.clear();
         Texture ground;
         const bool loaded = LoadGroundPicture(settings, sources_, ground);
         EXPECT_EQ(loaded, ground.texID != 0);
@@ -143,8 +142,7 @@ TEST_F(GroundPicture, AFolderGivesOtherPicturesATryThenTheDesktopsThenTheShipped
     }
 
     // Asked to end while loading: nothing more is tried and nothing said.
-    decoder_.readable.clear();
-    decoder_.interrupt = true;
+    decoder_.readable.clear(), decoder_.interrupt = true;
     EXPECT_FALSE(Load(2, folder));
     EXPECT_EQ(decoder_.paths.size(), 1u);
     EXPECT_TRUE(alert_.lines.empty());

@@ -88,9 +88,7 @@ TEST(SaverOptions, RunSettingsOverrideTheStoredOnesWithinRange) {
 
     // Without options the stored settings stay as they are; each option changes its own value.
     SETTINGS stored = DefaultSettings();
-    stored.NUM_DOGS = 1;
-    stored.TILEBG = false;
-    stored.MAIN_MONITOR_ONLY = true;
+    stored.NUM_DOGS = 1, stored.TILEBG = false, stored.MAIN_MONITOR_ONLY = true;
     ASSERT_TRUE(Parse({"--background", "desktop", "--tile", "--all-monitors"}, options, error));
     ASSERT_TRUE(ApplyRunSettings(options, stored, error));
     EXPECT_EQ(SettingsText(stored),
@@ -163,11 +161,9 @@ TEST(XScreenSaverConfig, EveryControlSaysWhatItDoesAndEveryArgumentIsAccepted) {
             const std::string label = (*o)[1];
             // The first entry passes nothing and says so; every other one passes its option.
             EXPECT_EQ(index == 0, !(*o)[2].matched) << id << ": " << label;
-            if (index == 0) {
-                EXPECT_NE(label.find("as in Velmora's settings"), std::string::npos);
-            } else {
-                EXPECT_TRUE(Accepted((*o)[2])) << (*o)[2];
-            }
+            EXPECT_TRUE(index == 0 ? label.find("as in Velmora's settings") != std::string::npos
+                                   : Accepted((*o)[2]))
+                << id << ": " << label;
             arguments += index != 0;
         }
     }

@@ -103,6 +103,7 @@ class ViewTest : public ::testing::Test, public Screens, public Clock {
     }
 
     HeadlessGL gl_;
+    FakeSurface surface_{gl_, {5, 6, 64, 48}};  // on the first screen
     std::vector<ScreenInfo> screens_ = {{0, {0, 0, 1920, 1080}, true, "DP-1"},
                                         {1, {1920, 0, 1280, 1024}, false, "HDMI-1"}};
     double now_ = 1000.0;
@@ -115,11 +116,10 @@ class ViewTest : public ::testing::Test, public Screens, public Clock {
 };
 
 TEST_F(ViewTest, LifeCycleFromCreationThroughResizeToRelease) {
-    FakeSurface surface(gl_, {10, 10, 64, 48});
     {
         VelmoraView view;
         EXPECT_FALSE(view.InitWithFrame(ViewEnvironment{}, false, settings_));
-        ASSERT_TRUE(view.InitWithFrame(Environment(surface), false, settings_));
+        ASSERT_TRUE(view.InitWithFrame(Environment(surface_), false, settings_));
         EXPECT_TRUE(view.viewAllocated && !view.glReady && !view.initialized);
         EXPECT_EQ(capture_.requested.width, 0) << "only the screen source captures";
 
@@ -127,13 +127,13 @@ TEST_F(ViewTest, LifeCycleFromCreationThroughResizeToRelease) {
         glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
         view.StartAnimation();
-        EXPECT_EQ(Counts(surface), "setups=0 updates=0 draws=0 presented=1");
-        EXPECT_TRUE(AllBlack(surface.lastFrame));
+        EXPECT_EQ(Counts(surface_), "setups=0 updates=0 draws=0 presented=1");
+        EXPECT_TRUE(AllBlack(surface_.lastFrame));
 
         // The first frame sets up the scene, but draws nothing: the clock just started. The
         // desktop picture of this view's screen (0) became the ground, owned by the scene.
         view.AnimateOneFrame();
-        EXPECT_EQ(Counts(surface), "setups=1 updates=0 draws=0 presented=1");
+        EXPECT_EQ(Counts(surface_), "setups=1 updates=0 draws=0 presented=1");
         EXPECT_EQ(log_.setup, "64x48 /res/velmora/");
         EXPECT_EQ(desktop_.asked, std::vector<int>{0});
         ASSERT_EQ(log_.groundTextures.size(), 1u);
@@ -141,19 +141,18 @@ TEST_F(ViewTest, LifeCycleFromCreationThroughResizeToRelease) {
         EXPECT_EQ(view.DeskTex.texID, 0u) << "the view must not keep a name the scene deletes";
 
         Advance(view, 0.03);
-        EXPECT_EQ(Counts(surface), "setups=1 updates=1 draws=1 presented=2");
-        EXPECT_EQ(surface.lastFrame.at(1), 255) << "the scene's drawing is what is presented";
+        EXPECT_EQ(Counts(surface_), "setups=1 updates=1 draws=1 presented=2");
+        EXPECT_EQ(surface_.lastFrame.at(1), 255) << "the scene's drawing is what is presented";
 
         // Stopping keeps the scene; starting again continues it without a new set-up.
         view.StopAnimation();
         Advance(view, 0.03);
         view.StartAnimation();
         view.AnimateOneFrame();
-        EXPECT_EQ(Counts(surface), "setups=1 updates=2 draws=2 presented=4");
+        EXPECT_EQ(Counts(surface_), "setups=1 updates=2 draws=2 presented=4");
 
         // A resize sets GL up again at the next frame, and the scene adopts the size.
-        surface.width = 32;
-        surface.height = 24;
+        surface_.width = 32, surface_.height = 24;
         view.SetFrameSize();
         Advance(view, 0.03);
         EXPECT_EQ(log_.sizes, (std::vector<std::pair<int, int>>{{32, 24}}));
@@ -162,7 +161,7 @@ TEST_F(ViewTest, LifeCycleFromCreationThroughResizeToRelease) {
         EXPECT_EQ(viewport[2], 32);
 
         // A window shrunk to no height still gets a finite projection.
-        surface.height = 0;
+        surface_.height = 0;
         view.SetFrameSize();
         Advance(view, 0.03);
         GLfloat projection[16];
@@ -173,9 +172,8 @@ TEST_F(ViewTest, LifeCycleFromCreationThroughResizeToRelease) {
 }
 
 TEST_F(ViewTest, FrameTimingDropsLongGapsAndSkipsShortCalls) {
-    FakeSurface surface(gl_, {0, 0, 64, 48});
     VelmoraView view;
-    ASSERT_TRUE(Start(view, surface, false, false));
+    ASSERT_TRUE(Start(view, surface_, false, false));
     view.AnimateOneFrame();  // set-up; the frame clock starts now
     // {seconds since the last call, updates so far, the last update's seconds}
     const std::tuple<double, size_t, double> steps[] = {
@@ -188,11 +186,11 @@ TEST_F(ViewTest, FrameTimingDropsLongGapsAndSkipsShortCalls) {
         Advance(view, dt);
         ASSERT_EQ(log_.updates.size(), updates) << dt;
         EXPECT_NEAR(updates ? log_.updates.back() : 0.0, last, 1e-9);
-        EXPECT_EQ(surface.presented, 1 + log_.draws);  // nothing presented without a draw
+        EXPECT_EQ(surface_.presented, 1 + log_.draws);  // nothing presented without a draw
     }
     // At the requested 35 calls a second, every call draws.
     for (int i = 0; i < 35; ++i) Advance(view, VelmoraView::kFrameInterval);
-    EXPECT_EQ(Counts(surface), "setups=1 updates=38 draws=38 presented=39");
+    EXPECT_EQ(Counts(surface_), "setups=1 updates=38 draws=38 presented=39");
 }
 
 TEST_F(ViewTest, MainMonitorOnlyKeepsSecondaryScreensBlack) {
@@ -206,31 +204,22 @@ TEST_F(ViewTest, MainMonitorOnlyKeepsSecondaryScreensBlack) {
     EXPECT_EQ(secondary.presented, 1);
 
     // With the setting, the primary monitor animates, even when it is not the first one.
-    screens_[0].primary = false;
-    screens_[1].primary = true;
+    screens_[0].primary = false, screens_[1].primary = true;
     VelmoraView primary;
     ASSERT_TRUE(Start(primary, secondary, false, true));
     primary.AnimateOneFrame();
     EXPECT_TRUE(primary.IsAnimating());
     EXPECT_EQ(log_.setups, 1);
-
-    // A preview follows the screen its window is on.
-    FakeSurface previewOnFirst(gl_, {10, 10, 64, 48});
-    VelmoraView preview;
-    ASSERT_TRUE(Start(preview, previewOnFirst, true, true));
-    EXPECT_FALSE(preview.ThisScreenIsOn);
 }
 
 TEST_F(ViewTest, CapturedScreenBecomesTheGroundOrGivesWayToTheDesktopPicture) {
-    settings_.BGTYPE = 0;
-    settings_.BGRES = 1;
-    FakeSurface surface(gl_, {5, 6, 64, 48});
+    settings_.BGTYPE = 0, settings_.BGRES = 1;
 
     // A readable screen: captured at creation, limited by the resolution setting, handed over.
     capture_.image = SolidImage(1440, 900, 10, 200, 30);
     {
         VelmoraView view;
-        ASSERT_TRUE(view.InitWithFrame(Environment(surface), false, settings_));
+        ASSERT_TRUE(view.InitWithFrame(Environment(surface_), false, settings_));
         EXPECT_EQ(capture_.requested.x, 5);
         EXPECT_EQ(view.mySettings.BGTYPE, 0);
         EXPECT_EQ(TextureSize(view.DeskTex.texID).first, 1024);
@@ -242,7 +231,7 @@ TEST_F(ViewTest, CapturedScreenBecomesTheGroundOrGivesWayToTheDesktopPicture) {
     }
     // The preview captures at the lowest detail whatever the setting.
     VelmoraView preview;
-    ASSERT_TRUE(preview.InitWithFrame(Environment(surface), true, settings_));
+    ASSERT_TRUE(preview.InitWithFrame(Environment(surface_), true, settings_));
     EXPECT_EQ(TextureSize(preview.DeskTex.texID).first, 512);
 
     // A black screen, or one that cannot be read, gives no texture: this run uses the desktop
@@ -251,7 +240,7 @@ TEST_F(ViewTest, CapturedScreenBecomesTheGroundOrGivesWayToTheDesktopPicture) {
         capture_.image = SolidImage(800, 600, 0, 0, 0);
         capture_.succeed = readable;
         VelmoraView black;
-        ASSERT_TRUE(black.InitWithFrame(Environment(surface), false, settings_));
+        ASSERT_TRUE(black.InitWithFrame(Environment(surface_), false, settings_));
         EXPECT_EQ(black.DeskTex.texID, 0u);
         EXPECT_EQ(black.mySettings.BGTYPE, 1);
         EXPECT_EQ(settings_.BGTYPE, 0);
@@ -259,20 +248,18 @@ TEST_F(ViewTest, CapturedScreenBecomesTheGroundOrGivesWayToTheDesktopPicture) {
 }
 
 TEST_F(ViewTest, FailedSceneSetUpStillRunsFrames) {
-    FakeSurface surface(gl_, {0, 0, 64, 48});
     // No scene can be made at all.
     sceneAvailable_ = false;
     VelmoraView view;
-    ASSERT_TRUE(Start(view, surface, false, false));
+    ASSERT_TRUE(Start(view, surface_, false, false));
     view.AnimateOneFrame();
     Advance(view, 0.03);
     EXPECT_TRUE(view.IsAnimating());
 
     // The scene's own set-up fails: it stays in place and is still updated and drawn.
-    sceneAvailable_ = true;
-    log_.setupResult = false;
+    sceneAvailable_ = true, log_.setupResult = false;
     VelmoraView failing;
-    ASSERT_TRUE(Start(failing, surface, false, false));
+    ASSERT_TRUE(Start(failing, surface_, false, false));
     failing.AnimateOneFrame();
     EXPECT_TRUE(log_.groundTextures.empty()) << "no ground handed to a scene that failed";
     Advance(failing, 0.03);

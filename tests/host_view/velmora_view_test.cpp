@@ -70,8 +70,7 @@ class ViewTest : public ::testing::Test, public Screens, public Clock {
     uint32_t WallSeconds() override { return 1234567; }
     void SetUp() override {
         ASSERT_TRUE(gl_.Create(64, 48)) << gl_.Error();
-        settings_ = DefaultSettings();
-        settings_.BGTYPE = 1;
+        settings_ = DefaultSettings(), settings_.BGTYPE = 1;
         SetImageDecoder(&decoder_);
     }
     void TearDown() override { SetImageDecoder(nullptr); }
@@ -237,8 +236,7 @@ TEST_F(ViewTest, CapturedScreenBecomesTheGroundOrGivesWayToTheDesktopPicture) {
     // A black screen, or one that cannot be read, gives no texture: this run uses the desktop
     // picture instead, with the stored setting untouched.
     for (bool readable : {true, false}) {
-        capture_.image = SolidImage(800, 600, 0, 0, 0);
-        capture_.succeed = readable;
+        capture_.image = SolidImage(800, 600, 0, 0, 0), capture_.succeed = readable;
         VelmoraView black;
         ASSERT_TRUE(black.InitWithFrame(Environment(surface_), false, settings_));
         EXPECT_EQ(black.DeskTex.texID, 0u);

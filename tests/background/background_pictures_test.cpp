@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "assets/background_pictures.h"
-#include "core/image_decoder.h"
 #include "platform/headless_gl.h"
 #include "tests/host_view/picture_fakes.h"
 #include "tests/support/test_files.h"

@@ -7,8 +7,6 @@
 #include <tuple>
 #include <vector>
 
-#include "core/image_decoder.h"
-#include "host/background_source.h"
 #include "host/settings.h"
 #include "platform/headless_gl.h"
 #include "tests/host_view/picture_fakes.h"

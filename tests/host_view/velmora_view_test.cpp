@@ -6,7 +6,6 @@
 #include <tuple>
 #include <vector>
 
-#include "core/image_decoder.h"
 #include "host/velmora_view.h"
 #include "platform/headless_gl.h"
 #include "tests/host_view/picture_fakes.h"
@@ -190,6 +189,28 @@ TEST_F(ViewTest, FrameTimingDropsLongGapsAndSkipsShortCalls) {
     // At the requested 35 calls a second, every call draws.
     for (int i = 0; i < 35; ++i) Advance(view, VelmoraView::kFrameInterval);
     EXPECT_EQ(Counts(surface_), "setups=1 updates=38 draws=38 presented=39");
+}
+
+// A window is on the first screen it overlaps in the system's order, else on the main one.
+TEST_F(ViewTest, TheScreenUnderAWindowIsTheFirstItOverlapsElseTheMainOne) {
+    EXPECT_EQ(MainScreenNumber({{4, {0, 0, 800, 600}, false, "A"}}), 4);  // none primary
+    EXPECT_EQ(MainScreenNumber({}), -1);
+    // {the second monitor is the primary one, window, the screen under it}
+    const std::tuple<bool, ScreenRect, int> cases[] = {
+        {false, {2000, 10, 640, 480}, 1},
+        {false, {1900, 0, 100, 100}, 0},   // straddling both: the first in the system's order
+        {false, {1920, 1080, 10, 10}, 0},  // touching an edge is not overlapping
+        {true, {1920, 1024, 10, 10}, 1},   // only touching both: the main one
+        {true, {2000, 10, 0, 10}, 1},      // empty: the main one
+    };
+    for (const auto& [secondIsPrimary, window, screen] : cases) {
+        screens_[0].primary = !secondIsPrimary, screens_[1].primary = secondIsPrimary;
+        EXPECT_EQ(ScreenNumberUnder(screens_, window), screen) << window.x << "," << window.y;
+    }
+    EXPECT_EQ(MainScreenNumber(screens_), 1);
+    EXPECT_TRUE(Intersects({2147483000, 0, 2000, 10}, {2147483600, 0, 10, 10}));
+    EXPECT_FALSE(Intersects({0, 0, -5, 10}, {0, 0, 10, 10}));
+    EXPECT_EQ(FindScreen(screens_, 9), nullptr);
 }
 
 TEST_F(ViewTest, MainMonitorOnlyKeepsSecondaryScreensBlack) {

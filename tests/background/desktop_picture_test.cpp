@@ -27,8 +27,7 @@ TEST(DesktopPictureUri, OtherSchemesAndOtherHostsGiveNothing) {
 }
 
 // Two monitors: DP-1 (primary, 1920 wide) and HDMI-1 (1280 wide), in that order.
-class TwoMonitors : public Screens {
-  public:
+struct TwoMonitors : Screens {
     std::vector<ScreenInfo> List() override {
         return {{0, {0, 0, 1920, 1080}, true, "DP-1"}, {1, {1920, 0, 1280, 1024}, false, "HDMI-1"}};
     }

@@ -24,8 +24,7 @@ int main(int argc, char** argv) {
         // The left monitor takes the output, so that it replaces the automatic whole-screen one.
         XRRMonitorInfo* monitor = XRRAllocateMonitor(display, i == 0 ? 1 : 0);
         monitor->name = XInternAtom(display, names[i], False);
-        monitor->x = i * (width / 2);
-        monitor->width = width / 2, monitor->height = height;
+        monitor->x = i * (width / 2), monitor->width = width / 2, monitor->height = height;
         monitor->mwidth = monitor->mheight = 300;
         monitor->primary = (i == 1) == secondPrimary;
         if (i == 0) monitor->outputs[0] = resources->outputs[0];

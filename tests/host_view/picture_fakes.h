@@ -15,8 +15,7 @@
 
 // Hands out `image` for every file (only for the paths in `readable` when it names any), and
 // remembers the paths asked for.
-class FakeDecoder : public ImageDecoder {
-  public:
+struct FakeDecoder : ImageDecoder {
     bool DecodeFile(const char* path, DecodedImage& out, std::string& error) override {
         paths.emplace_back(path);
         const bool known =
@@ -37,8 +36,7 @@ class FakeDecoder : public ImageDecoder {
 };
 
 // Names one picture for every screen and remembers the screens asked about.
-class FakeDesktop : public DesktopPictureLookup {
-  public:
+struct FakeDesktop : DesktopPictureLookup {
     explicit FakeDesktop(std::string picture = "/pictures/desk.png") : path(std::move(picture)) {}
     std::string PicturePath(int screenNumber) override {
         asked.push_back(screenNumber);
@@ -49,8 +47,7 @@ class FakeDesktop : public DesktopPictureLookup {
 };
 
 // Captures report a fixed image and remember the rectangle asked for.
-class FakeCapture : public ScreenCapture {
-  public:
+struct FakeCapture : ScreenCapture {
     bool Capture(const ScreenRect& frame, CapturedImage& out) override {
         requested = frame;
         out = image;

@@ -11,9 +11,8 @@ int main() {
         std::fprintf(stderr, "input_only_window: no display\n");
         return 1;
     }
-    XSetWindowAttributes attributes{};
     const Window window = XCreateWindow(display, DefaultRootWindow(display), 0, 0, 320, 240, 0, 0,
-                                        InputOnly, CopyFromParent, 0, &attributes);
+                                        InputOnly, CopyFromParent, 0, nullptr);
     XMapWindow(display, window);
     XSetCloseDownMode(display, RetainPermanent);
     XSync(display, False);

@@ -16,9 +16,8 @@ int main(int argc, char** argv) {
     }
     PackWriter pack;
     const std::vector<uint8_t> grey(8 * 8 * 4, 128);
-    for (int lump = 0; lump < pack_layout::kSceneSlotCount; ++lump) {
+    for (int lump = 0; lump < pack_layout::kSceneSlotCount; ++lump)
         pack.AddLump(kLumpTGA, 0, EncodeTGA(grey.data(), 8, 8, 4, TgaCoding::kUncompressed));
-    }
     std::string error;
     if (!pack.WriteFile(std::string(argv[1]) + "/" + pack_layout::kScenePack, &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());

@@ -13,7 +13,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -52,9 +51,8 @@ bool ParseRect(char** args, const Picture& picture, Rect& rect) {
 
 double Fraction(const Rect& rect, const std::function<bool(int, int)>& test) {
     long count = 0;
-    for (int y = rect.y; y < rect.y + rect.h; ++y) {
+    for (int y = rect.y; y < rect.y + rect.h; ++y)
         for (int x = rect.x; x < rect.x + rect.w; ++x) count += test(x, y) ? 1 : 0;
-    }
     return double(count) / (double(rect.w) * rect.h);
 }
 
@@ -82,55 +80,40 @@ bool HasHue(const unsigned char* p, double degrees) {
     return distance <= 15.0;
 }
 
+bool Differ(const unsigned char* a, const unsigned char* b) {
+    return std::abs(a[0] - b[0]) > 8 || std::abs(a[1] - b[1]) > 8 || std::abs(a[2] - b[2]) > 8;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return 2;
-    const std::string command = argv[1];
-    Picture first;
+    const std::string command = argc > 1 ? argv[1] : "";
+    // The arguments each command takes, its own included; "differ" reads a second picture.
+    const int wanted = command == "black"                         ? 7
+                       : command == "lit" || command == "magenta" ? 8
+                       : command == "hue" || command == "differ"  ? 9
+                                                                  : 0;
+    const int pictures = command == "differ" ? 2 : 1;
+    Picture first, second;
     Rect rect{};
-    if ((command == "black" && argc == 7) ||
-        ((command == "lit" || command == "magenta") && argc == 8)) {
-        if (!Load(argv[2], first) || !ParseRect(argv + 3, first, rect)) return 2;
-        if (command == "black") {
-            const double lit =
-                Fraction(rect, [&](int x, int y) { return !IsBlack(first.At(x, y)); });
-            std::printf("non-black fraction %.6f\n", lit);
-            return lit == 0.0 ? 0 : 1;
-        }
-        const double wanted = std::atof(argv[7]);
-        const double measured =
-            command == "lit"
-                ? Fraction(rect, [&](int x, int y) { return !IsBlack(first.At(x, y)); })
-                : Fraction(rect, [&](int x, int y) { return IsMagenta(first.At(x, y)); });
-        std::printf("%s fraction %.6f (wanted at least %.6f)\n", command.c_str(), measured, wanted);
-        return measured >= wanted ? 0 : 1;
+    if (wanted == 0 || argc != wanted || !Load(argv[2], first) ||
+        (pictures == 2 && !Load(argv[3], second)) || !ParseRect(argv + 2 + pictures, first, rect) ||
+        (pictures == 2 && (second.width != first.width || second.height != first.height))) {
+        return 2;
     }
-    if (command == "hue" && argc == 9) {
-        if (!Load(argv[2], first) || !ParseRect(argv + 3, first, rect)) return 2;
-        const double degrees = std::atof(argv[7]);
-        const double wanted = std::atof(argv[8]);
-        const double measured =
-            Fraction(rect, [&](int x, int y) { return HasHue(first.At(x, y), degrees); });
-        std::printf("hue %.0f fraction %.6f (wanted at least %.6f)\n", degrees, measured, wanted);
-        return measured >= wanted ? 0 : 1;
+    const double degrees = command == "hue" ? std::atof(argv[7]) : 0.0;
+    const double measured = Fraction(rect, [&](int x, int y) {
+        const unsigned char* p = first.At(x, y);
+        if (command == "magenta") return IsMagenta(p);
+        if (command == "hue") return HasHue(p, degrees);
+        if (command == "differ") return Differ(p, second.At(x, y));
+        return !IsBlack(p);
+    });
+    if (command == "black") {
+        std::printf("non-black fraction %.6f\n", measured);
+        return measured == 0.0 ? 0 : 1;
     }
-    if (command == "differ" && argc == 9) {
-        Picture second;
-        if (!Load(argv[2], first) || !Load(argv[3], second) || !ParseRect(argv + 4, first, rect) ||
-            second.width != first.width || second.height != first.height) {
-            return 2;
-        }
-        const double measured = Fraction(rect, [&](int x, int y) {
-            const unsigned char* a = first.At(x, y);
-            const unsigned char* b = second.At(x, y);
-            return std::abs(a[0] - b[0]) > 8 || std::abs(a[1] - b[1]) > 8 ||
-                   std::abs(a[2] - b[2]) > 8;
-        });
-        const double wanted = std::atof(argv[8]);
-        std::printf("differing fraction %.6f (wanted at least %.6f)\n", measured, wanted);
-        return measured >= wanted ? 0 : 1;
-    }
-    std::fprintf(stderr, "bad arguments\n");
-    return 2;
+    const double least = std::atof(argv[argc - 1]);
+    std::printf("%s fraction %.6f (wanted at least %.6f)\n", command.c_str(), measured, least);
+    return measured >= least ? 0 : 1;
 }

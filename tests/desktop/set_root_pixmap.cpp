@@ -5,8 +5,8 @@
 #include <X11/Xlib.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <initializer_list>
+#include <string>
 
 int main(int argc, char** argv) {
     Display* display = XOpenDisplay(nullptr);
@@ -14,13 +14,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: set_root_pixmap RRGGBB (with a display)\n");
         return 1;
     }
-    const unsigned long rgb = std::strtoul(argv[1], nullptr, 16);
     const int screen = DefaultScreen(display);
     const Window root = RootWindow(display, screen);
     XColor colour{};
-    colour.red = (rgb >> 16 & 0xff) * 257;
-    colour.green = (rgb >> 8 & 0xff) * 257;
-    colour.blue = (rgb & 0xff) * 257;
+    XParseColor(display, DefaultColormap(display, screen), ("#" + std::string(argv[1])).c_str(),
+                &colour);
     XAllocColor(display, DefaultColormap(display, screen), &colour);
     const unsigned width = DisplayWidth(display, screen), height = DisplayHeight(display, screen);
     const Pixmap pixmap =

@@ -11,14 +11,10 @@
 int main(int argc, char** argv) {
     const bool secondPrimary = argc > 1 && std::strcmp(argv[1], "second") == 0;
     Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        std::fprintf(stderr, "split_monitors: no display\n");
-        return 1;
-    }
-    const Window root = DefaultRootWindow(display);
-    XRRScreenResources* resources = XRRGetScreenResources(display, root);
+    const Window root = display ? DefaultRootWindow(display) : 0;
+    XRRScreenResources* resources = display ? XRRGetScreenResources(display, root) : nullptr;
     if (resources == nullptr || resources->noutput < 1) {
-        std::fprintf(stderr, "split_monitors: no RandR output\n");
+        std::fprintf(stderr, "split_monitors: no display or no RandR output\n");
         return 1;
     }
     const int width = DisplayWidth(display, DefaultScreen(display));
@@ -28,12 +24,8 @@ int main(int argc, char** argv) {
         // The left monitor takes the output, so that it replaces the automatic whole-screen one.
         XRRMonitorInfo* monitor = XRRAllocateMonitor(display, i == 0 ? 1 : 0);
         monitor->name = XInternAtom(display, names[i], False);
-        monitor->x = i * (width / 2);
-        monitor->y = 0;
-        monitor->width = width / 2;
-        monitor->height = height;
-        monitor->mwidth = 300;
-        monitor->mheight = 300;
+        monitor->x = i * (width / 2), monitor->width = width / 2, monitor->height = height;
+        monitor->mwidth = monitor->mheight = 300;
         monitor->primary = (i == 1) == secondPrimary;
         if (i == 0) monitor->outputs[0] = resources->outputs[0];
         XRRSetMonitor(display, root, monitor);

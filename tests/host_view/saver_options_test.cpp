@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <regex>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/saver_options.h"
+#include "host/xscreensaver_config.h"
 #include "tests/settings/settings_text.h"
 
 namespace {
@@ -27,11 +32,8 @@ std::string Placement(const SaverOptions& o) {
 
 TEST(SaverOptions, WhereToDraw) {
     const char* const kEnv = "0x2000005";  // XScreenSaver's window from the environment
-    const struct {
-        std::vector<const char*> args;
-        const char* env;
-        const char* placement;
-    } cases[] = {
+    // {arguments, $XSCREENSAVER_WINDOW, where the saver draws}
+    const std::tuple<std::vector<const char*>, const char*, const char*> cases[] = {
         {{}, nullptr, "window"},
         {{"--fullscreen"}, nullptr, "fullscreen"},
         {{"--window-id", "4194311", "--preview"}, nullptr, "id=4194311 preview"},
@@ -49,11 +51,11 @@ TEST(SaverOptions, WhereToDraw) {
         {{"--wayland", "--fullscreen"}, nullptr, "fullscreen"},
         {{}, "", "window"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [args, env, placement] : cases) {
         SaverOptions options;
         std::string error;
-        ASSERT_TRUE(Parse(c.args, options, error, c.env)) << error;
-        EXPECT_EQ(Placement(options), c.placement) << testing::PrintToString(c.args);
+        ASSERT_TRUE(Parse(args, options, error, env)) << error;
+        EXPECT_EQ(Placement(options), placement) << testing::PrintToString(args);
     }
 
     SaverOptions options;
@@ -86,9 +88,7 @@ TEST(SaverOptions, RunSettingsOverrideTheStoredOnesWithinRange) {
 
     // Without options the stored settings stay as they are; each option changes its own value.
     SETTINGS stored = DefaultSettings();
-    stored.NUM_DOGS = 1;
-    stored.TILEBG = false;
-    stored.MAIN_MONITOR_ONLY = true;
+    stored.NUM_DOGS = 1, stored.TILEBG = false, stored.MAIN_MONITOR_ONLY = true;
     ASSERT_TRUE(Parse({"--background", "desktop", "--tile", "--all-monitors"}, options, error));
     ASSERT_TRUE(ApplyRunSettings(options, stored, error));
     EXPECT_EQ(SettingsText(stored),
@@ -96,14 +96,13 @@ TEST(SaverOptions, RunSettingsOverrideTheStoredOnesWithinRange) {
               "main=0");
 
     // Values out of range or malformed are refused with a message naming the option.
-    for (std::vector<const char*> bad : {std::vector<const char*>{"--cats", "4"},
-                                         {"--size", "100x"},
-                                         {"--footprints", "0"},
-                                         {"--resolution", "3"},
-                                         {"--background", "wallpaper"},
-                                         {"--resources", ""}}) {
-        EXPECT_FALSE(Parse(bad, options, error)) << bad[0] << " " << bad[1];
-        EXPECT_NE(error.find(bad[0] + 2), std::string::npos) << error;
+    const char* const refused[] = {
+        "--cats",       "4",         "--size",       "100x",
+        "--footprints", "0",         "--resolution", "3",
+        "--background", "wallpaper", "--resources",  ""};  // option, value; option, value; ...
+    for (std::size_t i = 0; i < std::size(refused); i += 2) {
+        EXPECT_FALSE(Parse({refused[i], refused[i + 1]}, options, error)) << refused[i];
+        EXPECT_NE(error.find(refused[i] + 2), std::string::npos) << error;
     }
 
     // A folder too long for the record is refused rather than cut to another folder's name.
@@ -118,28 +117,68 @@ TEST(SaverOptions, HelpNamesEveryOption) {
     std::string error;
     ASSERT_TRUE(Parse({"--help"}, options, error));
     EXPECT_TRUE(options.help);
-    for (const char* name : {"--window",
-                             "--fullscreen",
-                             "--root",
-                             "--window-id",
-                             "--preview",
-                             "--resources",
-                             "--cats",
-                             "--size",
-                             "--footprints",
-                             "--background",
-                             "--folder",
-                             "--tile",
-                             "--no-tile",
-                             "--resolution",
-                             "--main-monitor-only",
-                             "--all-monitors",
-                             "--stats",
-                             "--wayland",
-                             "XSCREENSAVER_WINDOW",
-                             "WAYLAND_DISPLAY"}) {
+    std::istringstream names(
+        "--window --fullscreen --root --window-id --preview --resources --cats --size --footprints "
+        "--background --folder --tile --no-tile --resolution --main-monitor-only --all-monitors "
+        "--stats --wayland XSCREENSAVER_WINDOW WAYLAND_DISPLAY");
+    for (std::string name; names >> name;)
         EXPECT_NE(SaverUsage().find(name), std::string::npos) << name;
+}
+
+// True when the saver accepts the command line `text` (words split at spaces), as XScreenSaver's
+// hack when `env` names XScreenSaver's window.
+bool Accepted(const std::string& text, const char* env = nullptr) {
+    std::istringstream in(text);
+    const std::vector<std::string> words{std::istream_iterator<std::string>(in), {}};
+    std::vector<const char*> args;
+    for (const std::string& word : words) args.push_back(word.c_str());
+    SaverOptions options;
+    std::string error;
+    return Parse(args, options, error, env) && (env == nullptr || options.xscreensaverWindow);
+}
+
+// Every command line XScreenSaver's settings dialog can build from our settings file is one the
+// saver accepts (a typo there would make the hack refuse to start), and every control says what
+// it does: a selection whose first entry passes nothing and says so, never a number, slider or
+// check box, whose untouched default would silently mean "as stored" instead of what it shows.
+TEST(XScreenSaverConfig, EveryControlSaysWhatItDoesAndEveryArgumentIsAccepted) {
+    const std::string config = XScreenSaverConfig();
+    EXPECT_NE(config.find("gl=\"yes\""), std::string::npos) << "the hack needs a GL visual";
+    EXPECT_EQ(config.find("<number"), std::string::npos);
+    EXPECT_EQ(config.find("<boolean"), std::string::npos);
+
+    const std::regex select(R"re(<select id="([^"]*)">([^]*?)</select>)re");
+    const std::regex option(R"re(<option [^>]*_label="([^"]*)"(?: arg-set="([^"]*)")?)re");
+    std::string selects;
+    int arguments = 0;
+    for (auto it = std::sregex_iterator(config.begin(), config.end(), select);
+         it != std::sregex_iterator(); ++it) {
+        const std::string id = (*it)[1], body = (*it)[2];
+        selects += id + " ";
+        int index = 0;
+        for (auto o = std::sregex_iterator(body.begin(), body.end(), option);
+             o != std::sregex_iterator(); ++o, ++index) {
+            const std::string label = (*o)[1];
+            // The first entry passes nothing and says so; every other one passes its option.
+            EXPECT_EQ(index == 0, !(*o)[2].matched) << id << ": " << label;
+            EXPECT_TRUE(index == 0 ? label.find("as in Velmora's settings") != std::string::npos
+                                   : Accepted((*o)[2]))
+                << id << ": " << label;
+            arguments += index != 0;
+        }
     }
+    EXPECT_EQ(selects, "cats size footprints background resolution tile main-monitor-only ");
+    EXPECT_EQ(arguments, 4 + 8 + 8 + 3 + 3 + 2 + 2);
+
+    std::smatch folder;
+    ASSERT_TRUE(std::regex_search(config, folder, std::regex(R"re(<file[^>]*arg="([^"]*)")re")));
+    std::string arg = folder[1];
+    arg.replace(arg.find('%'), 1, "/home/user/Pictures");
+    EXPECT_TRUE(Accepted(arg)) << arg;
+
+    // The command XScreenSaver runs draws into its window.
+    EXPECT_NE(config.find("<command arg=\"--root\"/>"), std::string::npos);
+    EXPECT_TRUE(Accepted("--root", "0x400007"));
 }
 
 }  // namespace

@@ -3,9 +3,6 @@
 
 #include <vector>
 
-#include "model/animation_template.h"
-#include "model/ms3d.h"
-#include "model/one_model.h"
 #include "model_fixtures.h"
 #include "platform/headless_gl.h"
 

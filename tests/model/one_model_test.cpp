@@ -4,9 +4,6 @@
 #include <functional>
 #include <vector>
 
-#include "model/animation_template.h"
-#include "model/ms3d.h"
-#include "model/one_model.h"
 #include "model_fixtures.h"
 
 using namespace model_fixtures;

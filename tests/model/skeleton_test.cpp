@@ -2,8 +2,6 @@
 // from it; here, how the skeleton is built from the file's joints.
 #include <gtest/gtest.h>
 
-#include "model/animation_template.h"
-#include "model/ms3d.h"
 #include "model_fixtures.h"
 
 using namespace model_fixtures;

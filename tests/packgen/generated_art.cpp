@@ -1,9 +1,9 @@
 #include "tests/packgen/generated_art.h"
 
-#include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <cstdio>
+#include <cstdlib>
+#include <memory>
 
 #include "assets/resfile.h"
 
@@ -61,16 +61,13 @@ std::array<VECTOR3D, 4> Paws(const ONEMODEL& cat) {
     return paws;
 }
 
-std::vector<VECTOR3D> JointOrigins(const ONEMODEL& cat) {
-    std::vector<VECTOR3D> out;
-    for (int j = 0; j < cat.jointCount; ++j) out.push_back(World(cat.joints[j].absolute));
-    return out;
-}
-
-void PoseAt(ONEMODEL& cat, int clip, double seconds) {
+std::vector<VECTOR3D> PoseAt(ONEMODEL& cat, int clip, double seconds) {
     cat.SetAnimation(dogAnims[clip].start, dogAnims[clip].end, 1000.0, false, false);
     cat.Animate(seconds);
     cat.UpdateSkeleton();
+    std::vector<VECTOR3D> origins;
+    for (int j = 0; j < cat.jointCount; ++j) origins.push_back(World(cat.joints[j].absolute));
+    return origins;
 }
 
 double ClipSeconds(int clip) {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,10 +43,9 @@ class CatTest : public testing::Test {
 // The four paw joints of the instance in world space, the cat standing at the origin facing +z
 // (the model is drawn turned half round about y).
 std::array<VECTOR3D, 4> Paws(const ONEMODEL& cat);
-// Every joint's origin in world space, for comparing two poses.
-std::vector<VECTOR3D> JointOrigins(const ONEMODEL& cat);
-// Evaluates the clip at `seconds` after its start (held at its end) without any blend.
-void PoseAt(ONEMODEL& cat, int clip, double seconds);
+// Evaluates the clip at `seconds` after its start (held at its end) without any blend; returns
+// every joint's origin in world space, for comparing two poses.
+std::vector<VECTOR3D> PoseAt(ONEMODEL& cat, int clip, double seconds);
 double ClipSeconds(int clip);
 
 }  // namespace generated_art

@@ -38,14 +38,11 @@ TEST(CatTimeline, NoPartSinksIntoTheGround) {
     }
 }
 
-// The colour the skin holds at (u, v) of a part's chart.
-Rgb SkinAt(const Image& skin, const Surface& part, double u, double v) {
+// The brightness the skin holds at (u, v) of a part's chart.
+double BrightnessAt(const Image& skin, const Surface& part, double u, double v) {
     const int x = int((part.chart.s0 + (part.chart.s1 - part.chart.s0) * u) * skin.width);
     const int y = int((part.chart.t0 + (part.chart.t1 - part.chart.t0) * v) * skin.height);
-    return skin.At(std::min(x, skin.width - 1), std::min(y, skin.height - 1));
-}
-
-double Brightness(Rgb c) {
+    const Rgb c = skin.At(std::min(x, skin.width - 1), std::min(y, skin.height - 1));
     return (c.r + c.g + c.b) / 3.0;
 }
 
@@ -59,15 +56,14 @@ TEST(Coats, PupilsUndersideAndStripesLandOnTheirParts) {
         SCOPED_TRACE(int(coat));
         const Image skin = PaintCoat(cat, coat);
         // The front of the eye is the slit pupil, dark.
-        EXPECT_LT(Brightness(SkinAt(skin, eye, 0.25, 0.97)), 0.15);
+        EXPECT_LT(BrightnessAt(skin, eye, 0.25, 0.97), 0.15);
         // The underside is lighter than the top of the back.
-        EXPECT_GT(Brightness(SkinAt(skin, body, 0.75, 0.6)),
-                  Brightness(SkinAt(skin, body, 0.25, 0.6)));
+        EXPECT_GT(BrightnessAt(skin, body, 0.75, 0.6), BrightnessAt(skin, body, 0.25, 0.6));
         // The tabbies are striped: along the back the brightness swings, the tuxedo's does not.
         double lo = 1, hi = 0;
         for (double v = 0.1; v < 0.9; v += 0.01) {
-            lo = std::min(lo, Brightness(SkinAt(skin, body, 0.2, v)));
-            hi = std::max(hi, Brightness(SkinAt(skin, body, 0.2, v)));
+            lo = std::min(lo, BrightnessAt(skin, body, 0.2, v));
+            hi = std::max(hi, BrightnessAt(skin, body, 0.2, v));
         }
         EXPECT_TRUE(coat == Coat::Tuxedo ? hi - lo < 0.15 : hi - lo > 0.2) << hi - lo;
     }

@@ -9,7 +9,6 @@
 #include "assets/pack_layout.h"
 #include "assets/resfile.h"
 #include "assets/tga.h"
-#include "model/ms3d.h"
 #include "platform/stb_image_decoder.h"
 #include "tests/packgen/generated_art.h"
 #include "tests/support/test_files.h"

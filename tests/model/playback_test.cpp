@@ -124,8 +124,7 @@ TEST(Playback, CrossFadesRunFromTheHeldPoseToTheClipStart) {
     EXPECT_TRUE(m.blending);
     // The fade aims at the first keys at or after 150 ms: translation (7, 4, 0) and the
     // rotation of 1 rad about z, both at 200 ms.
-    QUAT target;
-    target.z = std::sin(0.5), target.w = std::cos(0.5);
+    const QUAT target{0, 0, std::sin(0.5), std::cos(0.5)};
     for (const float factor : {0.4f, 0.8f, 1.0f}) {
         m.Animate(0.1);
         EXPECT_FLOAT_EQ(m.blendFactor, factor);

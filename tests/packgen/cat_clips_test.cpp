@@ -11,16 +11,13 @@
 
 #include "tests/packgen/generated_art.h"
 
-using generated_art::ClipSeconds;
-using generated_art::Paws;
-using generated_art::PoseAt;
+using namespace generated_art;
 
 namespace {
 
 using GeneratedClips = generated_art::CatTest;
 
 constexpr double kFootDown = 0.175;  // world units: below it a paw lays a footprint
-constexpr int kSamplesPerFrame = 2;
 constexpr double kEnd = 1e3;  // seconds: past the end of every clip, which holds its last pose
 
 // The largest distance between the same joint in two poses, in world units.
@@ -34,7 +31,7 @@ double PoseDistance(const std::vector<VECTOR3D>& a, const std::vector<VECTOR3D>&
 TEST_F(GeneratedClips, WalkingPawsPlantAtTheGaitSpeedAndLiftOncePerStep) {
     PoseAt(cat->instance, 0, 0.0);
     const auto standing = Paws(cat->instance);
-    const double dt = 1.0 / (kDogAnimFps * kSamplesPerFrame);
+    const double dt = 0.5 / kDogAnimFps;  // two samples a frame
     for (const WALKCLIP& walk : walkClips) {
         std::vector<std::array<VECTOR3D, 4>> track;  // every paw, from the first frame to the last
         for (int i = 0; i * dt <= ClipSeconds(walk.clip) + dt / 2; ++i) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include "tests/packgen/generated_art.h"
 #include "tools/packgen/body.h"

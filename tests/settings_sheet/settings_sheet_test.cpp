@@ -17,7 +17,6 @@ struct View {
         store.writes.clear();
         sheet.configureSheet();
     }
-    std::string Settings() const { return SettingsText(settings); }
     // Every control of the sheet on one line, with which of folder and resolution are enabled.
     std::string Controls() const {
         return SettingsText(sheet.shown) +
@@ -75,9 +74,9 @@ TEST(SettingsSheet, SaveCopiesTheControlsIntoTheSettingsAndTheStoreInOrder) {
               (std::vector<std::string>{"MainMonitorOnly", "DogSize", "NumDogs", "NumFootprints",
                                         "TileBG", "BGType", "BGRes", "BGPath", "<sync>"}));
     // The size factor follows only at the next loading, when a new view is made.
-    EXPECT_EQ(view.Settings(),
+    EXPECT_EQ(SettingsText(view.settings),
               "dogs=2 size=250/100 prints=77 tile=0 type=2 res=0 path=/home/me/Cats main=1");
-    EXPECT_EQ(View(store).Settings(),
+    EXPECT_EQ(SettingsText(View(store).settings),
               "dogs=2 size=250/250 prints=77 tile=0 type=2 res=0 path=/home/me/Cats main=1");
 }
 
@@ -104,7 +103,7 @@ TEST(SettingsSheet, DefaultsOrAChosenFolderThenCancelStoreNothing) {
     EXPECT_EQ(store.values, storedBefore);
     // The chosen folder reached the view at once and stays for the next opening; nothing else
     // did.
-    EXPECT_EQ(view.Settings(),
+    EXPECT_EQ(SettingsText(view.settings),
               "dogs=3 size=100/100 prints=1000 tile=1 type=0 res=1 path=/data/pictures main=0");
 }
 

@@ -70,7 +70,6 @@ TEST(Camera, TheFollowShotAimsAboveTheCatAtItsDistance) {
     camera.mode = CAMERA::kFollow;
     camera.followIndex = 1;
     camera.offset = VECTOR3D{0.0f, 6.0f, 8.0f};
-    camera.spin = VECTOR3D{0.0f, 0.0f, 0.0f};
     camera.Advance(kFrame, 1.0f, cats, 2);
     ExpectVector(camera.eyeTarget, 3.0f, 8.0f, 12.0f, 1e-5f);
     ExpectVector(camera.centreTarget, 3.0f, 1.0f, 4.0f, 1e-5f);
@@ -96,8 +95,7 @@ TEST(Camera, AnEyeTargetBelowTheGroundIsMirrored) {
     tumble.mode = CAMERA::kTumble;
     tumble.modeTimer = 100.0f;
     tumble.blend = tumble.blendTarget = 2.0f;
-    tumble.eyeTarget = VECTOR3D{0.0f, -30.0f, 0.0f};
-    tumble.spin = VECTOR3D{};
+    tumble.eyeTarget = VECTOR3D{0.0f, -30.0f, 0.0f};  // and no spin
     for (int i = 0; i < 35 * 20; ++i) tumble.Advance(kFrame, 1.0f, nullptr, 0);
     EXPECT_NEAR(tumble.eye.y, 30.0f, 0.05f);
 }

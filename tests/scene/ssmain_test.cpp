@@ -63,7 +63,6 @@ TEST_F(SceneTest, FirstFrameDrawsOnlyTheGroundAndTheCatsExistFromTheSecond) {
     // The cats wear skins 0, 1 and 2 in array order, and the footprint texture is slot 8.
     for (int i = 0; i < 3; ++i) EXPECT_EQ(scene.dogControl->dogs[i].texIndex, i);
     EXPECT_EQ(scene.dogControl->footprintTexture, scene.TextureName(pack_layout::kFootprintSlot));
-    EXPECT_NE(scene.dogControl->footprintTexture, 0u);
     RunFrames(scene, 200, kFrame);
     EXPECT_EQ(scene.dogControl->stats.catsPlaced, 3);
 
@@ -84,10 +83,8 @@ TEST_F(SceneTest, FirstFrameDrawsOnlyTheGroundAndTheCatsExistFromTheSecond) {
 // and the packs are picked up once they appear, not at the next frame (attempts are spaced by
 // a growing pause) but within seconds, each named once however often it was tried.
 TEST_F(SceneTest, MissingPacksCostTheirPartAndArePickedUpWhenTheyAppear) {
-    TestPackOptions none;
-    none.scenePack = false;
-    none.catPack = false;
-    const std::string folder = WriteTestPacks(none);
+    // Neither the scene's pictures nor the cat model.
+    const std::string folder = WriteTestPacks({false, pack_layout::kSceneSlotCount, false});
     SETTINGS settings = TestSettings(3);
     RecordingAlert alerts;
     SSMAIN scene;
@@ -127,9 +124,8 @@ TEST_F(SceneTest, MissingPacksCostTheirPartAndArePickedUpWhenTheyAppear) {
 }
 
 TEST_F(SceneTest, AShortScenePackLeavesTheMissingPicturesBlank) {
-    TestPackOptions shortPack;
-    shortPack.sceneLumps = pack_layout::kFirstToySkinSlot;  // up to the footprint, no toy skins
-    const std::string folder = WriteTestPacks(shortPack);
+    // Pictures up to the footprint, no toy skins.
+    const std::string folder = WriteTestPacks({true, pack_layout::kFirstToySkinSlot});
     SETTINGS settings = TestSettings(1);
     SSMAIN scene;
     ASSERT_TRUE(scene.Setup(false, kWidth, kHeight, &settings, folder.c_str()));
@@ -142,14 +138,12 @@ TEST_F(SceneTest, AShortScenePackLeavesTheMissingPicturesBlank) {
 
 TEST(SceneUpdate, FrameTimesAreAddedAndLongOnesClampedToASecond) {
     SSMAIN scene;
-    scene.Update(0.25);
-    scene.Update(1.8);
-    EXPECT_DOUBLE_EQ(scene.frameTime, 1.0);
-    scene.Update(-0.5);
+    for (const double dt : {0.25, 1.8, -0.5}) scene.Update(dt);
     EXPECT_DOUBLE_EQ(scene.frameTime, 0.0);
     EXPECT_DOUBLE_EQ(scene.totalTime, 1.25);
 }
 
+// The preview (as here) runs no overlay timers.
 TEST_F(SceneTest, TilingFollowsTheSettingFromTheNextFrameAndFogStaysSetUp) {
     SETTINGS settings = TestSettings(0);
     settings.TILEBG = false;
@@ -173,5 +167,6 @@ TEST_F(SceneTest, TilingFollowsTheSettingFromTheNextFrameAndFogStaysSetUp) {
     settings.TILEBG = false;
     EXPECT_EQ(cornerBrightness(), 0);
     EXPECT_TRUE(scene.fogReady);
+    EXPECT_TRUE(scene.fadeTimer == 90.0f && scene.bannerTimer == 120.0f);
     scene.Cleanup();
 }

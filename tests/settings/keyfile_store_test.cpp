@@ -22,7 +22,6 @@ namespace {
 
 using test_files::ReadText;
 using test_files::WriteText;
-using TempFolder = test_files::ScratchFolder;
 
 // The names in `folder`, sorted.
 std::vector<std::string> FolderEntries(const std::string& folder) {
@@ -42,7 +41,7 @@ std::string Loaded(KeyFileStore& store) {
 }  // namespace
 
 TEST(KeyFileStore, ValuesSurviveInTheIniFileOfItsOwnGroupAndHandEditsAreKept) {
-    TempFolder temp;
+    test_files::ScratchFolder temp;
     const std::string path = temp / "nested/velmora/VelmoraSaver.ini";
     {
         KeyFileStore store(path);
@@ -78,10 +77,11 @@ TEST(KeyFileStore, ValuesSurviveInTheIniFileOfItsOwnGroupAndHandEditsAreKept) {
         EXPECT_NE(ReadText(path).find(kept), std::string::npos) << ReadText(path);
 }
 
-// A stray line costs that line: the rest of the user's settings load, loading writes nothing,
+// A stray line costs that line: the rest of the user's settings load (absent keys read as zero,
+// then bounded), loading writes nothing,
 // and the first save keeps the file as it was in the backup before replacing it.
 TEST(KeyFileStore, ALineThatCannotBeParsedIsSkippedAndTheRestRead) {
-    TempFolder temp;
+    test_files::ScratchFolder temp;
     const std::string path = temp / "VelmoraSaver.ini";
     const struct {
         std::string content;
@@ -92,7 +92,7 @@ TEST(KeyFileStore, ALineThatCannotBeParsedIsSkippedAndTheRestRead) {
          "dogs=1 size=10/10 prints=1 tile=0 type=2 res=0 path=/srv/art main=0"},
         {"NumDogs=3\n[VelmoraSaver]\nversion=1.01\n[Other\nNumDogs=0\n[VelmoraSaver]\n"
          "NumDogs=1\nDogSize=80\nNumFootprints 5\n",
-         "dogs=1 size=80/80 prints=1 tile=0 type=0 res=0 path= main=0"},
+         "dogs=1 size=80/80 prints=1 tile=0 type=0 res=0 path=/srv/kept main=0"},
         // An old version resets, and the user's values survive in the backup.
         {"[VelmoraSaver]\nversion=1.0\nNumDogs=1\nbroken line\n",
          "dogs=3 size=100/100 prints=1000 tile=1 type=0 res=1 path=/usr/share/backgrounds/ "
@@ -106,6 +106,7 @@ TEST(KeyFileStore, ALineThatCannotBeParsedIsSkippedAndTheRestRead) {
         KeyFileStore store(path);
         EXPECT_EQ(store.State(), KeyFileStore::FileState::kDamaged);
         SETTINGS settings;
+        SetBackgroundFolder(settings, "/srv/kept");  // an absent path leaves the field as it was
         LoadSettings(store, settings);
         EXPECT_EQ(SettingsText(settings), c.loaded);
         ASSERT_EQ(alerts.lines.size(), 1u);
@@ -128,7 +129,7 @@ TEST(KeyFileStore, ALineThatCannotBeParsedIsSkippedAndTheRestRead) {
 // A file that is there but cannot be read is never replaced by a run: the defaults apply in
 // memory, the user hears of it once, and nothing blocks on a FIFO.
 TEST(KeyFileStore, AFileThatCannotBeReadIsNeverWritten) {
-    TempFolder temp;
+    test_files::ScratchFolder temp;
     ASSERT_EQ(mkfifo((temp / "fifo.ini").c_str(), 0600), 0);
     mkdir((temp / "folder.ini").c_str(), 0700);
     WriteText(temp / "huge.ini", "[VelmoraSaver]\nversion=1.01\n" + std::string(2 << 20, '#'));
@@ -171,7 +172,7 @@ TEST(KeyFileStore, AFileThatCannotBeReadIsNeverWritten) {
 // Dotfiles managers link the settings file to their own copy: saving writes that copy, in
 // place of a plain file over the link, and keeps its permissions.
 TEST(KeyFileStore, SavingThroughASymbolicLinkWritesItsTarget) {
-    TempFolder temp;
+    test_files::ScratchFolder temp;
     mkdir((temp / "dotfiles").c_str(), 0700);
     mkdir((temp / "config").c_str(), 0700);
     const std::string target = temp / "dotfiles/velmora.ini";
@@ -199,7 +200,7 @@ TEST(KeyFileStore, SavingThroughASymbolicLinkWritesItsTarget) {
 // The settings dialog loads without writing: Cancel leaves no file, or the old one, as it was;
 // Save then writes the version with the values, so that they are kept on the next loading.
 TEST(KeyFileStore, LoadingForTheDialogWritesNothingUntilSave) {
-    TempFolder temp;
+    test_files::ScratchFolder temp;
     const std::string fresh = temp / "fresh/VelmoraSaver.ini";
     const std::string old = temp / "old.ini";
     WriteText(old, "[VelmoraSaver]\nversion=1.0\nNumDogs=1\n");
@@ -222,7 +223,7 @@ TEST(KeyFileStore, LoadingForTheDialogWritesNothingUntilSave) {
 // Saving renames a finished file over the old one; a save that fails keeps the old file whole
 // and leaves no temporary behind.
 TEST(KeyFileStore, SavingReplacesTheFileAtomicallyOrKeepsTheOldOne) {
-    TempFolder temp;
+    test_files::ScratchFolder temp;
     const std::string path = temp / "VelmoraSaver.ini";
     const std::string link = temp / "old-copy";
     WriteText(path, "[VelmoraSaver]\nNumDogs=1\n");
@@ -260,8 +261,8 @@ TEST(KeyFileStore, SavingReplacesTheFileAtomicallyOrKeepsTheOldOne) {
 }
 
 TEST(KeyFileStore, DefaultPathFollowsTheConfigFolderVariable) {
-    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
-    const std::string saved = oldConfig ? oldConfig : "";
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = old ? old : "";
     setenv("XDG_CONFIG_HOME", "/tmp/cfg-test", 1);
     EXPECT_EQ(KeyFileStore::DefaultPath(), "/tmp/cfg-test/velmora/VelmoraSaver.ini");
     EXPECT_EQ(KeyFileStore().Path(), KeyFileStore::DefaultPath());
@@ -270,8 +271,5 @@ TEST(KeyFileStore, DefaultPathFollowsTheConfigFolderVariable) {
         EXPECT_EQ(KeyFileStore::DefaultPath(),
                   std::string(home) + "/.config/velmora/VelmoraSaver.ini");
     }
-    if (oldConfig)
-        setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    else
-        unsetenv("XDG_CONFIG_HOME");
+    saved.empty() ? unsetenv("XDG_CONFIG_HOME") : setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
 }

@@ -16,7 +16,10 @@ namespace {
 struct FakeSurface : GLSurface {
     FakeSurface(HeadlessGL& context, ScreenRect rect) : gl(context), frame(rect) {}
     bool MakeCurrent() override { return gl.MakeCurrent(); }
-    void Present() override { ++presented, lastFrame = gl.ReadPixels(); }
+    void Present() override {
+        ++presented;
+        lastFrame = gl.ReadPixels();
+    }
     int Width() const override { return width; }
     int Height() const override { return height; }
     ScreenRect Frame() const override { return frame; }
@@ -276,7 +279,8 @@ TEST_F(ViewTest, FailedSceneSetUpStillRunsFrames) {
     EXPECT_TRUE(view.IsAnimating());
 
     // The scene's own set-up fails: it stays in place and is still updated and drawn.
-    sceneAvailable_ = true, log_.setupResult = false;
+    sceneAvailable_ = true;
+    log_.setupResult = false;
     VelmoraView failing;
     ASSERT_TRUE(Start(failing, surface_, false, false));
     failing.AnimateOneFrame();

@@ -134,7 +134,8 @@ CONFIG
   start_xvfb 1024x768
   paint_root
   "${as_user[@]}" xscreensaver --no-splash >"$work/xscreensaver.log" 2>&1 &
-  pids+=($!)
+  xscreensaver_pid=$!
+  pids+=($xscreensaver_pid)
   for _ in $(seq 50); do xscreensaver-command -time >/dev/null 2>&1 && break; sleep 0.2; done
   xscreensaver-command -activate >/dev/null 2>&1 || fail "xscreensaver did not take the command"
   sleep 6
@@ -142,9 +143,23 @@ CONFIG
   pgrep -f -- "$hack --root" >/dev/null || fail "the hack is not running: $(cat "$work/xscreensaver.log")"
 }
 
+# A process that has ended (the container's first process may leave it unreaped).
+ended() {
+  [[ ! -e /proc/$1/stat ]] || grep -q '^[0-9]* (.*) Z ' "/proc/$1/stat"
+}
+
+# XScreenSaver ends its hacks through its drawing process. On a busy machine that process now
+# and then lingers after the daemon has gone; it is then ended as the daemon would, and the hack
+# must end with it: by the SIGTERM it passes on, or because the window it drew into is gone.
 stop_xscreensaver() {
+  local gfx
+  gfx=$(pgrep -P "$xscreensaver_pid" -f xscreensaver-gfx | head -1)
   xscreensaver-command -exit >/dev/null 2>&1
-  for _ in $(seq 30); do pgrep -f -- "$hack --root" >/dev/null || break; sleep 0.1; done
+  if [[ -n $gfx ]]; then
+    for _ in $(seq 100); do ended "$gfx" && break; sleep 0.1; done
+    ended "$gfx" || { echo "XScreenSaver's drawing process lingers; ending it" >&2; kill "$gfx"; }
+  fi
+  for _ in $(seq 50); do pgrep -f -- "$hack --root" >/dev/null || break; sleep 0.1; done
   pgrep -f -- "$hack --root" >/dev/null && fail "the hack outlived XScreenSaver"
 }
 

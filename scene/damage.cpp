@@ -12,15 +12,11 @@ int64_t Waste(const PixelRect& a, const PixelRect& b) {
     return Union(a, b).Area() - (a.Area() + b.Area() - Intersection(a, b).Area());
 }
 
-// c = a * b for column-major 4 x 4 matrices given as floats, computed in double.
-void Multiply(const float a[16], const float b[16], double c[16]) {
-    for (int column = 0; column < 4; ++column) {
-        for (int row = 0; row < 4; ++row) {
-            double sum = 0.0;
-            for (int k = 0; k < 4; ++k) sum += double(a[4 * k + row]) * double(b[4 * column + k]);
-            c[4 * column + row] = sum;
-        }
-    }
+// A column-major matrix as GL reports it, widened to double.
+MATRIX Widened(const float m[16]) {
+    MATRIX wide;
+    std::copy(m, m + 16, wide.m);
+    return wide;
 }
 
 }  // namespace
@@ -90,7 +86,7 @@ void FrameDamage::Begin(const SceneLook& look) {
     look_ = look;
     haveLook_ = true;
     covered_ = false;
-    Multiply(look.projection, look.modelview, viewProjection_);
+    viewProjection_ = MultiplyMatrix(Widened(look.projection), Widened(look.modelview));
     lastObjects_.swap(objects_);
     objects_.clear();
     changes_.clear();
@@ -98,7 +94,7 @@ void FrameDamage::Begin(const SceneLook& look) {
 }
 
 bool FrameDamage::ToWindow(const VECTOR3D& p, double* x, double* y) const {
-    const double* m = viewProjection_;
+    const double* m = viewProjection_.m;
     const double cx = m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12];
     const double cy = m[1] * p.x + m[5] * p.y + m[9] * p.z + m[13];
     const double w = m[3] * p.x + m[7] * p.y + m[11] * p.z + m[15];

@@ -114,7 +114,7 @@ class FrameDamage {
 
     SceneLook look_;
     bool haveLook_ = false;
-    double viewProjection_[16] = {};
+    MATRIX viewProjection_;
     std::vector<PixelRect> objects_;
     std::vector<PixelRect> lastObjects_;
     std::vector<PixelRect> changes_;

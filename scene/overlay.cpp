@@ -67,11 +67,18 @@ void SSMAIN::UpdateDimming() {
     }
 }
 
+std::array<SSMAIN::Strip, 2> SSMAIN::BannerStrips() const {
+    return {Strip{bannerPos.x, bannerPos.y, 256.0f, 32.0f},
+            Strip{width * 0.5f - 256.0f, bannerPos.y, 512.0f, 32.0f}};
+}
+
 void SSMAIN::DrawBanner() {
-    glBindTexture(GL_TEXTURE_2D, TextureName(pack_layout::kBannerCornerSlot));
-    PictureQuad(bannerPos.x, bannerPos.y, 256.0f, 32.0f);
-    glBindTexture(GL_TEXTURE_2D, TextureName(static_cast<int>(bannerPicture)));
-    PictureQuad(width * 0.5f - 256.0f, bannerPos.y, 512.0f, 32.0f);
+    const std::array<Strip, 2> strips = BannerStrips();
+    const int pictures[2] = {pack_layout::kBannerCornerSlot, static_cast<int>(bannerPicture)};
+    for (int i = 0; i < 2; ++i) {
+        glBindTexture(GL_TEXTURE_2D, TextureName(pictures[i]));
+        PictureQuad(strips[i].x, strips[i].y, strips[i].width, strips[i].height);
+    }
 }
 
 void SSMAIN::DrawDimming() {

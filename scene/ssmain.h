@@ -7,6 +7,7 @@
 // Every call needs the view's GL context current; the driver never makes a context current.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -95,6 +96,12 @@ class SSMAIN {
     void UpdateDimming();
     void DrawOverlay();
     void DrawBanner();
+    // The banner's two strips where it stands now, in window pixels: the corner picture and the
+    // message. Drawn, and tracked as damage, from the same numbers.
+    struct Strip {
+        float x, y, width, height;
+    };
+    std::array<Strip, 2> BannerStrips() const;
     void DrawDimming();
     void FreeTextures();
     // Damage: what decides the whole picture, and the boxes of what moves (scene/scene_damage.cpp).

@@ -100,8 +100,9 @@ void SSMAIN::TrackMovingThings() {
 }
 
 void SSMAIN::TrackOverlay() {
-    damage.AddObjectPixels(StripPixels(bannerPos.x, bannerPos.y, 256.0f, 32.0f));
-    damage.AddObjectPixels(StripPixels(width * 0.5f - 256.0f, bannerPos.y, 512.0f, 32.0f));
+    for (const Strip& strip : BannerStrips()) {
+        damage.AddObjectPixels(StripPixels(strip.x, strip.y, strip.width, strip.height));
+    }
     // The dimming covers the whole frame: any change of it changes every pixel, and while it is
     // fully opaque and its caption stays, nothing below shows.
     const float dimming = fadeAlpha > 0.0f ? std::min(fadeAlpha, 1.0f) : 0.0f;
